@@ -1,0 +1,171 @@
+#include "Cp1251.h"
+
+namespace zelm {
+
+namespace {
+
+// Windows-1251 byte + 1 of every code point below U+0500 (0 where the code page has none).
+constexpr std::array<std::uint8_t, 0x500> MakeLowPlaneTable() {
+    std::array<std::uint8_t, 0x500> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        const char32_t code = Cp1251ToUnicode(static_cast<unsigned char>(byte));
+        if (code < 0x500 && byte < 255) table[code] = static_cast<std::uint8_t>(byte + 1);
+    }
+    return table;
+}
+constexpr auto LowPlane = MakeLowPlaneTable(); // byte 255 (я) is handled in the lookup
+
+} // namespace
+
+int UnicodeToCp1251Fast(char32_t code) {
+    if (code < 0x500) {
+        if (code == 0x044F) return 0xFF;
+        return int(LowPlane[code]) - 1;
+    }
+    return UnicodeToCp1251(code);
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+void AppendCp1251AsUtf8(std::string& out, std::string_view cp1251) {
+    for (const char c : cp1251) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+}
+
+std::string Cp1251ToUtf8(std::string_view cp1251) {
+    std::string out;
+    out.reserve(cp1251.size() * 2);
+    AppendCp1251AsUtf8(out, cp1251);
+    return out;
+}
+
+namespace {
+
+// Sets up the state for a lead byte; returns the number of continuation bytes it announces, or
+// -1 when the byte cannot start a sequence.
+int StartSequence(unsigned char lead, char32_t& code, unsigned char& low, unsigned char& high) {
+    low = 0x80;
+    high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        code = lead & 0x1F;
+        return 1;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        code = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;  // no overlongs
+        if (lead == 0xED) high = 0x9F; // no surrogates
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        code = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F; // nothing past U+10FFFF
+        return 3;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool TUtf8Validator::Feed(std::string_view piece) {
+    char32_t code = 0;
+    for (std::size_t i = 0; i < piece.size() && Valid_; ++i) {
+        const auto b = static_cast<unsigned char>(piece[i]);
+        if (Pending_ > 0) {
+            if (b < Low_ || b > High_) {
+                Valid_ = false;
+                break;
+            }
+            --Pending_;
+            Low_ = 0x80;
+            High_ = 0xBF;
+            continue;
+        }
+        if (b < 0x80) continue;
+        SawNonAscii_ = true;
+        Pending_ = StartSequence(b, code, Low_, High_);
+        if (Pending_ < 0) Valid_ = false;
+    }
+    return Valid_;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    TUtf8Validator validator;
+    validator.Feed(text);
+    return validator.Finish();
+}
+
+void TUtf8ToCp1251::Emit(char32_t code, std::string& out) {
+    const bool atStart = AtStart_;
+    AtStart_ = false;
+    if (code == 0xFEFF && atStart) return;
+    if (code == 0x0301) {
+        if (Accent_ == TAcuteAccent::amStressMark) out.push_back('*');
+        return;
+    }
+    const int byte = UnicodeToCp1251Fast(code);
+    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+}
+
+void TUtf8ToCp1251::Decode(std::string_view piece, std::string& out) {
+    out.reserve(out.size() + piece.size());
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        const auto b = static_cast<unsigned char>(piece[i]);
+        if (Pending_ > 0) {
+            if (b >= Low_ && b <= High_) {
+                Code_ = (Code_ << 6) | (b & 0x3F);
+                Low_ = 0x80;
+                High_ = 0xBF;
+                if (--Pending_ == 0) Emit(Code_, out);
+                continue;
+            }
+            // The sequence broke off: one "?" for it, then the byte starts afresh.
+            Pending_ = 0;
+            AtStart_ = false;
+            out.push_back('?');
+        }
+        if (b < 0x80) {
+            AtStart_ = false;
+            out.push_back(static_cast<char>(b));
+            continue;
+        }
+        const int extra = StartSequence(b, Code_, Low_, High_);
+        if (extra < 0) {
+            AtStart_ = false;
+            out.push_back('?');
+        } else {
+            Pending_ = extra;
+        }
+    }
+}
+
+void TUtf8ToCp1251::Finish(std::string& out) {
+    if (Pending_ > 0) out.push_back('?');
+    Pending_ = 0;
+    AtStart_ = true;
+}
+
+std::string Utf8ToCp1251(std::string_view utf8, TAcuteAccent accent) {
+    TUtf8ToCp1251 decoder(accent);
+    std::string out;
+    decoder.Decode(utf8, out);
+    decoder.Finish(out);
+    return out;
+}
+
+} // namespace zelm

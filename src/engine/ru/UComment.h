@@ -1,0 +1,33 @@
+// The verbal comment of the result windows: the one line that FillComment puts into the memo.
+#pragma once
+
+#include "UEmData.h"
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zelm {
+
+// Significance threshold of the Russian word window, grid and report.
+inline constexpr double WordThreshold = 0.25;
+// Significance threshold of both text windows.
+inline constexpr double TextThreshold = 10;
+
+using TGenitiveLookup = std::string_view (*)(int scale);
+
+// The comment on a word: `wordBoxText` is the word box text as it stands (not trimmed); it is
+// upper-cased by `upperCase`. A value v is significant when v > threshold or v < -threshold.
+std::string WordComment(std::string_view wordBoxText, std::span<const double> values, double threshold,
+                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
+                        void (*upperCase)(std::string&));
+// The comment on a text.
+std::string TextComment(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
+                        TGenitiveLookup rightGenitive);
+
+// The Russian variants, from WordProfile and TextProfile as stored. Windows-1251 text.
+std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile);
+std::string RussianTextComment(const std::array<float, ScaleCount>& profile);
+
+} // namespace zelm

@@ -1,0 +1,103 @@
+#include "UWordEvl.h"
+
+namespace zelm {
+
+namespace {
+
+constexpr bool IsStressedVowel(SoundCode code) { return code >= 45 && code <= 53; }
+
+// Vowel letters of each colour class, and the letters that make up the denominator.
+constexpr std::array<TLetterSet, ColourClassCount> ColourLetters = {
+    LetterSetOf(Cp1251Name<4>("ая").View()), LetterSetOf(Cp1251Name<4>("о").View()),
+    LetterSetOf(Cp1251Name<4>("еэ").View()), LetterSetOf(Cp1251Name<4>("ий").View()),
+    LetterSetOf(Cp1251Name<4>("юу").View()), LetterSetOf(Cp1251Name<4>("ы").View()),
+};
+constexpr TLetterSet ColourVowels = LetterSetOf(Cp1251Name<16>("аеийоуыэюя").View());
+
+} // namespace
+
+double TWordEvaluator::ZhuravlevWordScale(int scale, std::span<const SoundCode> sounds,
+                                          double maxFrequency) {
+    if (!(maxFrequency > 0) || sounds.empty()) return 0;
+    double weight = maxFrequency / FrequencyByCode[sounds[0]] * 4;
+    double sum = WordRating(scale, sounds[0]) * weight;
+    double weights = weight;
+    for (std::size_t i = 1; i < sounds.size(); ++i) {
+        weight = maxFrequency / FrequencyByCode[sounds[i]];
+        if (IsStressedVowel(sounds[i])) weight = weight * 2;
+        sum = sum + WordRating(scale, sounds[i]) * weight;
+        weights = weights + weight;
+    }
+    return weights == 0 ? 0 : sum / weights;
+}
+
+void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
+    WordMaxFrequency = TranscribeWord(word, WordSounds);
+    const double m = WordMaxFrequency;
+    if (!(m > 0) || WordSounds.empty()) {
+        WordProfile.fill(0);
+        return;
+    }
+    // The weights do not depend on the scale: work them out once, exactly as
+    // ZhuravlevWordScale does, and reuse them for all 24 scales.
+    Weights_.resize(WordSounds.size());
+    double weights = 0;
+    for (std::size_t i = 0; i < WordSounds.size(); ++i) {
+        const SoundCode code = WordSounds[i];
+        double weight = m / FrequencyByCode[code];
+        if (i == 0) weight = weight * 4;
+        else if (IsStressedVowel(code)) weight = weight * 2;
+        Weights_[i] = weight;
+        weights = i == 0 ? weight : weights + weight;
+    }
+    for (int k = 1; k <= ScaleCount; ++k) {
+        const auto& row = SoundRatings[std::size_t(k - 1)];
+        double sum = row[std::size_t(RatingColumn(WordSounds[0]))] / 100.0 * Weights_[0];
+        for (std::size_t i = 1; i < WordSounds.size(); ++i)
+            sum = sum + row[std::size_t(RatingColumn(WordSounds[i]))] / 100.0 * Weights_[i];
+        WordProfile[std::size_t(k - 1)] = weights == 0 ? 0 : sum / weights;
+    }
+}
+
+void TWordEvaluator::EvaluateWordLevitsky(std::string_view word) {
+    TranscribeWord(word, WordSounds);
+    WordSoundCounts.fill(0);
+    if (!WordSounds.empty()) WordSoundCounts[WordSounds[0]] = 1.5;
+    for (std::size_t i = 1; i < WordSounds.size(); ++i)
+        WordSoundCounts[WordSounds[i]] += IsStressedVowel(WordSounds[i]) ? 2 : 1;
+    WordSoundTotal = static_cast<std::int64_t>(WordSounds.size());
+    for (int k = 1; k <= ScaleCount; ++k) WordProfile[std::size_t(k - 1)] = LevitskyWordScale(k);
+}
+
+double TWordEvaluator::LevitskyWordScale(int scale) const {
+    const double n = static_cast<double>(WordSoundTotal);
+    double sum = 0;
+    for (int c = 0; c < SoundCodeCount; ++c) {
+        const double count = WordSoundCounts[std::size_t(c)];
+        if (count > 0)
+            sum = sum + WordRating(scale, SoundCode(c)) * (count - n * FrequencyByCode[std::size_t(c)]);
+    }
+    if (WordSoundTotal > 0) sum = sum / n;
+    if (sum > 1) return 1;
+    if (sum < -1) return -1;
+    return sum;
+}
+
+void TWordEvaluator::EvaluateWord(std::string_view word, TEvalScheme scheme) {
+    if (scheme == TEvalScheme::esLevitsky) EvaluateWordLevitsky(word);
+    else EvaluateWordZhuravlev(word);
+}
+
+TWordColourShare WordColourShare(std::string_view word, int colourClass) {
+    const TLetterSet letters = ColourLetters.at(std::size_t(colourClass - 1));
+    double count = 0, denominator = 0;
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+        const unsigned char a = LetterAt(word, i);
+        if (InLetterSet(letters, a)) count += 1;
+        if (InLetterSet(ColourVowels, a)) denominator += 1;
+    }
+    if (count < 3) denominator = 3;
+    return {count, denominator, ColourClassColours[std::size_t(colourClass - 1)]};
+}
+
+} // namespace zelm
