@@ -1,0 +1,119 @@
+#include "CliOptions.h"
+
+namespace zelm {
+
+const char* const VersionText = "zelm-cli 0.1.0\n";
+
+const char* const UsageText =
+    "Usage:\n"
+    "  zelm-cli word  [options] WORD...        evaluate each word (a stress mark * may follow a vowel)\n"
+    "  zelm-cli text  [options] [FILE...|-]    evaluate each file (or standard input) as one text\n"
+    "  zelm-cli batch [options] [FILE|-]       evaluate every line of a word list\n"
+    "  zelm-cli --help | --version\n"
+    "\n"
+    "Options:\n"
+    "  --lang ru|uk                    language (default ru)\n"
+    "  --algo zhuravlev|levitsky       algorithm (default zhuravlev)\n"
+    "  --format table|json|csv         output format (default table)\n"
+    "  --encoding auto|utf-8|cp1251    input encoding (default auto: valid UTF-8 is UTF-8,\n"
+    "                                  anything else Windows-1251)\n"
+    "  --                              end of options (for words that begin with a hyphen)\n";
+
+namespace {
+
+bool Choose(const std::string& option, const std::string& value, std::string& error,
+            std::initializer_list<std::pair<const char*, int>> choices, int& result) {
+    for (const auto& [name, id] : choices)
+        if (value == name) {
+            result = id;
+            return true;
+        }
+    error = "invalid value '" + value + "' for " + option;
+    return false;
+}
+
+} // namespace
+
+std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+    TCliOptions options;
+    if (args.empty()) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        options.Command = TCommand::cmHelp;
+        return options;
+    }
+    if (command == "--version") {
+        options.Command = TCommand::cmVersion;
+        return options;
+    }
+    if (command == "word") options.Command = TCommand::cmWord;
+    else if (command == "text") options.Command = TCommand::cmText;
+    else if (command == "batch") options.Command = TCommand::cmBatch;
+    else {
+        error = "unknown command '" + command + "'";
+        return std::nullopt;
+    }
+
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            options.Arguments.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help") {
+            options.Command = TCommand::cmHelp;
+            return options;
+        }
+        std::string name = arg, value;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding") {
+            if (i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        int chosen = 0;
+        if (name == "--lang") {
+            if (!Choose(name, value, error, {{"ru", 0}, {"uk", 1}}, chosen)) return std::nullopt;
+            options.Language = chosen ? TLanguage::lgUkrainian : TLanguage::lgRussian;
+        } else if (name == "--algo") {
+            if (!Choose(name, value, error, {{"zhuravlev", 0}, {"levitsky", 1}}, chosen)) return std::nullopt;
+            options.Scheme = chosen ? TEvalScheme::esLevitsky : TEvalScheme::esZhuravlev;
+        } else if (name == "--format") {
+            if (!Choose(name, value, error, {{"table", 0}, {"json", 1}, {"csv", 2}}, chosen)) return std::nullopt;
+            options.Format = static_cast<TOutputFormat>(chosen);
+        } else if (name == "--encoding") {
+            if (!Choose(name, value, error, {{"auto", 0}, {"utf-8", 1}, {"utf8", 1}, {"cp1251", 2}, {"windows-1251", 2}},
+                        chosen))
+                return std::nullopt;
+            options.Encoding = static_cast<TInputEncoding>(chosen);
+        } else {
+            error = "unknown option '" + name + "'";
+            return std::nullopt;
+        }
+    }
+
+    if (options.Command == TCommand::cmWord && options.Arguments.empty()) {
+        error = "word needs at least one WORD";
+        return std::nullopt;
+    }
+    if (options.Command == TCommand::cmBatch && options.Arguments.size() > 1) {
+        error = "batch reads one word list";
+        return std::nullopt;
+    }
+    if (options.Command != TCommand::cmWord && options.Arguments.empty()) options.Arguments.push_back("-");
+    return options;
+}
+
+} // namespace zelm

@@ -1,0 +1,31 @@
+// The command line of zelm-cli: its commands, options and usage text.
+#pragma once
+
+#include "Evaluation.h"
+#include "Formats.h"
+#include "InputFile.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelm {
+
+enum class TCommand { cmWord, cmText, cmBatch, cmHelp, cmVersion };
+
+struct TCliOptions {
+    TCommand Command = TCommand::cmHelp;
+    TLanguage Language = TLanguage::lgRussian;
+    TEvalScheme Scheme = TEvalScheme::esZhuravlev;
+    TOutputFormat Format = TOutputFormat::ofTable;
+    TInputEncoding Encoding = TInputEncoding::ieAuto;
+    std::vector<std::string> Arguments; // words or files
+};
+
+extern const char* const UsageText;
+extern const char* const VersionText;
+
+// Parses the arguments after the program name; on a usage error returns nothing and sets `error`.
+std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+} // namespace zelm

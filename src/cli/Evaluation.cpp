@@ -1,0 +1,149 @@
+#include "Evaluation.h"
+
+#include "Cp1251.h"
+#include "ru/UComment.h"
+#include "ru/Utils.h"
+#include "uk/UUkrComment.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace zelm {
+
+namespace {
+
+std::vector<TScaleNames> MakeNames(int count, std::string_view (*left)(int), std::string_view (*right)(int)) {
+    std::vector<TScaleNames> names;
+    for (int k = 1; k <= count; ++k) names.push_back({Cp1251ToUtf8(left(k)), Cp1251ToUtf8(right(k))});
+    return names;
+}
+
+// The word window strips and the report blocks show a word's class when its share is above 0;
+// a text window shows a class when its z-score is above 0.999, capped at 3.
+void SetWordColour(TColourMeasure& colour, int k, double share, std::uint32_t rgb) {
+    colour = {k, rgb, share, share > 0, share > 0 ? int(RoundHalfEven(share * 100)) : 0};
+}
+void SetTextColour(TColourMeasure& colour, int k, double z, std::uint32_t rgb) {
+    const bool shown = z > 0.999;
+    colour = {k, rgb, z, shown, shown ? int(RoundHalfEven(std::min(z, 3.0) / 3 * 20)) : 0};
+}
+
+} // namespace
+
+const std::vector<TScaleNames>& ScaleNamesOf(TLanguage language) {
+    static const std::vector<TScaleNames> russian = MakeNames(ScaleCount, ScaleLeftName, ScaleRightName);
+    static const std::vector<TScaleNames> ukrainian = MakeNames(UkrScaleCount, UkrScaleLeftName, UkrScaleRightName);
+    return language == TLanguage::lgRussian ? russian : ukrainian;
+}
+
+double TEvaluation::ChartValue(std::size_t row) const {
+    // The Ukrainian word grid holds the values multiplied by 100, as singles.
+    if (IsWord && Language == TLanguage::lgUkrainian) return static_cast<float>(Profile[row] * 100);
+    return Profile[row];
+}
+
+bool TEvaluation::Significant(std::size_t row) const {
+    const double v = ChartValue(row);
+    if (IsWord && Language == TLanguage::lgRussian) return v >= WordThreshold || v <= -WordThreshold;
+    if (IsWord) return std::fabs(v) >= UkrWordThreshold;
+    return v >= TextThreshold || v <= -TextThreshold;
+}
+
+std::string TEvaluation::ValueText(std::size_t row) const {
+    const double v = ChartValue(row);
+    char text[64];
+    if (IsWord && Language == TLanguage::lgRussian)
+        std::snprintf(text, sizeof text, "%s%lld%%", v < 0 ? "-" : "", RoundHalfEven(std::fabs(v) * 100));
+    else
+        std::snprintf(text, sizeof text, "%5.1f", v);
+    return text;
+}
+
+void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out) {
+    out.IsWord = true;
+    out.Input.assign(input);
+    out.Counts.clear();
+    out.Total = 0;
+    out.SinglePrecision = false;
+    if (Language_ == TLanguage::lgRussian) {
+        Word_.EvaluateWord(word, Scheme_);
+        out.Profile.assign(Word_.WordProfile.begin(), Word_.WordProfile.end());
+        out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
+        out.Comment.clear();
+        AppendCp1251AsUtf8(out.Comment, RussianWordComment(word, Word_.WordProfile));
+        for (int k = 1; k <= ColourClassCount; ++k) {
+            const auto share = WordColourShare(word, k);
+            SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Count > 0 ? share.Count / share.Denominator : 0,
+                          share.Colour);
+        }
+        out.BarScale = 1;
+    } else {
+        UkrWord_.UkrEvaluateWord(word, Scheme_);
+        out.Profile.assign(UkrWord_.UkrWordProfile.begin(), UkrWord_.UkrWordProfile.end());
+        out.Sounds.assign(UkrWord_.UkrWordSounds.begin(), UkrWord_.UkrWordSounds.end());
+        out.Comment.clear();
+        AppendCp1251AsUtf8(out.Comment, UkrainianWordComment(word, UkrWord_.UkrWordProfile));
+        for (int k = 1; k <= ColourClassCount; ++k) {
+            const auto share = UkrWord_.UkrWordColourShare(k);
+            SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Share, share.Colour);
+        }
+    }
+    FinishCommon(out);
+}
+
+void TEvaluator::BeginText() {
+    Text_.ResetTextCounts();
+    UkrText_.UkrResetTextCounts();
+}
+
+void TEvaluator::FeedText(std::string_view piece) {
+    if (Language_ == TLanguage::lgRussian) Text_.CountTextChunk(piece);
+    else UkrText_.UkrCountTextChunk(piece);
+}
+
+void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
+    out.IsWord = false;
+    out.Input.assign(input);
+    out.Sounds.clear();
+    out.SinglePrecision = true;
+    if (Language_ == TLanguage::lgRussian) {
+        Text_.FinishText();
+        Text_.EvaluateText(Scheme_);
+        out.Profile.assign(Text_.TextProfile.begin(), Text_.TextProfile.end());
+        out.Counts.assign(Text_.TextSoundCounts.begin(), Text_.TextSoundCounts.end());
+        out.Total = Text_.TextSoundTotal();
+        out.Comment = Cp1251ToUtf8(RussianTextComment(Text_.TextProfile));
+        for (int k = 1; k <= ColourClassCount; ++k) {
+            const auto colour = TextColourZ(Text_, k);
+            SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);
+        }
+        out.BarScale = Text_.TextProfileMaxAbs();
+    } else {
+        UkrText_.UkrFinishText();
+        UkrText_.UkrEvaluateText(Scheme_);
+        out.Profile.assign(UkrText_.UkrTextProfile.begin(), UkrText_.UkrTextProfile.end());
+        out.Counts.assign(UkrText_.UkrTextSoundCounts.begin(), UkrText_.UkrTextSoundCounts.end());
+        out.Total = UkrText_.UkrTextSoundTotal();
+        out.Comment = Cp1251ToUtf8(UkrainianTextComment(UkrText_.UkrTextProfile));
+        for (int k = 1; k <= ColourClassCount; ++k) {
+            const auto colour = UkrText_.UkrTextColourZ(k);
+            SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);
+        }
+        out.BarScale = UkrText_.UkrTextProfileScale;
+    }
+    FinishCommon(out);
+}
+
+void TEvaluator::FinishCommon(TEvaluation& out) const {
+    out.Language = Language_;
+    out.Scheme = Scheme_;
+    if (out.IsWord && Language_ == TLanguage::lgUkrainian) {
+        // The Ukrainian word grid scales its bars to the largest value, as UpdateMaxAbs does.
+        double m = 0;
+        for (std::size_t r = 0; r < out.Profile.size(); ++r) m = std::max(m, std::fabs(out.ChartValue(r)));
+        out.BarScale = m == 0 ? 1 : m;
+    }
+}
+
+} // namespace zelm

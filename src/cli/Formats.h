@@ -1,0 +1,30 @@
+// The output formats of the command line: JSON Lines, CSV and the human-readable chart.
+#pragma once
+
+#include "Evaluation.h"
+
+#include <string>
+#include <string_view>
+
+namespace zelm {
+
+enum class TOutputFormat { ofTable, ofJson, ofCsv };
+
+// One JSON object on one line (with its newline), keys in the documented order.
+void AppendJson(std::string& out, const TEvaluation& e);
+
+// The CSV header (first column named `firstColumn`) and one row; fields quoted as RFC 4180 asks.
+void AppendCsvHeader(std::string& out, TLanguage language, std::string_view firstColumn);
+void AppendCsvRow(std::string& out, const TEvaluation& e);
+
+// The bipolar chart of one evaluation, with its comment and colour measures. `colour` adds
+// terminal colours to the significant bars and the colour blocks.
+void AppendTable(std::string& out, const TEvaluation& e, bool colour);
+
+// One compact line for a word of a word list: its significant scales, or a dash.
+void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour);
+
+// The shortest text that reads back as the same double, or the same single-precision value.
+void AppendNumber(std::string& out, double value, bool singlePrecision);
+
+} // namespace zelm
