@@ -125,22 +125,9 @@ void TranscribeTextWord(std::string_view word, std::vector<SoundCode>& sounds) {
     Transcribe<false>(word, sounds);
 }
 
-int RatingColumn(SoundCode code) {
-    constexpr std::array<std::uint8_t, 9> StressedColumns = {0, 5, 8, 14, 19, 26, 27, 28, 29};
-    return code >= 45 && code <= 53 ? StressedColumns[code - 45] : code;
-}
-
 std::string_view ScaleLeftName(int scale) { return Scales.at(std::size_t(scale - 1)).Left.View(); }
 std::string_view ScaleRightName(int scale) { return Scales.at(std::size_t(scale - 1)).Right.View(); }
 std::string_view ScaleLeftGenitive(int scale) { return Scales.at(std::size_t(scale - 1)).LeftGenitive.View(); }
 std::string_view ScaleRightGenitive(int scale) { return Scales.at(std::size_t(scale - 1)).RightGenitive.View(); }
-
-double WordRating(int scale, SoundCode code) {
-    return SoundRatings[std::size_t(scale - 1)][std::size_t(RatingColumn(code))] / 100.0;
-}
-
-double TextRating(int scale, int column) {
-    return SoundRatings[std::size_t(scale - 1)][std::size_t(column)] / 50.0;
-}
 
 } // namespace zelm

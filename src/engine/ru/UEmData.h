@@ -69,7 +69,10 @@ double TranscribeWord(std::string_view word, std::vector<SoundCode>& sounds);
 void TranscribeTextWord(std::string_view word, std::vector<SoundCode>& sounds);
 
 // Rating column 0..44 of a sound code 0..53: a stressed vowel shares its vowel's column.
-int RatingColumn(SoundCode code);
+constexpr int RatingColumn(SoundCode code) {
+    constexpr std::array<std::uint8_t, 9> StressedColumns = {0, 5, 8, 14, 19, 26, 27, 28, 29};
+    return code >= 45 && code <= 53 ? StressedColumns[code - 45] : code;
+}
 
 // Pole names of scale 1..24 as stored (Windows-1251), and their upper-case genitives.
 std::string_view ScaleLeftName(int scale);
@@ -81,9 +84,13 @@ std::string_view ScaleRightGenitive(int scale);
 extern const std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> SoundRatings;
 
 // Rating of a sound code 0..53 on scale 1..24, divided by 100.
-double WordRating(int scale, SoundCode code);
+inline double WordRating(int scale, SoundCode code) {
+    return SoundRatings[std::size_t(scale - 1)][std::size_t(RatingColumn(code))] / 100.0;
+}
 // Rating of column 0..44 on scale 1..24, divided by 50.
-double TextRating(int scale, int column);
+inline double TextRating(int scale, int column) {
+    return SoundRatings[std::size_t(scale - 1)][std::size_t(column)] / 50.0;
+}
 
 // Expected sound frequencies: per sound code, and per rating column (a vowel's column holds the sum
 // of its unstressed and stressed entries).

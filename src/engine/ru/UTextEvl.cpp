@@ -1,51 +1,46 @@
 #include "UTextEvl.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace zelm {
 
 namespace {
 
-// Counting works on byte pairs: a byte of a text word makes its sound from itself and from
-// whether the byte after it is a softening letter. Words are runs of bytes 192..255 and every
-// softening letter is such a byte, so the successor in the text decides exactly as the successor
-// in the word would (a hyphen, a separator or the end of the text never softens). Each byte is
-// put in a bin, letter * 2 + softening successor; non-letters go to the two spare bins.
-constexpr int LetterBins = 64;
-constexpr int BinCount = LetterBins + 2;
+// A byte of a text word makes its sound from itself and from whether the byte after it is a
+// softening letter. Words are runs of bytes 192..255 and every softening letter is such a byte, so
+// the successor in the text decides exactly as the successor in the word would (a hyphen, a
+// separator or the end of the text never softens). Key: letter * 2 + softening successor; bytes
+// that are no letters take the two spare keys.
+constexpr int LetterKeys = 64;
+constexpr std::size_t KeyCount = TTextEvaluator::KeyCount;
+static_assert(KeyCount == LetterKeys + 2);
 
-constexpr std::array<std::uint8_t, 256> MakeByteBins() {
-    std::array<std::uint8_t, 256> bins{};
-    for (int b = 0; b < 256; ++b) bins[std::size_t(b)] = b >= 192 ? std::uint8_t(((b - 192) & 31) * 2) : LetterBins;
-    return bins;
-}
-constexpr std::array<std::uint8_t, 256> MakeSofteningFlags() {
-    std::array<std::uint8_t, 256> flags{};
-    for (int b = 192; b < 256; ++b) {
-        const auto lower = static_cast<unsigned char>(b <= 223 ? b + 32 : b);
-        flags[std::size_t(b)] = InLetterSet(SofteningLetters, lower) ? 1 : 0;
+constexpr TTextEvaluator::TTextKeys MakeKeys() {
+    TTextEvaluator::TTextKeys keys;
+    for (int b = 0; b < 256; ++b) {
+        keys.Self[std::size_t(b)] = b >= 192 ? std::uint16_t(((b - 192) & 31) * 2) : LetterKeys;
+        const auto lower = static_cast<unsigned char>(b >= 192 && b <= 223 ? b + 32 : b);
+        keys.Next[std::size_t(b)] = InLetterSet(SofteningLetters, lower) ? 1 : 0;
     }
-    return flags;
+    keys.MakePairs();
+    return keys;
 }
-// Rating column of each letter bin, or -1 for ъ, ь and the spare bins.
-constexpr std::array<std::int8_t, BinCount> MakeBinColumns() {
-    std::array<std::int8_t, BinCount> columns{};
-    for (int bin = 0; bin < BinCount; ++bin) {
-        columns[std::size_t(bin)] = -1;
-        if (bin >= LetterBins) continue;
-        const auto letter = static_cast<unsigned char>(224 + bin / 2);
+// Rating column of each key, or -1 for ъ, ь and the spare keys.
+constexpr std::array<std::int8_t, KeyCount> MakeKeyColumns() {
+    std::array<std::int8_t, KeyCount> columns{};
+    for (std::size_t key = 0; key < KeyCount; ++key) {
+        columns[key] = -1;
+        if (key >= LetterKeys) continue;
+        const auto letter = static_cast<unsigned char>(224 + key / 2);
         if (!InLetterSet(SoundingLetters, letter)) continue;
-        const bool soft = (bin & 1) != 0 && InLetterSet(PairedConsonants, letter);
-        const SoundCode code = SoundOfLetter(letter, soft ? LetterContext::Soft : LetterContext::Plain);
-        columns[std::size_t(bin)] = static_cast<std::int8_t>(code);
+        const bool soft = (key & 1) != 0 && InLetterSet(PairedConsonants, letter);
+        columns[key] = static_cast<std::int8_t>(SoundOfLetter(letter, soft ? LetterContext::Soft : LetterContext::Plain));
     }
     return columns;
 }
 
-constexpr auto ByteBins = MakeByteBins();
-constexpr auto SofteningFlags = MakeSofteningFlags();
-constexpr auto BinColumns = MakeBinColumns();
+constexpr TTextEvaluator::TTextKeys Keys = MakeKeys();
+constexpr auto KeyColumns = MakeKeyColumns();
 
 // Columns of each colour class.
 constexpr std::array<std::array<int, 2>, ColourClassCount> ColourColumns = {{
@@ -57,57 +52,31 @@ constexpr std::array<std::array<int, 2>, ColourClassCount> ColourColumns = {{
 void TTextEvaluator::ResetTextCounts() {
     TextSoundCounts.fill(0);
     TextProfile.fill(0);
-    HasHeld_ = false;
+    Stream_.Reset();
 }
 
-// Counts bytes[0..count) with `after` as the successor of the last one.
-void TTextEvaluator::CountBytes(const unsigned char* bytes, std::size_t count, unsigned char after) {
-    // Four histograms break the store-to-load chains of repeated letters; 32-bit bins are safe
-    // because blocks stay below 2^30 bytes.
-    constexpr std::size_t Block = std::size_t(1) << 30;
-    while (count > 0) {
-        const std::size_t n = count < Block ? count : Block;
-        const unsigned char next = n < count ? bytes[n] : after;
-        std::uint32_t h[4][BinCount] = {};
-        std::size_t i = 0;
-        if (n >= 5) {
-            for (; i + 4 < n; i += 4) {
-                ++h[0][ByteBins[bytes[i]] | SofteningFlags[bytes[i + 1]]];
-                ++h[1][ByteBins[bytes[i + 1]] | SofteningFlags[bytes[i + 2]]];
-                ++h[2][ByteBins[bytes[i + 2]] | SofteningFlags[bytes[i + 3]]];
-                ++h[3][ByteBins[bytes[i + 3]] | SofteningFlags[bytes[i + 4]]];
-            }
-        }
-        for (; i + 1 < n; ++i) ++h[0][ByteBins[bytes[i]] | SofteningFlags[bytes[i + 1]]];
-        ++h[0][ByteBins[bytes[n - 1]] | SofteningFlags[next]];
-        for (int bin = 0; bin < LetterBins; ++bin) {
-            const int column = BinColumns[std::size_t(bin)];
-            if (column >= 0)
-                TextSoundCounts[std::size_t(column)] +=
-                    std::int64_t(h[0][bin]) + h[1][bin] + h[2][bin] + h[3][bin];
-        }
-        bytes += n;
-        count -= n;
-    }
-}
+const TTextEvaluator::TTextKeys& TTextEvaluator::StreamKeys() { return Keys; }
 
 void TTextEvaluator::CountTextChunk(std::string_view chunk) {
-    if (chunk.empty()) return;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data());
-    if (HasHeld_) CountBytes(&Held_, 1, bytes[0]);
-    CountBytes(bytes, chunk.size() - 1, bytes[chunk.size() - 1]);
-    Held_ = bytes[chunk.size() - 1];
-    HasHeld_ = true;
+    std::array<std::uint64_t, KeyCount> totals{};
+    Stream_.Feed(chunk, totals);
+    AddKeyCounts(totals);
 }
 
 void TTextEvaluator::FinishText() {
-    if (HasHeld_) CountBytes(&Held_, 1, 0);
-    HasHeld_ = false;
+    std::array<std::uint64_t, KeyCount> totals{};
+    Stream_.Finish(totals);
+    AddKeyCounts(totals);
+}
+
+void TTextEvaluator::AddKeyCounts(const std::array<std::uint64_t, KeyCount>& totals) {
+    for (std::size_t key = 0; key < KeyCount; ++key)
+        if (KeyColumns[key] >= 0) TextSoundCounts[std::size_t(KeyColumns[key])] += std::int64_t(totals[key]);
 }
 
 bool TTextEvaluator::CountTextWords(std::string_view text) {
     const bool escape = EscapePending(EscapeProbe);
-    HasHeld_ = false;
+    Stream_.Reset();
     CountTextChunk(text);
     FinishText();
     return escape;

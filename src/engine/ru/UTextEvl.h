@@ -2,6 +2,7 @@
 // profile normaliser, and the sound-colour measure of a text.
 #pragma once
 
+#include "../ByteTriples.h"
 #include "UEmData.h"
 #include "Utils.h"
 
@@ -47,10 +48,14 @@ public:
     // Largest absolute profile value, or 1 when every value is 0.
     float TextProfileMaxAbs() const;
 
+    // Number of keys the byte stream is counted by.
+    static constexpr std::size_t KeyCount = 66;
+    using TTextKeys = TTripleKeys<KeyCount, false>;
+
 private:
-    void CountBytes(const unsigned char* bytes, std::size_t count, unsigned char after);
-    bool HasHeld_ = false;     // the last byte of the previous chunk waits for its successor
-    unsigned char Held_ = 0;
+    void AddKeyCounts(const std::array<std::uint64_t, KeyCount>& totals);
+    TTripleStream<TTextKeys> Stream_{StreamKeys()};
+    static const TTextKeys& StreamKeys();
     std::vector<SoundCode> WordSounds_;
 };
 

@@ -66,7 +66,21 @@ void TWordEvaluator::EvaluateWordLevitsky(std::string_view word) {
     for (std::size_t i = 1; i < WordSounds.size(); ++i)
         WordSoundCounts[WordSounds[i]] += IsStressedVowel(WordSounds[i]) ? 2 : 1;
     WordSoundTotal = static_cast<std::int64_t>(WordSounds.size());
-    for (int k = 1; k <= ScaleCount; ++k) WordProfile[std::size_t(k - 1)] = LevitskyWordScale(k);
+    // The sum of LevitskyWordScale over the codes the word has, in the same ascending order,
+    // with the expected counts worked out once for all scales.
+    Present_.clear();
+    for (int c = 0; c < SoundCodeCount; ++c)
+        if (WordSoundCounts[std::size_t(c)] > 0) Present_.push_back(SoundCode(c));
+    const double n = static_cast<double>(WordSoundTotal);
+    Deviations_.resize(Present_.size());
+    for (std::size_t i = 0; i < Present_.size(); ++i)
+        Deviations_[i] = WordSoundCounts[Present_[i]] - n * FrequencyByCode[Present_[i]];
+    for (int k = 1; k <= ScaleCount; ++k) {
+        double sum = 0;
+        for (std::size_t i = 0; i < Present_.size(); ++i) sum = sum + WordRating(k, Present_[i]) * Deviations_[i];
+        if (WordSoundTotal > 0) sum = sum / n;
+        WordProfile[std::size_t(k - 1)] = sum > 1 ? 1 : sum < -1 ? -1 : sum;
+    }
 }
 
 double TWordEvaluator::LevitskyWordScale(int scale) const {

@@ -126,14 +126,6 @@ void UkrTranscribeTextWord(std::string_view word, std::vector<SoundCode>& sounds
     Transcribe<false>(word, sounds);
 }
 
-double UkrWordRating(int scale, SoundCode code) {
-    return UkrSoundRatings[std::size_t(scale - 1)][UkrFoldStress(code)] / 200.0;
-}
-
-double UkrTextRating(int scale, int code) {
-    return UkrSoundRatings[std::size_t(scale - 1)][std::size_t(code)] / 100.0;
-}
-
 int UkrVowelColourWeight(SoundCode code, int colourClass) {
     const SoundCode folded = UkrFoldStress(code);
     if (folded >= 10) return 0;

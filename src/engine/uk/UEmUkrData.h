@@ -137,9 +137,13 @@ extern const std::array<double, UkrSoundCount> UkrFrequencyByCode;
 extern const std::array<std::array<std::uint8_t, ColourClassCount>, 10> UkrVowelColourTable;
 
 // Rating of sound code 0..59 (folded) on scale 1..7, divided by 200.
-double UkrWordRating(int scale, SoundCode code);
+inline double UkrWordRating(int scale, SoundCode code) {
+    return UkrSoundRatings[std::size_t(scale - 1)][UkrFoldStress(code)] / 200.0;
+}
 // Rating of sound code 0..49 on scale 1..7, divided by 100.
-double UkrTextRating(int scale, int code);
+inline double UkrTextRating(int scale, int code) {
+    return UkrSoundRatings[std::size_t(scale - 1)][std::size_t(code)] / 100.0;
+}
 // Colour weight of a sound code 0..59 (folded) in colour class 1..6; 0 for consonants.
 int UkrVowelColourWeight(SoundCode code, int colourClass);
 

@@ -1,95 +1,85 @@
 #include "UUkrTextEvl.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace zelm {
 
 namespace {
 
-// The text is counted as a stream of bytes rather than word by word: every rule looks only at a
-// letter and the one or two bytes after it, and inside a word these are the bytes of the text. At
-// a word's end the text goes on with a separator (or the hyphen the splitter drops) where the word
-// has its end, and neither is ever ж, з, о or a softening letter, so both readings agree. Letters
-// outside the Ukrainian alphabet form words but make no sound.
-constexpr int DumpBin = UkrSoundCount;
+// The text is counted as a stream of bytes rather than word by word. Every rule looks at a letter
+// and the letter after it, and the letters a rule swallows (ж and з after д, о after ь) are never
+// д or ь themselves, so each byte's sounds follow from the byte before it, itself and the byte
+// after it: д before ж or з is silent and the ж or з after д makes дж, дз or дзʹ (soft when the
+// letter after the з softens); о after ь makes ьо. Inside a word the neighbours in the text are
+// the neighbours in the word; at a word's end the text goes on with a separator (or the hyphen the
+// splitter drops) where the word has its end, and neither is ever ж, з, о or a softening letter,
+// so both readings agree. Letters outside the Ukrainian alphabet form words but make no sound.
+//
+// Key = letter class * 12 + before (0 other, 1 д, 2 ь) * 4 + after (0 other, 1 softening,
+// 2 ж or з, 3 о); letter classes 0..31 are the sounding letters, 32 everything else.
+constexpr std::size_t KeyCount = TUkrTextEvaluator::KeyCount;
+constexpr int OtherClass = 32;
+static_assert(KeyCount == (OtherClass + 1) * 12);
 
-constexpr std::array<std::uint8_t, 256> MakeSofteningFlags() {
-    std::array<std::uint8_t, 256> flags{};
-    for (int b = 0; b < 256; ++b) flags[std::size_t(b)] = UkrSofteningLetters.Has(UkrFoldCase(std::uint8_t(b))) ? 1 : 0;
-    return flags;
-}
-constexpr bool IsSpecial(unsigned char letter) {
-    return letter == UkrDe || letter == UkrShcha || letter == UkrSoftSign || letter == UkrYi;
-}
-constexpr std::array<std::uint8_t, 256> MakeSpecialFlags() {
-    std::array<std::uint8_t, 256> flags{};
-    for (int b = 0; b < 256; ++b) flags[std::size_t(b)] = IsSpecial(UkrFoldCase(std::uint8_t(b))) ? 1 : 0;
-    return flags;
-}
-// Bin of byte b with a softening successor (index 2b + 1) or without (2b): the sound's code for a
-// vowel or paired consonant, the dump bin for anything soundless.
-constexpr std::array<std::uint8_t, 512> MakeSimpleBins() {
-    std::array<std::uint8_t, 512> bins{};
-    for (int b = 0; b < 256; ++b)
-        for (int soft = 0; soft < 2; ++soft) {
-            const unsigned char letter = UkrFoldCase(std::uint8_t(b));
-            int code = UkrLetterCode(letter, soft ? LetterContext::Soft : LetterContext::Plain);
-            if (code < 0 || !UkrSoundingLetters.Has(letter)) code = DumpBin;
-            bins[std::size_t(2 * b + soft)] = std::uint8_t(code);
-        }
-    return bins;
+constexpr auto SoundingLetterOrder = Cp1251Name<32>("абвгдеєжзиіїйклмнопрстуфхцчшщьюя");
+constexpr std::string_view SoundingOrder = SoundingLetterOrder.View();
+
+constexpr int LetterClass(unsigned char byte) {
+    const unsigned char letter = UkrFoldCase(byte);
+    for (std::size_t i = 0; i < SoundingOrder.size(); ++i)
+        if (static_cast<unsigned char>(SoundingOrder[i]) == letter) return int(i);
+    return OtherClass;
 }
 
-constexpr auto Softening = MakeSofteningFlags();
-constexpr auto Special = MakeSpecialFlags();
-constexpr auto SimpleBins = MakeSimpleBins();
-
-using TBins = std::array<std::uint64_t, UkrSoundCount + 1>;
-
-// Counts the sounds that start at positions from..to-1; bytes[i + 1] and bytes[i + 2] must be
-// readable for each of them. Returns the position after the last byte used, which is past `to`
-// when a two-letter sound ends there.
-std::size_t ScanBytes(const unsigned char* p, std::size_t i, std::size_t to, TBins& h) {
-    while (i < to) {
-        const unsigned char b = p[i];
-        if (!Special[b]) {
-            ++h[SimpleBins[2u * b + Softening[p[i + 1]]]];
-            ++i;
-            continue;
-        }
-        const unsigned char letter = UkrFoldCase(b), next = UkrFoldCase(p[i + 1]);
-        if (letter == UkrDe) {
-            if (next == UkrZhe) {
-                ++h[19];
-                i += 2;
-            } else if (next == UkrZe) {
-                ++h[Softening[p[i + 2]] ? 21 : 20];
-                i += 2;
-            } else {
-                ++h[Softening[p[i + 1]] ? 18 : 17];
-                ++i;
-            }
-        } else if (letter == UkrShcha) {
-            ++h[49];
-            ++h[16];
-            ++i;
-        } else if (letter == UkrSoftSign) {
-            if (next == UkrO) {
-                ++h[8];
-                i += 2;
-            } else {
-                ++i;
-            }
-        } else { // ї: й and the и sound; a text word never holds a stress mark
-            ++h[26];
-            ++h[2];
-            ++i;
-        }
+constexpr TTripleKeys<KeyCount> MakeKeys() {
+    TTripleKeys<KeyCount> keys;
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        const unsigned char letter = UkrFoldCase(byte);
+        keys.Self[std::size_t(b)] = std::uint16_t(LetterClass(byte) * 12);
+        keys.Prev[std::size_t(b)] = letter == UkrDe ? 4 : letter == UkrSoftSign ? 8 : 0;
+        keys.Next[std::size_t(b)] = UkrSofteningLetters.Has(letter)            ? 1
+                                    : letter == UkrZhe || letter == UkrZe ? 2
+                                    : letter == UkrO                       ? 3
+                                                                           : 0;
     }
-    return i;
+    keys.MakePairs();
+    return keys;
 }
+
+// The sounds (at most two) of each key; 255 marks no sound.
+constexpr std::array<std::array<std::uint8_t, 2>, KeyCount> MakeKeySounds() {
+    std::array<std::array<std::uint8_t, 2>, KeyCount> sounds{};
+    for (std::size_t key = 0; key < KeyCount; ++key) {
+        const int letterClass = int(key / 12), before = int(key / 4 % 3), after = int(key % 4);
+        std::array<std::uint8_t, 2> s = {255, 255};
+        if (letterClass != OtherClass) {
+            const auto letter = static_cast<unsigned char>(SoundingOrder[std::size_t(letterClass)]);
+            const bool soft = after == 1;
+            if (letter == UkrSoftSign) {
+            } else if (letter == UkrDe) {
+                if (after != 2) s[0] = soft ? 18 : 17;
+            } else if (letter == UkrZhe && before == 1) {
+                s[0] = 19;
+            } else if (letter == UkrZe && before == 1) {
+                s[0] = soft ? 21 : 20;
+            } else if (letter == UkrO && before == 2) {
+                s[0] = 8;
+            } else if (letter == UkrShcha) {
+                s = {49, 16};
+            } else if (letter == UkrYi) { // a text word never holds a stress mark
+                s = {26, 2};
+            } else {
+                s[0] = std::uint8_t(UkrLetterCode(letter, soft ? LetterContext::Soft : LetterContext::Plain));
+            }
+        }
+        sounds[key] = s;
+    }
+    return sounds;
+}
+
+constexpr TTripleKeys<KeyCount> Keys = MakeKeys();
+constexpr auto KeySounds = MakeKeySounds();
 
 // Vowels whose counts make up each colour class of a text.
 constexpr std::array<std::array<int, 5>, ColourClassCount> ColourVowels = {{
@@ -99,57 +89,34 @@ constexpr std::array<std::array<int, 5>, ColourClassCount> ColourVowels = {{
 
 } // namespace
 
+const TTripleKeys<TUkrTextEvaluator::KeyCount>& TUkrTextEvaluator::StreamKeys() { return Keys; }
+
 void TUkrTextEvaluator::UkrResetTextCounts() {
     UkrTextSoundCounts.fill(0);
-    TailLength_ = 0;
+    Stream_.Reset();
 }
 
 void TUkrTextEvaluator::UkrCountTextChunk(std::string_view chunk) {
-    const auto* p = reinterpret_cast<const unsigned char*>(chunk.data());
-    const std::size_t n = chunk.size();
-    if (n == 0) return;
-    TBins h{};
-    std::size_t start = 0;
-    if (TailLength_ > 0) {
-        // Count the held bytes with the first bytes of this chunk as their successors.
-        unsigned char joined[16];
-        const std::size_t taken = std::min<std::size_t>(n, 4);
-        std::memcpy(joined, Tail_.data(), TailLength_);
-        std::memcpy(joined + TailLength_, p, taken);
-        const std::size_t length = TailLength_ + taken;
-        const std::size_t stop = length >= 2 ? std::min(TailLength_, length - 2) : 0;
-        const std::size_t at = ScanBytes(joined, 0, stop, h);
-        if (at < TailLength_) { // the chunk was too short to see far enough: hold on
-            TailLength_ = length - at;
-            std::memmove(Tail_.data(), joined + at, TailLength_);
-            for (int c = 0; c < UkrSoundCount; ++c) UkrTextSoundCounts[std::size_t(c)] += std::int64_t(h[std::size_t(c)]);
-            return;
-        }
-        start = at - TailLength_;
-        TailLength_ = 0;
-    }
-    std::size_t at = start;
-    if (n >= 2 && start < n - 2) at = ScanBytes(p, start, n - 2, h);
-    if (at < n) {
-        TailLength_ = n - at;
-        std::memcpy(Tail_.data(), p + at, TailLength_);
-    }
-    for (int c = 0; c < UkrSoundCount; ++c) UkrTextSoundCounts[std::size_t(c)] += std::int64_t(h[std::size_t(c)]);
+    std::array<std::uint64_t, KeyCount> totals{};
+    Stream_.Feed(chunk, totals);
+    AddKeyCounts(totals);
 }
 
 void TUkrTextEvaluator::UkrFinishText() {
-    if (TailLength_ == 0) return;
-    unsigned char padded[16] = {};
-    std::memcpy(padded, Tail_.data(), TailLength_);
-    TBins h{};
-    ScanBytes(padded, 0, TailLength_, h);
-    TailLength_ = 0;
-    for (int c = 0; c < UkrSoundCount; ++c) UkrTextSoundCounts[std::size_t(c)] += std::int64_t(h[std::size_t(c)]);
+    std::array<std::uint64_t, KeyCount> totals{};
+    Stream_.Finish(totals);
+    AddKeyCounts(totals);
+}
+
+void TUkrTextEvaluator::AddKeyCounts(const std::array<std::uint64_t, KeyCount>& totals) {
+    for (std::size_t key = 0; key < KeyCount; ++key)
+        for (const std::uint8_t sound : KeySounds[key])
+            if (sound != 255) UkrTextSoundCounts[sound] += std::int64_t(totals[key]);
 }
 
 bool TUkrTextEvaluator::UkrCountTextWords(std::string_view text) {
     const bool escape = EscapePending(EscapeProbe);
-    TailLength_ = 0;
+    Stream_.Reset();
     UkrCountTextChunk(text);
     UkrFinishText();
     return escape;

@@ -2,6 +2,7 @@
 // profile normaliser, and the colour z-scores of a text.
 #pragma once
 
+#include "../ByteTriples.h"
 #include "../ru/Utils.h"
 #include "UEmUkrData.h"
 
@@ -52,13 +53,14 @@ public:
     };
     TColour UkrTextColourZ(int colourClass) const;
 
+    // Number of keys the byte stream is counted by.
+    static constexpr std::size_t KeyCount = 33 * 12;
+
 private:
-    std::size_t Scan(const unsigned char* bytes, std::size_t from, std::size_t to);
     void CopyTotals();
-    // Bytes of the text not counted yet because the rules look up to two bytes ahead.
-    std::array<unsigned char, 8> Tail_{};
-    std::size_t TailLength_ = 0;
-    std::array<std::uint64_t, UkrSoundCount + 1> Bins_{}; // the last bin takes soundless bytes
+    void AddKeyCounts(const std::array<std::uint64_t, KeyCount>& totals);
+    static const TTripleKeys<KeyCount>& StreamKeys();
+    TTripleStream<TTripleKeys<KeyCount>> Stream_{StreamKeys()};
     std::vector<SoundCode> WordSounds_;
 };
 

@@ -38,7 +38,24 @@ void TUkrWordEvaluator::UkrEvaluateWordLevitsky(std::string_view word) {
         for (std::size_t i = 1; i < UkrWordSounds.size(); ++i)
             UkrWordSoundCounts[UkrFoldStress(UkrWordSounds[i])] += IsStressed(UkrWordSounds[i]) ? 2.0 : 1.0;
         UkrWordSoundTotal = static_cast<std::int64_t>(UkrWordSounds.size());
-        for (int s = 1; s <= UkrScaleCount; ++s) UkrWordProfile[std::size_t(s - 1)] = UkrLevitskyWordScale(s);
+        // The sum of UkrLevitskyWordScale over the sixty codes whose folded code the word has,
+        // in the same order, with the deviations worked out once for all scales.
+        Present_.clear();
+        for (int c = 0; c < UkrSoundCodeCount; ++c)
+            if (UkrWordSoundCounts[UkrFoldStress(SoundCode(c))] > 0) Present_.push_back(SoundCode(c));
+        const double n = static_cast<double>(UkrWordSoundTotal);
+        Deviations_.resize(Present_.size());
+        for (std::size_t i = 0; i < Present_.size(); ++i) {
+            const SoundCode f = UkrFoldStress(Present_[i]);
+            Deviations_[i] = UkrWordSoundCounts[f] - n * UkrFrequencyByCode[f];
+        }
+        for (int s = 1; s <= UkrScaleCount; ++s) {
+            double sum = 0;
+            for (std::size_t i = 0; i < Present_.size(); ++i)
+                sum = sum + UkrWordRating(s, Present_[i]) * Deviations_[i];
+            sum = sum / n;
+            UkrWordProfile[std::size_t(s - 1)] = sum > 1.0 ? 1.0 : sum < -1.0 ? -1.0 : sum;
+        }
     }
     RecomputeColourCounts();
 }

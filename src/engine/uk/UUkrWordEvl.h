@@ -43,6 +43,8 @@ public:
 
 private:
     void RecomputeColourCounts();
+    std::vector<SoundCode> Present_; // codes 0..59 whose folded code the word has (Levitsky)
+    std::vector<double> Deviations_; // their count minus the expected count
 };
 
 } // namespace zelm

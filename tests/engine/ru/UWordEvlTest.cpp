@@ -112,3 +112,11 @@ TEST(RussianWordColour, SharesOfTheColourClasses) {
     }
     EXPECT_EQ(WordColourShare(Cp("ы"), 6).Colour, 128u);
 }
+
+TEST(RussianWord, LevitskyScaleOperationAgreesWithTheWholeEvaluation) {
+    for (const char* word : {"мо*ре", "Достопримечательность", "а*ист", "щи", "ма*ма*", "ррр"}) {
+        const auto e = Evaluate(word, Lev);
+        for (int k = 1; k <= ScaleCount; ++k)
+            EXPECT_EQ(e.WordProfile[std::size_t(k - 1)], e.LevitskyWordScale(k)) << word << " scale " << k;
+    }
+}

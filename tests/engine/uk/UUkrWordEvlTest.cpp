@@ -51,11 +51,16 @@ TEST(UkrainianWord, SoundlessWordsGiveZerosWhateverCameBefore) {
     }
 }
 
-TEST(UkrainianWord, ZhuravlevScaleOperationAgreesWithTheWholeEvaluation) {
-    const auto e = Evaluate("джмі*ль", TEvalScheme::esZhuravlev);
-    for (int s = 1; s <= UkrScaleCount; ++s)
-        EXPECT_EQ(e.UkrWordProfile[std::size_t(s - 1)],
-                  TUkrWordEvaluator::UkrZhuravlevWordScale(s, e.UkrWordSounds, e.UkrWordMaxFrequency));
+TEST(UkrainianWord, ScaleOperationsAgreeWithTheWholeEvaluations) {
+    for (const char* word : {"джмі*ль", "о*ко", "щастя", "ї*жак", "сьо*го"}) {
+        const auto zh = Evaluate(word, TEvalScheme::esZhuravlev);
+        const auto lev = Evaluate(word, TEvalScheme::esLevitsky);
+        for (int s = 1; s <= UkrScaleCount; ++s) {
+            EXPECT_EQ(zh.UkrWordProfile[std::size_t(s - 1)],
+                      TUkrWordEvaluator::UkrZhuravlevWordScale(s, zh.UkrWordSounds, zh.UkrWordMaxFrequency));
+            EXPECT_EQ(lev.UkrWordProfile[std::size_t(s - 1)], lev.UkrLevitskyWordScale(s)) << word;
+        }
+    }
 }
 
 TEST(UkrainianWordColour, CountsAndShares) {

@@ -1,0 +1,182 @@
+// Engine benchmarks: text counting and word evaluation in both languages. Each family is also
+// printed as a ratio to a baseline measured in the same run (a plain byte sum over the same text,
+// or the transcription alone for words), so figures compare across machines.
+#include "Cp1251.h"
+#include "ru/UTextEvl.h"
+#include "ru/UWordEvl.h"
+#include "uk/UUkrTextEvl.h"
+#include "uk/UUkrWordEvl.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace zelm;
+
+namespace {
+
+const std::vector<std::string> RussianWords = {
+    "мама", "мыла", "раму", "кот", "сидел", "на", "окне", "мо*ре", "шумело", "волны", "бились", "о", "камни",
+    "солнце", "светило", "ярко", "летний", "день", "был", "тёплым", "достопримечательность", "щи", "ель"};
+const std::vector<std::string> UkrainianWords = {
+    "мама", "мила", "раму", "кіт", "сидів", "на", "вікні", "мо*ва", "джміль", "гудів", "у", "квітах", "ґанок",
+    "щука", "дзвін", "сьо*го", "їжак", "м'ясо", "серце", "билося", "швидше", "любов", "дружба"};
+
+// About 8 MiB of Windows-1251 text made of the words, with punctuation and line breaks.
+std::string MakeText(const std::vector<std::string>& words) {
+    std::mt19937 random(7);
+    std::string text;
+    while (text.size() < (std::size_t(8) << 20)) {
+        text += Utf8ToCp1251(words[random() % words.size()]);
+        const auto r = random() % 16;
+        text += r == 0 ? ". " : r == 1 ? ",\r\n" : " ";
+    }
+    return text;
+}
+
+std::vector<std::string> MakeWordList(const std::vector<std::string>& words) {
+    std::vector<std::string> list;
+    for (const auto& w : words) list.push_back(Utf8ToCp1251(w, TAcuteAccent::amStressMark));
+    return list;
+}
+
+const std::string& RussianText() {
+    static const std::string text = MakeText(RussianWords);
+    return text;
+}
+const std::string& UkrainianText() {
+    static const std::string text = MakeText(UkrainianWords);
+    return text;
+}
+
+void Baseline_ByteSum(benchmark::State& state) {
+    const std::string& text = RussianText();
+    for (auto _ : state) {
+        unsigned sum = 0;
+        for (const char c : text) sum += static_cast<unsigned char>(c);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+
+void Text_RussianCount(benchmark::State& state) {
+    const std::string& text = RussianText();
+    TTextEvaluator e;
+    for (auto _ : state) {
+        e.ResetTextCounts();
+        e.CountTextWords(text);
+        benchmark::DoNotOptimize(e.TextSoundCounts);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+
+void Text_UkrainianCount(benchmark::State& state) {
+    const std::string& text = UkrainianText();
+    TUkrTextEvaluator e;
+    for (auto _ : state) {
+        e.UkrResetTextCounts();
+        e.UkrCountTextWords(text);
+        benchmark::DoNotOptimize(e.UkrTextSoundCounts);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+
+void Baseline_RussianTranscription(benchmark::State& state) {
+    const auto words = MakeWordList(RussianWords);
+    std::vector<SoundCode> sounds;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TranscribeWord(words[i++ % words.size()], sounds));
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+void Word_RussianZhuravlev(benchmark::State& state) {
+    const auto words = MakeWordList(RussianWords);
+    TWordEvaluator e;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        e.EvaluateWordZhuravlev(words[i++ % words.size()]);
+        benchmark::DoNotOptimize(e.WordProfile);
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+void Word_RussianLevitsky(benchmark::State& state) {
+    const auto words = MakeWordList(RussianWords);
+    TWordEvaluator e;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        e.EvaluateWordLevitsky(words[i++ % words.size()]);
+        benchmark::DoNotOptimize(e.WordProfile);
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+void Word_UkrainianZhuravlev(benchmark::State& state) {
+    const auto words = MakeWordList(UkrainianWords);
+    TUkrWordEvaluator e;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        e.UkrEvaluateWordZhuravlev(words[i++ % words.size()]);
+        benchmark::DoNotOptimize(e.UkrWordProfile);
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+void Word_UkrainianLevitsky(benchmark::State& state) {
+    const auto words = MakeWordList(UkrainianWords);
+    TUkrWordEvaluator e;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        e.UkrEvaluateWordLevitsky(words[i++ % words.size()]);
+        benchmark::DoNotOptimize(e.UkrWordProfile);
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+BENCHMARK(Baseline_ByteSum);
+BENCHMARK(Text_RussianCount);
+BENCHMARK(Text_UkrainianCount);
+BENCHMARK(Baseline_RussianTranscription);
+BENCHMARK(Word_RussianZhuravlev);
+BENCHMARK(Word_RussianLevitsky);
+BENCHMARK(Word_UkrainianZhuravlev);
+BENCHMARK(Word_UkrainianLevitsky);
+
+// Prints the usual table, then each benchmark's time as a multiple of its family's baseline.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) Times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nTime per unit as a multiple of the baseline measured in this run:\n");
+        for (const auto& [name, time] : Times_) {
+            const char* baseline = name.rfind("Text_", 0) == 0 ? "Baseline_ByteSum"
+                                   : name.rfind("Word_", 0) == 0 ? "Baseline_RussianTranscription"
+                                                                 : nullptr;
+            if (baseline && Times_.count(baseline))
+                std::printf("  %-28s %6.2f x %s\n", name.c_str(), time / Times_[baseline], baseline);
+        }
+    }
+
+private:
+    std::map<std::string, double> Times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

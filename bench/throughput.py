@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Throughput of zelm-cli against a baseline measured in the same run.
+
+- text: `zelm-cli text --format json` on a >= 100 MB Windows-1251 text, against `LC_ALL=C wc -w` on
+  the same file; prints the wall-time ratio (target: at most 0.25) and the peak memory (target:
+  under 32 MB).
+- batch: `zelm-cli batch --format csv` over a 150,000-word list; prints words per second (target:
+  at least 1,000,000) and, as a baseline of the same run, the rate of `wc -l` on the list.
+
+usage: throughput.py ZELM_CLI [ru|uk ...]   (the corpora are made under bench/data/ when missing)"""
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "data")
+RUNS = 7
+
+
+def run(argv, env=None):
+    """Best wall time over RUNS runs, and the largest peak resident size (bytes)."""
+    best, peak = float("inf"), 0
+    for _ in range(RUNS):
+        start = time.perf_counter()
+        child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, env=env)
+        _, status, usage = os.wait4(child.pid, 0)
+        elapsed = time.perf_counter() - start
+        if os.waitstatus_to_exitcode(status) != 0:
+            sys.exit(f"{' '.join(argv)} failed")
+        best = min(best, elapsed)
+        peak = max(peak, usage.ru_maxrss * 1024)
+    return best, peak
+
+
+def corpus(lang):
+    text = os.path.join(DATA, f"{lang}.txt")
+    words = os.path.join(DATA, f"{lang}_words.txt")
+    if not (os.path.exists(text) and os.path.exists(words)):
+        os.makedirs(DATA, exist_ok=True)
+        subprocess.check_call([sys.executable, os.path.join(HERE, "make_corpus.py"), lang, text, "100", words, "150000"])
+    return text, words
+
+
+def main():
+    cli = sys.argv[1]
+    langs = sys.argv[2:] or ["ru", "uk"]
+    c_env = dict(os.environ, LC_ALL="C")
+    ok = True
+    for lang in langs:
+        text, words = corpus(lang)
+        size = os.path.getsize(text) / 2**20
+        wc, _ = run(["wc", "-w", text], env=c_env)
+        zelm, peak = run([cli, "text", "--lang", lang, "--format", "json", text])
+        ratio = zelm / wc
+        print(f"text  {lang}: {size:.0f} MiB  wc -w {wc:.3f} s  zelm-cli {zelm:.3f} s  "
+              f"ratio {ratio:.3f} (target <= 0.25)  peak memory {peak / 2**20:.1f} MiB (target < 32)")
+        count = sum(1 for line in open(words, "rb") if line.strip())
+        wcl, _ = run(["wc", "-l", words], env=c_env)
+        batch, _ = run([cli, "batch", "--lang", lang, "--format", "csv", words])
+        rate = count / batch
+        print(f"batch {lang}: {count} words  zelm-cli {batch:.3f} s = {rate:,.0f} words/s (target >= 1,000,000)  "
+              f"wc -l {wcl:.4f} s (ratio {batch / wcl:.1f})")
+        ok = ok and ratio <= 0.25 and peak < 32 * 2**20 and rate >= 1e6
+    print("all targets met" if ok else "some targets missed")
+
+
+if __name__ == "__main__":
+    main()
