@@ -1,7 +1,9 @@
-// Engine benchmarks: text counting and word evaluation in both languages. Each family is also
+// Engine benchmarks: text counting and word evaluation in both languages, and the number
+// formatting of the command line. Each family is also
 // printed as a ratio to a baseline measured in the same run (a plain byte sum over the same text,
 // or the transcription alone for words), so figures compare across machines.
 #include "Cp1251.h"
+#include "Formats.h"
 #include "ru/UTextEvl.h"
 #include "ru/UWordEvl.h"
 #include "uk/UUkrTextEvl.h"
@@ -9,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -139,6 +142,39 @@ void Word_UkrainianLevitsky(benchmark::State& state) {
     state.SetItemsProcessed(std::int64_t(state.iterations()));
 }
 
+// Word values as the command line prints them, against the standard library's shortest form.
+std::vector<double> SampleValues() {
+    std::vector<double> values;
+    TWordEvaluator e;
+    for (const auto& word : MakeWordList(RussianWords)) {
+        e.EvaluateWordZhuravlev(word);
+        values.insert(values.end(), e.WordProfile.begin(), e.WordProfile.end());
+    }
+    return values;
+}
+
+void Baseline_StdToChars(benchmark::State& state) {
+    const auto values = SampleValues();
+    char text[64];
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(std::to_chars(text, text + sizeof text, values[i++ % values.size()]));
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+void Format_WordValue(benchmark::State& state) {
+    const auto values = SampleValues();
+    std::string out;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        out.clear();
+        AppendNumber(out, values[i++ % values.size()], false);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
+BENCHMARK(Baseline_StdToChars);
+BENCHMARK(Format_WordValue);
 BENCHMARK(Baseline_ByteSum);
 BENCHMARK(Text_RussianCount);
 BENCHMARK(Text_UkrainianCount);
@@ -159,9 +195,10 @@ public:
         ConsoleReporter::Finalize();
         std::printf("\nTime per unit as a multiple of the baseline measured in this run:\n");
         for (const auto& [name, time] : Times_) {
-            const char* baseline = name.rfind("Text_", 0) == 0 ? "Baseline_ByteSum"
-                                   : name.rfind("Word_", 0) == 0 ? "Baseline_RussianTranscription"
-                                                                 : nullptr;
+            const char* baseline = name.rfind("Text_", 0) == 0     ? "Baseline_ByteSum"
+                                   : name.rfind("Word_", 0) == 0   ? "Baseline_RussianTranscription"
+                                   : name.rfind("Format_", 0) == 0 ? "Baseline_StdToChars"
+                                                                   : nullptr;
             if (baseline && Times_.count(baseline))
                 std::printf("  %-28s %6.2f x %s\n", name.c_str(), time / Times_[baseline], baseline);
         }

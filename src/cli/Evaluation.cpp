@@ -72,8 +72,9 @@ void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEv
         out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
         out.Comment.clear();
         AppendCp1251AsUtf8(out.Comment, RussianWordComment(word, Word_.WordProfile));
+        const auto shares = WordColourShares(word);
         for (int k = 1; k <= ColourClassCount; ++k) {
-            const auto share = WordColourShare(word, k);
+            const auto& share = shares[std::size_t(k - 1)];
             SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Count > 0 ? share.Count / share.Denominator : 0,
                           share.Colour);
         }

@@ -2,9 +2,12 @@
 
 #include "ru/Utils.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace zelm {
 
@@ -14,12 +17,17 @@ const char* SchemeName(TEvalScheme scheme) { return scheme == TEvalScheme::esLev
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out.push_back('"');
-    for (const char c : text) {
+    std::size_t plain = 0; // start of the run of characters that need no escape
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out.push_back('\\');
             out.push_back(c);
-        } else if (b < 0x20) {
+        } else {
             static constexpr char Hex[] = "0123456789abcdef";
             switch (c) {
             case '\n': out += "\\n"; break;
@@ -30,22 +38,24 @@ void AppendJsonString(std::string& out, std::string_view text) {
                 out.push_back(Hex[b >> 4]);
                 out.push_back(Hex[b & 15]);
             }
-        } else {
-            out.push_back(c);
         }
     }
+    out.append(text, plain);
     out.push_back('"');
 }
 
 void AppendCsvField(std::string& out, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
+    if (!has(',') && !has('"') && !has('\n') && !has('\r')) {
         out += field;
         return;
     }
     out.push_back('"');
-    for (const char c : field) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
+    for (std::size_t at = 0; at < field.size();) {
+        const std::size_t quote = std::min(field.find('"', at), field.size());
+        out.append(field, at, quote - at);
+        if (quote < field.size()) out += "\"\"";
+        at = quote + 1;
     }
     out.push_back('"');
 }
@@ -98,13 +108,138 @@ void AppendBar(std::string& out, std::size_t length, bool significant, std::uint
     if (useColour && significant) out += Reset;
 }
 
+// Eight decimal digits of x < 10^8 as ASCII, first digit in the lowest byte: the divisions by
+// 10000, 100 and 10 are done on all parts of the word at once.
+[[gnu::always_inline]] inline std::uint64_t EightDigits(std::uint32_t x) {
+    const std::uint64_t merged = (x / 10000) | (std::uint64_t(x % 10000) << 32);
+    const std::uint64_t hundreds = ((merged * 10486) >> 20) & 0x0000007F0000007FULL;
+    const std::uint64_t pairs = hundreds | ((merged - 100 * hundreds) << 16);
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+    return (tens | ((pairs - 10 * tens) << 8)) + 0x3030303030303030ULL;
+}
+
+constexpr std::array<std::uint64_t, 20> PowersOfTen = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t p = 1;
+    for (auto& power : powers) {
+        power = p;
+        p *= 10;
+    }
+    return powers;
+}();
+
+// Number of decimal digits of q > 0.
+int DigitCount(std::uint64_t q) {
+    const int guess = int((std::bit_width(q) * 1233) >> 12); // about log10(2) * bits
+    return guess + (guess < 20 && q >= PowersOfTen[std::size_t(guess)] ? 1 : 0);
+}
+
+// Writes the `count` digits of q (q < 10^19, count its digit count) at p.
+char* WriteDigits(char* p, std::uint64_t q, int count) {
+    char buffer[24];
+    const std::uint64_t high = q / 10'000'000'000'000'000ULL, low = q % 10'000'000'000'000'000ULL;
+    const std::uint64_t first = EightDigits(std::uint32_t(low / 100'000'000)), second = EightDigits(std::uint32_t(low % 100'000'000));
+    std::memcpy(buffer + 8, &first, 8);
+    std::memcpy(buffer + 16, &second, 8);
+    buffer[7] = char('0' + high % 10);
+    buffer[6] = char('0' + high / 10 % 10);
+    buffer[5] = char('0' + high / 100 % 10);
+    buffer[4] = char('0' + high / 1000 % 10);
+    return std::copy(buffer + 24 - count, buffer + 24, p);
+}
+
+// The shortest decimal that reads back as `value`, for 2^-10 <= |value| <= 1 (every word value
+// and colour share, so the word list path is fast), written in fixed notation: the same digits as
+// std::to_chars. The double is m * 2^-shift with a 53-bit m; scaled by 10^19 its rounding interval
+// has bounds that 128-bit arithmetic gives exactly, and the shortest number in the interval is
+// found by dropping the digits its bounds do not share. Returns the end of the text written, or
+// null outside that range.
+char* WriteShortestFixed(char* p, double value) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 0x1p-10 && magnitude <= 1.0)) return nullptr;
+    __extension__ typedef unsigned __int128 u128;
+    constexpr std::uint64_t Scale = 10'000'000'000'000'000'000ULL;
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const int shift = 1075 - int(bits >> 52); // magnitude = m / 2^shift, shift 52..62
+
+    // The rounding interval: halfway to the neighbours (the lower one closer when m is a power of
+    // two), scaled by 10^19, over 2^(shift + 2). Round-to-nearest-even reading takes a number on a
+    // bound to m when m is even.
+    const int boundShift = shift + 2;
+    const u128 boundMask = (u128(1) << boundShift) - 1;
+    const u128 upper = u128(4 * m + 2) * Scale;
+    const u128 lower = u128(m == (std::uint64_t(1) << 52) ? 4 * m - 1 : 4 * m - 2) * Scale;
+    const bool inclusive = (m & 1) == 0;
+    std::uint64_t hi = std::uint64_t(upper >> boundShift);
+    if (!inclusive && (upper & boundMask) == 0) --hi;
+    std::uint64_t lo = std::uint64_t(lower >> boundShift);
+    if ((lower & boundMask) != 0 || !inclusive) ++lo;
+
+    // The value itself, scaled: `whole` and whether a fraction is left (above or at one half).
+    const u128 exact = u128(m) * Scale;
+    std::uint64_t whole = std::uint64_t(exact >> shift);
+    const u128 fraction = exact & ((u128(1) << shift) - 1);
+    const u128 half = u128(1) << (shift - 1);
+    int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0; // as a digit after q
+    bool sticky = false; // something non-zero below the rounding digit
+
+    // Drop trailing digits while the interval still holds a number with fewer digits.
+    int dropped = 0;
+    while ((lo + 9) / 10 <= hi / 10) {
+        lo = (lo + 9) / 10;
+        hi /= 10;
+        sticky = sticky || roundDigit != 0;
+        roundDigit = int(whole % 10);
+        whole /= 10;
+        ++dropped;
+    }
+    // The candidate nearest to the value (halves to even), kept inside the interval.
+    std::uint64_t q = whole;
+    if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
+    q = std::clamp(q, lo, hi);
+
+    // q * 10^(dropped - 19) in fixed notation.
+    const int count = DigitCount(q);
+    const int point = count + dropped - 19; // digits before the decimal point
+    if (value < 0) *p++ = '-';
+    if (point > 0) { // 1 itself
+        p = WriteDigits(p, q, count);
+        return std::fill_n(p, point - count, '0');
+    }
+    *p++ = '0';
+    *p++ = '.';
+    p = std::fill_n(p, -point, '0');
+    return WriteDigits(p, q, count);
+}
+
+// Writes a number into p (room for NumberRoom characters); returns the end.
+constexpr std::size_t NumberRoom = 32;
+char* WriteNumber(char* p, double value, bool singlePrecision) {
+    if (!singlePrecision)
+        if (char* end = WriteShortestFixed(p, value)) return end;
+    return singlePrecision ? std::to_chars(p, p + NumberRoom, static_cast<float>(value)).ptr
+                           : std::to_chars(p, p + NumberRoom, value).ptr;
+}
+
+// Appends the numbers, the first after `first` and every other after `separator`.
+void AppendNumbers(std::string& out, const std::vector<double>& values, bool singlePrecision, char first,
+                   char separator) {
+    const std::size_t at = out.size();
+    out.resize(at + values.size() * (NumberRoom + 1));
+    char* p = out.data() + at;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        *p++ = i == 0 ? first : separator;
+        p = WriteNumber(p, values[i], singlePrecision);
+    }
+    out.resize(std::size_t(p - out.data()));
+}
+
 } // namespace
 
 void AppendNumber(std::string& out, double value, bool singlePrecision) {
-    char text[64];
-    const auto result = singlePrecision ? std::to_chars(text, text + sizeof text, static_cast<float>(value))
-                                        : std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
+    char text[NumberRoom];
+    out.append(text, WriteNumber(text, value, singlePrecision));
 }
 
 void AppendJson(std::string& out, const TEvaluation& e) {
@@ -114,11 +249,9 @@ void AppendJson(std::string& out, const TEvaluation& e) {
     out += SchemeName(e.Scheme);
     out += "\",\"input\":";
     AppendJsonString(out, e.Input);
-    out += ",\"profile\":[";
-    for (std::size_t k = 0; k < e.Profile.size(); ++k) {
-        if (k) out.push_back(',');
-        AppendNumber(out, e.Profile[k], e.SinglePrecision);
-    }
+    out += ",\"profile\":";
+    if (e.Profile.empty()) out.push_back('[');
+    AppendNumbers(out, e.Profile, e.SinglePrecision, '[', ',');
     out += "],\"scales\":[";
     const auto& names = ScaleNamesOf(e.Language);
     for (std::size_t k = 0; k < names.size(); ++k) {
@@ -171,10 +304,7 @@ void AppendCsvHeader(std::string& out, TLanguage language, std::string_view firs
 
 void AppendCsvRow(std::string& out, const TEvaluation& e) {
     AppendCsvField(out, e.Input);
-    for (const double v : e.Profile) {
-        out.push_back(',');
-        AppendNumber(out, v, e.SinglePrecision);
-    }
+    AppendNumbers(out, e.Profile, e.SinglePrecision, ',', ',');
     out.push_back(',');
     AppendCsvField(out, e.Comment);
     out.push_back('\n');

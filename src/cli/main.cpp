@@ -8,8 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <barrier>
 #include <string>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace zelm;
 
@@ -20,6 +24,16 @@ class TOutput {
 public:
     std::string Buffer;
     ~TOutput() { Flush(); }
+    // Writes a large piece straight through, after what is buffered.
+    void Write(std::string_view piece) {
+        if (piece.size() < (std::size_t(1) << 16)) {
+            Buffer += piece;
+            MaybeFlush();
+            return;
+        }
+        Flush();
+        if (std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size()) Failed = true;
+    }
     void MaybeFlush() {
         if (Buffer.size() >= (std::size_t(1) << 16)) Flush();
     }
@@ -45,27 +59,23 @@ std::string AsUtf8(const std::string& text, TInputEncoding encoding) {
     return Cp1251ToUtf8(text);
 }
 
-// Emits one evaluation in the chosen format; the CSV header goes before the first.
+// Emits the evaluations of words or texts in the chosen format.
 class TPrinter {
 public:
+    // The CSV header comes first, even when no row follows.
     TPrinter(const TCliOptions& options, TOutput& output, std::string_view firstColumn)
-        : Options_(options), Output_(output), FirstColumn_(firstColumn), Colour_(UseTerminalColour()) {}
+        : Options_(options), Output_(output), Colour_(UseTerminalColour()) {
+        if (options.Format == TOutputFormat::ofCsv) AppendCsvHeader(output.Buffer, options.Language, firstColumn);
+    }
 
-    void Print(const TEvaluation& e, bool compact = false) {
+    void Print(const TEvaluation& e) {
         std::string& out = Output_.Buffer;
         switch (Options_.Format) {
         case TOutputFormat::ofJson: AppendJson(out, e); break;
-        case TOutputFormat::ofCsv:
-            if (Count_ == 0) AppendCsvHeader(out, Options_.Language, FirstColumn_);
-            AppendCsvRow(out, e);
-            break;
+        case TOutputFormat::ofCsv: AppendCsvRow(out, e); break;
         case TOutputFormat::ofTable:
-            if (compact) {
-                AppendCompactRow(out, e, Colour_);
-            } else {
-                if (Count_ > 0) out.push_back('\n');
-                AppendTable(out, e, Colour_);
-            }
+            if (Count_ > 0) out.push_back('\n');
+            AppendTable(out, e, Colour_);
             break;
         }
         ++Count_;
@@ -75,7 +85,6 @@ public:
 private:
     const TCliOptions& Options_;
     TOutput& Output_;
-    std::string_view FirstColumn_;
     bool Colour_;
     std::size_t Count_ = 0;
 };
@@ -134,6 +143,108 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     return status;
 }
 
+// One line of a word list in the output format: a JSON object, a CSV row or a compact line.
+void AppendBatchRow(std::string& out, const TCliOptions& options, const TEvaluation& e, bool colour) {
+    switch (options.Format) {
+    case TOutputFormat::ofJson: AppendJson(out, e); break;
+    case TOutputFormat::ofCsv: AppendCsvRow(out, e); break;
+    case TOutputFormat::ofTable: AppendCompactRow(out, e, colour); break;
+    }
+}
+
+// A run of lines of a word list, and the output made of them; kept and refilled.
+struct TBatchBlock {
+    static constexpr std::size_t Capacity = 4096;
+    std::string Bytes;
+    std::vector<std::pair<std::size_t, std::size_t>> Lines; // offset and length in Bytes
+    std::string Output;
+
+    void Add(std::string_view line) {
+        Lines.emplace_back(Bytes.size(), line.size());
+        Bytes.append(line);
+    }
+    bool Full() const { return Lines.size() == Capacity; }
+    void Clear() {
+        Bytes.clear();
+        Lines.clear();
+        Output.clear();
+    }
+};
+
+// Evaluates the words of blocks; one per thread, each with engines of its own.
+class TBatchWorker {
+public:
+    TBatchWorker(const TCliOptions& options, bool utf8, bool colour)
+        : Options_(options), Utf8_(utf8), Colour_(colour), Evaluator_(options.Language, options.Scheme) {}
+
+    void Process(TBatchBlock& block) {
+        block.Output.clear();
+        for (const auto& [offset, length] : block.Lines) {
+            const std::string_view line(block.Bytes.data() + offset, length);
+            Word_.clear();
+            Input_.clear();
+            if (Utf8_) {
+                Decoder_.Decode(line, Word_);
+                Decoder_.Finish(Word_);
+                Input_.assign(line);
+            } else {
+                Word_.assign(line);
+                AppendCp1251AsUtf8(Input_, line);
+            }
+            Evaluator_.EvaluateWord(Word_, Input_, Result_);
+            AppendBatchRow(block.Output, Options_, Result_, Colour_);
+        }
+    }
+
+private:
+    const TCliOptions& Options_;
+    bool Utf8_, Colour_;
+    TEvaluator Evaluator_;
+    TUtf8ToCp1251 Decoder_{TAcuteAccent::amStressMark};
+    std::string Word_, Input_;
+    TEvaluation Result_;
+};
+
+// Cuts a word list into its lines, trimmed of blanks and control characters; empty lines are
+// left out. A line may run over any number of pieces.
+class TLineSplitter {
+public:
+    template <class F> void Feed(std::string_view piece, F&& line) {
+        std::size_t start = 0;
+        while (start < piece.size()) {
+            const void* found = std::memchr(piece.data() + start, '\n', piece.size() - start);
+            if (!found) {
+                Pending_.append(piece.substr(start));
+                return;
+            }
+            const auto newline = std::size_t(static_cast<const char*>(found) - piece.data());
+            if (Pending_.empty()) {
+                Emit(piece.substr(start, newline - start), line);
+            } else {
+                Pending_.append(piece.substr(start, newline - start));
+                Emit(Pending_, line);
+                Pending_.clear();
+            }
+            start = newline + 1;
+        }
+    }
+
+    // The last line, when the list does not end with a line break.
+    template <class F> void Finish(F&& line) {
+        Emit(Pending_, line);
+        Pending_.clear();
+    }
+
+private:
+    template <class F> static void Emit(std::string_view text, F& line) {
+        std::size_t begin = 0, end = text.size();
+        while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+        while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+        if (begin < end) line(text.substr(begin, end - begin));
+    }
+    std::string Pending_;
+};
+
 int RunBatch(const TCliOptions& options, TOutput& output) {
     const std::string& path = options.Arguments.front();
     std::string error;
@@ -142,57 +253,63 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
         Complain(error);
         return 1;
     }
-    TEvaluator evaluator(options.Language, options.Scheme);
-    TPrinter printer(options, output, "word");
-    TEvaluation result;
-    TUtf8ToCp1251 decoder(TAcuteAccent::amStressMark);
-    std::string word, input, pending;
+    if (options.Format == TOutputFormat::ofCsv) AppendCsvHeader(output.Buffer, options.Language, "word");
 
-    auto evaluateLine = [&](std::string_view line) {
-        std::size_t begin = 0, end = line.size();
-        while (begin < end && static_cast<unsigned char>(line[begin]) <= 32) ++begin;
-        while (end > begin && static_cast<unsigned char>(line[end - 1]) <= 32) --end;
-        if (begin == end) return;
-        line = line.substr(begin, end - begin);
-        word.clear();
-        input.clear();
-        if (file->IsUtf8()) {
-            decoder.Decode(line, word);
-            decoder.Finish(word);
-            input.assign(line);
-        } else {
-            word.assign(line);
-            AppendCp1251AsUtf8(input, line);
+    // Blocks of lines are evaluated side by side, one per processor, and written in their order.
+    // The helper threads live for the whole list and meet the main thread at a barrier before
+    // and after each round.
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::vector<TBatchWorker> workers;
+    for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
+    std::vector<TBatchBlock> blocks(threads);
+    std::size_t filling = 0, roundSize = 0; // the block lines go into; blocks in the round
+    bool finished = false;
+    std::barrier<> meeting{std::ptrdiff_t(threads)};
+    std::vector<std::jthread> helpers;
+    for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back([&, i] {
+            for (;;) {
+                meeting.arrive_and_wait(); // a round starts
+                if (finished) return;
+                if (i < roundSize) workers[i].Process(blocks[i]);
+                meeting.arrive_and_wait(); // the round is done
+            }
+        });
+    auto runRound = [&] {
+        roundSize = blocks[filling].Lines.empty() ? filling : filling + 1;
+        meeting.arrive_and_wait();
+        if (roundSize > 0) workers[0].Process(blocks[0]);
+        meeting.arrive_and_wait();
+        for (std::size_t i = 0; i < roundSize; ++i) {
+            output.Write(blocks[i].Output);
+            blocks[i].Clear();
         }
-        evaluator.EvaluateWord(word, input, result);
-        printer.Print(result, true);
+        filling = 0;
+    };
+    auto stopHelpers = [&] {
+        finished = true;
+        meeting.arrive_and_wait();
+        helpers.clear();
+    };
+    auto addLine = [&](std::string_view line) {
+        blocks[filling].Add(line);
+        if (blocks[filling].Full() && ++filling == threads) {
+            filling = threads - 1;
+            runRound();
+        }
     };
 
+    TLineSplitter lines;
     std::string_view piece;
-    while (file->Read(piece, error)) {
-        std::size_t start = 0;
-        while (start < piece.size()) {
-            const void* found = std::memchr(piece.data() + start, '\n', piece.size() - start);
-            if (!found) {
-                pending.append(piece.substr(start));
-                break;
-            }
-            const auto newline = std::size_t(static_cast<const char*>(found) - piece.data());
-            if (pending.empty()) {
-                evaluateLine(piece.substr(start, newline - start));
-            } else {
-                pending.append(piece.substr(start, newline - start));
-                evaluateLine(pending);
-                pending.clear();
-            }
-            start = newline + 1;
-        }
-    }
+    while (file->Read(piece, error)) lines.Feed(piece, addLine);
     if (!error.empty()) {
+        stopHelpers();
         Complain(error);
         return 1;
     }
-    evaluateLine(pending);
+    lines.Finish(addLine);
+    runRound();
+    stopHelpers();
     return 0;
 }
 

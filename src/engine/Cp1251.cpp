@@ -43,8 +43,45 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
+namespace {
+
+// UTF-8 form of every Windows-1251 byte: length, then up to three bytes.
+struct TUtf8Form {
+    std::uint8_t Length;
+    char Bytes[3];
+};
+constexpr std::array<TUtf8Form, 256> MakeUtf8Forms() {
+    std::array<TUtf8Form, 256> forms{};
+    for (int b = 0; b < 256; ++b) {
+        const char32_t code = Cp1251ToUnicode(static_cast<unsigned char>(b));
+        auto& form = forms[std::size_t(b)];
+        if (code < 0x80) {
+            form = {1, {static_cast<char>(code), 0, 0}};
+        } else if (code < 0x800) {
+            form = {2, {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F)), 0}};
+        } else {
+            form = {3, {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                        static_cast<char>(0x80 | (code & 0x3F))}};
+        }
+    }
+    return forms;
+}
+constexpr auto Utf8Forms = MakeUtf8Forms();
+
+} // namespace
+
 void AppendCp1251AsUtf8(std::string& out, std::string_view cp1251) {
-    for (const char c : cp1251) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+    std::size_t at = out.size();
+    out.resize(at + 3 * cp1251.size());
+    char* p = out.data();
+    for (const char c : cp1251) {
+        const auto& form = Utf8Forms[static_cast<unsigned char>(c)];
+        p[at] = form.Bytes[0];
+        p[at + 1] = form.Bytes[1];
+        p[at + 2] = form.Bytes[2];
+        at += form.Length;
+    }
+    out.resize(at);
 }
 
 std::string Cp1251ToUtf8(std::string_view cp1251) {

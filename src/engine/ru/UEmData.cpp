@@ -111,12 +111,6 @@ const std::array<double, RatingColumnCount> FrequencyByColumn = {
     0.017, 0.007, 0.024, 0.006, 0.014, 0.017, 0.02, 0.001, 0.001,
 };
 
-unsigned char LetterAt(std::string_view word, std::size_t position) {
-    if (position == 0 || position > word.size()) return 0;
-    const auto byte = static_cast<unsigned char>(word[position - 1]);
-    return byte >= 192 && byte <= 223 ? static_cast<unsigned char>(byte + 32) : byte;
-}
-
 double TranscribeWord(std::string_view word, std::vector<SoundCode>& sounds) {
     return Transcribe<true>(word, sounds);
 }

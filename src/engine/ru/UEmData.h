@@ -41,7 +41,11 @@ inline constexpr TLetterSet VowelLetters = LetterSetOf(Cp1251Name<16>("аеио�
 inline constexpr TLetterSet PairedConsonants = LetterSetOf(Cp1251Name<16>("бвгдзклмнпрстфх").View());
 
 // The byte at the 1-based position, upper-case Cyrillic folded to lower case; 0 past the end.
-unsigned char LetterAt(std::string_view word, std::size_t position);
+inline unsigned char LetterAt(std::string_view word, std::size_t position) {
+    if (position == 0 || position > word.size()) return 0;
+    const auto byte = static_cast<unsigned char>(word[position - 1]);
+    return byte >= 192 && byte <= 223 ? static_cast<unsigned char>(byte + 32) : byte;
+}
 
 // Sound of each letter а..я (index byte - 224) in the contexts Soft, Stressed, Plain; the end mark for ъ, ь.
 inline constexpr std::array<std::array<SoundCode, 3>, 32> LetterSounds = {{

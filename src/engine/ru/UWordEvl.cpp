@@ -114,4 +114,21 @@ TWordColourShare WordColourShare(std::string_view word, int colourClass) {
     return {count, denominator, ColourClassColours[std::size_t(colourClass - 1)]};
 }
 
+std::array<TWordColourShare, ColourClassCount> WordColourShares(std::string_view word) {
+    std::array<TWordColourShare, ColourClassCount> shares{};
+    double denominator = 0;
+    for (std::size_t i = 1; i <= word.size(); ++i) {
+        const unsigned char a = LetterAt(word, i);
+        if (!InLetterSet(ColourVowels, a)) continue; // every class letter is a colour vowel
+        denominator += 1;
+        for (std::size_t k = 0; k < shares.size(); ++k)
+            if (InLetterSet(ColourLetters[k], a)) shares[k].Count += 1;
+    }
+    for (std::size_t k = 0; k < shares.size(); ++k) {
+        shares[k].Denominator = shares[k].Count < 3 ? 3 : denominator;
+        shares[k].Colour = ColourClassColours[k];
+    }
+    return shares;
+}
+
 } // namespace zelm

@@ -49,5 +49,7 @@ struct TWordColourShare {
     std::uint32_t Colour;
 };
 TWordColourShare WordColourShare(std::string_view word, int colourClass);
+// The six classes at once, in one pass over the word.
+std::array<TWordColourShare, ColourClassCount> WordColourShares(std::string_view word);
 
 } // namespace zelm

@@ -120,3 +120,15 @@ TEST(RussianWord, LevitskyScaleOperationAgreesWithTheWholeEvaluation) {
             EXPECT_EQ(e.WordProfile[std::size_t(k - 1)], e.LevitskyWordScale(k)) << word << " scale " << k;
     }
 }
+
+TEST(RussianWordColour, AllClassesAtOnceAgreeWithEachClass) {
+    for (const char* word : {"мама", "барабан", "Йод", "ёж", "аАяЯу", "Электрификация", "", "ы*ы"}) {
+        const auto shares = WordColourShares(Cp(word));
+        for (int c = 1; c <= 6; ++c) {
+            const auto one = WordColourShare(Cp(word), c);
+            EXPECT_EQ(shares[std::size_t(c - 1)].Count, one.Count) << word;
+            EXPECT_EQ(shares[std::size_t(c - 1)].Denominator, one.Denominator) << word;
+            EXPECT_EQ(shares[std::size_t(c - 1)].Colour, one.Colour) << word;
+        }
+    }
+}
