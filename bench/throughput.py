@@ -33,6 +33,17 @@ def run(argv, env=None):
     return best, peak
 
 
+def peak_memory(argv):
+    """Peak resident size (bytes) of one run, from GNU time where it is installed (package
+    'time'); otherwise the child's own count, which also holds the pages of this script that the
+    child had before it started the program, and so is an upper bound."""
+    if os.path.exists("/usr/bin/time"):
+        result = subprocess.run(["/usr/bin/time", "-f", "%M"] + argv, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE, text=True, check=True)
+        return int(result.stderr.strip().splitlines()[-1]) * 1024
+    return run(argv)[1]
+
+
 def corpus(lang):
     text = os.path.join(DATA, f"{lang}.txt")
     words = os.path.join(DATA, f"{lang}_words.txt")
@@ -51,7 +62,8 @@ def main():
         text, words = corpus(lang)
         size = os.path.getsize(text) / 2**20
         wc, _ = run(["wc", "-w", text], env=c_env)
-        zelm, peak = run([cli, "text", "--lang", lang, "--format", "json", text])
+        zelm, _ = run([cli, "text", "--lang", lang, "--format", "json", text])
+        peak = peak_memory([cli, "text", "--lang", lang, "--format", "json", text])
         ratio = zelm / wc
         print(f"text  {lang}: {size:.0f} MiB  wc -w {wc:.3f} s  zelm-cli {zelm:.3f} s  "
               f"ratio {ratio:.3f} (target <= 0.25)  peak memory {peak / 2**20:.1f} MiB (target < 32)")

@@ -70,8 +70,10 @@ void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEv
         Word_.EvaluateWord(word, Scheme_);
         out.Profile.assign(Word_.WordProfile.begin(), Word_.WordProfile.end());
         out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
+        Comment_.clear();
+        AppendRussianWordComment(Comment_, word, Word_.WordProfile);
         out.Comment.clear();
-        AppendCp1251AsUtf8(out.Comment, RussianWordComment(word, Word_.WordProfile));
+        AppendCp1251AsUtf8(out.Comment, Comment_);
         const auto shares = WordColourShares(word);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto& share = shares[std::size_t(k - 1)];

@@ -76,6 +76,7 @@ private:
     TTextEvaluator Text_;
     TUkrWordEvaluator UkrWord_;
     TUkrTextEvaluator UkrText_;
+    std::string Comment_; // the comment in Windows-1251, before it becomes UTF-8
 };
 
 } // namespace zelm

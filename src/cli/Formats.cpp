@@ -134,18 +134,25 @@ int DigitCount(std::uint64_t q) {
     return guess + (guess < 20 && q >= PowersOfTen[std::size_t(guess)] ? 1 : 0);
 }
 
-// Writes the `count` digits of q (q < 10^19, count its digit count) at p.
+// Writes the `count` digits of q (q < 10^19, count its digit count) at p, which has room for 24.
 char* WriteDigits(char* p, std::uint64_t q, int count) {
-    char buffer[24];
-    const std::uint64_t high = q / 10'000'000'000'000'000ULL, low = q % 10'000'000'000'000'000ULL;
-    const std::uint64_t first = EightDigits(std::uint32_t(low / 100'000'000)), second = EightDigits(std::uint32_t(low % 100'000'000));
+    char buffer[48] = {};
+    std::uint64_t rest = q;
+    int start = 24;
+    if (count > 16) { // up to three leading digits above the sixteen
+        std::uint64_t high = q / 10'000'000'000'000'000ULL;
+        rest = q % 10'000'000'000'000'000ULL;
+        for (int i = 23; i >= 24 - (count - 16); --i, high /= 10) buffer[i - 16] = char('0' + high % 10);
+        start = 8 - (count - 16);
+    } else {
+        start = 24 - count;
+    }
+    const std::uint64_t first = EightDigits(std::uint32_t(rest / 100'000'000)),
+                        second = EightDigits(std::uint32_t(rest % 100'000'000));
     std::memcpy(buffer + 8, &first, 8);
     std::memcpy(buffer + 16, &second, 8);
-    buffer[7] = char('0' + high % 10);
-    buffer[6] = char('0' + high / 10 % 10);
-    buffer[5] = char('0' + high / 100 % 10);
-    buffer[4] = char('0' + high / 1000 % 10);
-    return std::copy(buffer + 24 - count, buffer + 24, p);
+    std::memcpy(p, buffer + start, 24); // a fixed-size copy; only `count` of it counts
+    return p + count;
 }
 
 // The shortest decimal that reads back as `value`, for 2^-10 <= |value| <= 1 (every word value
@@ -153,35 +160,37 @@ char* WriteDigits(char* p, std::uint64_t q, int count) {
 // std::to_chars. The double is m * 2^-shift with a 53-bit m; scaled by 10^19 its rounding interval
 // has bounds that 128-bit arithmetic gives exactly, and the shortest number in the interval is
 // found by dropping the digits its bounds do not share. Returns the end of the text written, or
-// null outside that range.
+// null outside that range and for powers of two (whose interval is lopsided).
 char* WriteShortestFixed(char* p, double value) {
     const double magnitude = std::fabs(value);
     if (!(magnitude >= 0x1p-10 && magnitude <= 1.0)) return nullptr;
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    if ((bits & ((std::uint64_t(1) << 52) - 1)) == 0) return nullptr;
     __extension__ typedef unsigned __int128 u128;
     constexpr std::uint64_t Scale = 10'000'000'000'000'000'000ULL;
-    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int shift = 1075 - int(bits >> 52); // magnitude = m / 2^shift, shift 52..62
+    // x * 10^19 / 2^s for s < 64, as the whole part and the remainder below 2^s.
+    const auto scaled = [](std::uint64_t x, int s, std::uint64_t& remainder) {
+        const u128 product = u128(x) * Scale;
+        const auto high = std::uint64_t(product >> 64), low = std::uint64_t(product);
+        remainder = low & ((std::uint64_t(1) << s) - 1);
+        return (high << (64 - s)) | (low >> s);
+    };
 
-    // The rounding interval: halfway to the neighbours (the lower one closer when m is a power of
-    // two), scaled by 10^19, over 2^(shift + 2). Round-to-nearest-even reading takes a number on a
-    // bound to m when m is even.
-    const int boundShift = shift + 2;
-    const u128 boundMask = (u128(1) << boundShift) - 1;
-    const u128 upper = u128(4 * m + 2) * Scale;
-    const u128 lower = u128(m == (std::uint64_t(1) << 52) ? 4 * m - 1 : 4 * m - 2) * Scale;
+    // The rounding interval: halfway to the neighbours, (2m -+ 1) / 2^(shift + 1), scaled by
+    // 10^19. Round-to-nearest-even reading takes a number on a bound to m when m is even.
     const bool inclusive = (m & 1) == 0;
-    std::uint64_t hi = std::uint64_t(upper >> boundShift);
-    if (!inclusive && (upper & boundMask) == 0) --hi;
-    std::uint64_t lo = std::uint64_t(lower >> boundShift);
-    if ((lower & boundMask) != 0 || !inclusive) ++lo;
+    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
+    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
+    if (!inclusive && upperRest == 0) --hi;
+    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
+    if (lowerRest != 0 || !inclusive) ++lo;
 
-    // The value itself, scaled: `whole` and whether a fraction is left (above or at one half).
-    const u128 exact = u128(m) * Scale;
-    std::uint64_t whole = std::uint64_t(exact >> shift);
-    const u128 fraction = exact & ((u128(1) << shift) - 1);
-    const u128 half = u128(1) << (shift - 1);
-    int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0; // as a digit after q
+    // The value itself, scaled: `whole`, and what is left below it as a digit for rounding.
+    std::uint64_t whole = scaled(m, shift, fraction);
+    const std::uint64_t half = std::uint64_t(1) << (shift - 1);
+    int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     bool sticky = false; // something non-zero below the rounding digit
 
     // Drop trailing digits while the interval still holds a number with fewer digits.
@@ -199,22 +208,16 @@ char* WriteShortestFixed(char* p, double value) {
     if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
     q = std::clamp(q, lo, hi);
 
-    // q * 10^(dropped - 19) in fixed notation.
+    // q * 10^(dropped - 19) in fixed notation; below 1, as powers of two are left out.
     const int count = DigitCount(q);
-    const int point = count + dropped - 19; // digits before the decimal point
+    const int point = count + dropped - 19; // digits before the decimal point, zero or less
     if (value < 0) *p++ = '-';
-    if (point > 0) { // 1 itself
-        p = WriteDigits(p, q, count);
-        return std::fill_n(p, point - count, '0');
-    }
-    *p++ = '0';
-    *p++ = '.';
-    p = std::fill_n(p, -point, '0');
-    return WriteDigits(p, q, count);
+    std::memcpy(p, "0.000", 5);            // at most three zeros follow the point in this range
+    return WriteDigits(p + 2 - point, q, count);
 }
 
 // Writes a number into p (room for NumberRoom characters); returns the end.
-constexpr std::size_t NumberRoom = 32;
+constexpr std::size_t NumberRoom = 40;
 char* WriteNumber(char* p, double value, bool singlePrecision) {
     if (!singlePrecision)
         if (char* end = WriteShortestFixed(p, value)) return end;
@@ -225,14 +228,15 @@ char* WriteNumber(char* p, double value, bool singlePrecision) {
 // Appends the numbers, the first after `first` and every other after `separator`.
 void AppendNumbers(std::string& out, const std::vector<double>& values, bool singlePrecision, char first,
                    char separator) {
-    const std::size_t at = out.size();
-    out.resize(at + values.size() * (NumberRoom + 1));
-    char* p = out.data() + at;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        *p++ = i == 0 ? first : separator;
-        p = WriteNumber(p, values[i], singlePrecision);
+    char text[32 * (NumberRoom + 1)];
+    for (std::size_t at = 0; at < values.size(); at += 32) { // 32 numbers at a time
+        char* p = text;
+        for (std::size_t i = at; i < std::min(values.size(), at + 32); ++i) {
+            *p++ = i == 0 ? first : separator;
+            p = WriteNumber(p, values[i], singlePrecision);
+        }
+        out.append(text, p);
     }
-    out.resize(std::size_t(p - out.data()));
 }
 
 } // namespace

@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
-#include <barrier>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -154,7 +157,7 @@ void AppendBatchRow(std::string& out, const TCliOptions& options, const TEvaluat
 
 // A run of lines of a word list, and the output made of them; kept and refilled.
 struct TBatchBlock {
-    static constexpr std::size_t Capacity = 4096;
+    static constexpr std::size_t Capacity = 128;
     std::string Bytes;
     std::vector<std::pair<std::size_t, std::size_t>> Lines; // offset and length in Bytes
     std::string Output;
@@ -245,6 +248,83 @@ private:
     std::string Pending_;
 };
 
+// A round of blocks that the threads take one by one.
+struct TBatchRound {
+    std::vector<TBatchBlock> Blocks;
+    std::size_t Count = 0;              // blocks filled in this round
+    std::atomic<std::size_t> Next = 0;  // the next block to take
+    std::atomic<std::size_t> Done = 0;  // blocks evaluated
+};
+
+// Helper threads that evaluate the blocks of a posted round alongside the caller. The caller
+// fills the next round while they work, so reading, evaluating and writing overlap.
+class TBatchPool {
+public:
+    TBatchPool(std::vector<TBatchWorker>& workers) : Workers_(workers) {
+        for (std::size_t i = 1; i < workers.size(); ++i)
+            Threads_.emplace_back([this, i] { Serve(Workers_[i]); });
+    }
+    ~TBatchPool() {
+        {
+            std::lock_guard lock(Mutex_);
+            Stopping_ = true;
+        }
+        Posted_.notify_all();
+    }
+
+    void Post(TBatchRound& round) {
+        round.Done = 0;
+        round.Next = 0;
+        {
+            std::lock_guard lock(Mutex_);
+            Current_ = &round;
+            ++Generation_;
+        }
+        Posted_.notify_all();
+    }
+
+    // Takes part in the round, then waits until every block of it is evaluated.
+    void Finish(TBatchRound& round) {
+        Help(round, Workers_[0]);
+        std::unique_lock lock(Mutex_);
+        Finished_.wait(lock, [&] { return round.Done.load() == round.Count; });
+    }
+
+private:
+    void Help(TBatchRound& round, TBatchWorker& worker) {
+        for (std::size_t i = round.Next++; i < round.Count; i = round.Next++) {
+            worker.Process(round.Blocks[i]);
+            if (++round.Done == round.Count) {
+                std::lock_guard lock(Mutex_);
+                Finished_.notify_all();
+            }
+        }
+    }
+
+    void Serve(TBatchWorker& worker) {
+        std::uint64_t seen = 0;
+        for (;;) {
+            TBatchRound* round = nullptr;
+            {
+                std::unique_lock lock(Mutex_);
+                Posted_.wait(lock, [&] { return Stopping_ || Generation_ != seen; });
+                if (Stopping_) return;
+                seen = Generation_;
+                round = Current_;
+            }
+            Help(*round, worker);
+        }
+    }
+
+    std::vector<TBatchWorker>& Workers_;
+    std::mutex Mutex_;
+    std::condition_variable Posted_, Finished_;
+    TBatchRound* Current_ = nullptr;
+    std::uint64_t Generation_ = 0;
+    bool Stopping_ = false;
+    std::vector<std::jthread> Threads_; // last, so that they stop before the rest goes
+};
+
 int RunBatch(const TCliOptions& options, TOutput& output) {
     const std::string& path = options.Arguments.front();
     std::string error;
@@ -255,47 +335,43 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     }
     if (options.Format == TOutputFormat::ofCsv) AppendCsvHeader(output.Buffer, options.Language, "word");
 
-    // Blocks of lines are evaluated side by side, one per processor, and written in their order.
-    // The helper threads live for the whole list and meet the main thread at a barrier before
-    // and after each round.
+    // Two rounds take turns: while the threads evaluate one, this thread fills the other and
+    // then joins in; the finished round is written in its order.
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
     std::vector<TBatchWorker> workers;
     for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
-    std::vector<TBatchBlock> blocks(threads);
-    std::size_t filling = 0, roundSize = 0; // the block lines go into; blocks in the round
-    bool finished = false;
-    std::barrier<> meeting{std::ptrdiff_t(threads)};
-    std::vector<std::jthread> helpers;
-    for (std::size_t i = 1; i < threads; ++i)
-        helpers.emplace_back([&, i] {
-            for (;;) {
-                meeting.arrive_and_wait(); // a round starts
-                if (finished) return;
-                if (i < roundSize) workers[i].Process(blocks[i]);
-                meeting.arrive_and_wait(); // the round is done
-            }
-        });
-    auto runRound = [&] {
-        roundSize = blocks[filling].Lines.empty() ? filling : filling + 1;
-        meeting.arrive_and_wait();
-        if (roundSize > 0) workers[0].Process(blocks[0]);
-        meeting.arrive_and_wait();
-        for (std::size_t i = 0; i < roundSize; ++i) {
-            output.Write(blocks[i].Output);
-            blocks[i].Clear();
+    std::array<TBatchRound, 2> rounds;
+    for (auto& round : rounds) round.Blocks.resize(64 * threads);
+    TBatchPool pool(workers);
+    std::size_t filling = 0;     // the round lines go into
+    bool running = false;        // the other round is posted
+    auto finishRunning = [&] {
+        if (!running) return;
+        TBatchRound& round = rounds[1 - filling];
+        pool.Finish(round);
+        for (std::size_t i = 0; i < round.Count; ++i) {
+            output.Write(round.Blocks[i].Output);
+            round.Blocks[i].Clear();
         }
-        filling = 0;
+        round.Count = 0;
+        running = false;
     };
-    auto stopHelpers = [&] {
-        finished = true;
-        meeting.arrive_and_wait();
-        helpers.clear();
+    auto post = [&] {
+        TBatchRound& round = rounds[filling];
+        round.Count = round.Blocks[round.Count].Lines.empty() ? round.Count : round.Count + 1;
+        finishRunning();
+        if (round.Count == 0) return;
+        pool.Post(round);
+        running = true;
+        filling = 1 - filling;
     };
     auto addLine = [&](std::string_view line) {
-        blocks[filling].Add(line);
-        if (blocks[filling].Full() && ++filling == threads) {
-            filling = threads - 1;
-            runRound();
+        TBatchRound& round = rounds[filling];
+        TBatchBlock& block = round.Blocks[round.Count];
+        block.Add(line);
+        if (block.Full() && ++round.Count == round.Blocks.size()) {
+            --round.Count;
+            post();
         }
     };
 
@@ -303,13 +379,13 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     std::string_view piece;
     while (file->Read(piece, error)) lines.Feed(piece, addLine);
     if (!error.empty()) {
-        stopHelpers();
+        finishRunning();
         Complain(error);
         return 1;
     }
     lines.Finish(addLine);
-    runRound();
-    stopHelpers();
+    post();
+    finishRunning();
     return 0;
 }
 

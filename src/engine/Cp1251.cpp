@@ -1,5 +1,7 @@
 #include "Cp1251.h"
 
+#include <cstring>
+
 namespace zelm {
 
 namespace {
@@ -45,24 +47,22 @@ void AppendUtf8(std::string& out, char32_t code) {
 
 namespace {
 
-// UTF-8 form of every Windows-1251 byte: length, then up to three bytes.
-struct TUtf8Form {
-    std::uint8_t Length;
-    char Bytes[3];
-};
-constexpr std::array<TUtf8Form, 256> MakeUtf8Forms() {
-    std::array<TUtf8Form, 256> forms{};
+// UTF-8 form of every Windows-1251 byte: up to three bytes in the low bytes (first byte lowest),
+// the length in the top byte.
+constexpr std::array<std::uint32_t, 256> MakeUtf8Forms() {
+    std::array<std::uint32_t, 256> forms{};
     for (int b = 0; b < 256; ++b) {
         const char32_t code = Cp1251ToUnicode(static_cast<unsigned char>(b));
-        auto& form = forms[std::size_t(b)];
+        std::uint32_t form = 0;
         if (code < 0x80) {
-            form = {1, {static_cast<char>(code), 0, 0}};
+            form = code | (1u << 24);
         } else if (code < 0x800) {
-            form = {2, {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F)), 0}};
+            form = (0xC0 | (code >> 6)) | ((0x80 | (code & 0x3F)) << 8) | (2u << 24);
         } else {
-            form = {3, {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-                        static_cast<char>(0x80 | (code & 0x3F))}};
+            form = (0xE0 | (code >> 12)) | ((0x80 | ((code >> 6) & 0x3F)) << 8) | ((0x80 | (code & 0x3F)) << 16) |
+                   (3u << 24);
         }
+        forms[std::size_t(b)] = form;
     }
     return forms;
 }
@@ -71,15 +71,15 @@ constexpr auto Utf8Forms = MakeUtf8Forms();
 } // namespace
 
 void AppendCp1251AsUtf8(std::string& out, std::string_view cp1251) {
+    // Each character is stored as four bytes and the position moves on by its length, so the
+    // buffer has three bytes to spare at the end.
     std::size_t at = out.size();
-    out.resize(at + 3 * cp1251.size());
+    out.resize(at + 3 * cp1251.size() + 1);
     char* p = out.data();
     for (const char c : cp1251) {
-        const auto& form = Utf8Forms[static_cast<unsigned char>(c)];
-        p[at] = form.Bytes[0];
-        p[at + 1] = form.Bytes[1];
-        p[at + 2] = form.Bytes[2];
-        at += form.Length;
+        const std::uint32_t form = Utf8Forms[static_cast<unsigned char>(c)];
+        std::memcpy(p + at, &form, 4);
+        at += form >> 24;
     }
     out.resize(at);
 }

@@ -177,6 +177,25 @@ TEST_F(CliTest, BatchSkipsEmptyLinesAndTrimsEveryLine) {
     EXPECT_EQ(json.Out.find("\"input\":\"мо*ва\""), json.Out.find("\"input\""));
 }
 
+TEST_F(CliTest, LongWordListsKeepTheirOrder) {
+    // Enough lines for several rounds of blocks evaluated side by side, each line its own word.
+    const char* words[] = {"мо*ре", "кот", "мама", "xyz", "щи"};
+    std::string list, expected;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string word = std::string(words[i % 5]) + std::to_string(i);
+        list += word + (i % 3 == 0 ? "\r\n" : "\n");
+        if (i % 1000 == 0) list += "\n   \n";
+        expected += word + "\n";
+    }
+    const auto run = Run("batch --format csv '" + File("list.txt", list) + "'");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    std::istringstream rows(run.Out);
+    std::string row, firstFields;
+    std::getline(rows, row); // header
+    while (std::getline(rows, row)) firstFields += row.substr(0, row.find(',')) + "\n";
+    EXPECT_EQ(firstFields, expected);
+}
+
 TEST_F(CliTest, UnreadableInputsAreReportedAndTheOthersStillProcessed) {
     const std::string good = File("good.txt", "кот");
     const auto run = Run("text --format csv /no/such/file '" + good + "' '" + Dir_.string() + "'");

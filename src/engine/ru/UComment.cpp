@@ -14,47 +14,68 @@ constexpr auto WordMarked = T(" производит впечатление че
 constexpr auto TextPlain = T("Данный текст не обладает выраженными фоносемантическими характеристиками");
 constexpr auto TextMarked = T("Данный текст производит впечатление ");
 
-// The genitives of the significant scales in scale order, each after its separator: two blanks
-// before the first, a comma and two blanks before every later one. Empty when none is significant.
-std::string Impressions(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
-                        TGenitiveLookup rightGenitive) {
-    std::string impressions;
+bool AnySignificant(std::span<const double> values, double threshold) {
+    for (const double v : values)
+        if (v > threshold || v < -threshold) return true;
+    return false;
+}
+
+// Appends the genitives of the significant scales in scale order, each after its separator: two
+// blanks before the first, a comma and two blanks before every later one.
+void AppendImpressions(std::string& line, std::span<const double> values, double threshold,
+                       TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive) {
+    const char* separator = "  ";
     for (std::size_t k = 0; k < values.size(); ++k) {
         const double v = values[k];
-        std::string_view genitive;
-        if (v > threshold) genitive = leftGenitive(int(k + 1));
-        else if (v < -threshold) genitive = rightGenitive(int(k + 1));
+        if (v > threshold) line += separator, line += leftGenitive(int(k + 1));
+        else if (v < -threshold) line += separator, line += rightGenitive(int(k + 1));
         else continue;
-        impressions += impressions.empty() ? "  " : ",  ";
-        impressions += genitive;
+        separator = ",  ";
     }
-    return impressions;
 }
 
 } // namespace
 
+void AppendWordComment(std::string& line, std::string_view wordBoxText, std::span<const double> values,
+                       double threshold, TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
+                       TUpperCase upperCase) {
+    line += WordPrefix.View();
+    const std::size_t word = line.size();
+    line += wordBoxText;
+    upperCase(std::span<char>(line).subspan(word));
+    if (!AnySignificant(values, threshold)) {
+        line += WordPlain.View();
+        return;
+    }
+    line += WordMarked.View();
+    AppendImpressions(line, values, threshold, leftGenitive, rightGenitive);
+}
+
 std::string WordComment(std::string_view wordBoxText, std::span<const double> values, double threshold,
-                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
-                        void (*upperCase)(std::string&)) {
-    std::string word(wordBoxText);
-    upperCase(word);
-    const std::string impressions = Impressions(values, threshold, leftGenitive, rightGenitive);
-    std::string line(WordPrefix.View());
-    line += word;
-    line += impressions.empty() ? WordPlain.View() : WordMarked.View();
-    return line + impressions;
+                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive, TUpperCase upperCase) {
+    std::string line;
+    AppendWordComment(line, wordBoxText, values, threshold, leftGenitive, rightGenitive, upperCase);
+    return line;
 }
 
 std::string TextComment(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
                         TGenitiveLookup rightGenitive) {
-    const std::string impressions = Impressions(values, threshold, leftGenitive, rightGenitive);
-    if (impressions.empty()) return std::string(TextPlain.View());
-    return std::string(TextMarked.View()) + impressions;
+    if (!AnySignificant(values, threshold)) return std::string(TextPlain.View());
+    std::string line(TextMarked.View());
+    AppendImpressions(line, values, threshold, leftGenitive, rightGenitive);
+    return line;
 }
 
 std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile) {
-    return WordComment(wordBoxText, profile, WordThreshold, ScaleLeftGenitive, ScaleRightGenitive,
-                       UpperCaseCyrillic);
+    std::string line;
+    AppendRussianWordComment(line, wordBoxText, profile);
+    return line;
+}
+
+void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,
+                              const std::array<double, ScaleCount>& profile) {
+    AppendWordComment(line, wordBoxText, profile, WordThreshold, ScaleLeftGenitive, ScaleRightGenitive,
+                      UpperCaseCyrillic);
 }
 
 std::string RussianTextComment(const std::array<float, ScaleCount>& profile) {

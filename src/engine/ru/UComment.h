@@ -16,18 +16,24 @@ inline constexpr double WordThreshold = 0.25;
 inline constexpr double TextThreshold = 10;
 
 using TGenitiveLookup = std::string_view (*)(int scale);
+using TUpperCase = void (*)(std::span<char> text);
 
 // The comment on a word: `wordBoxText` is the word box text as it stands (not trimmed); it is
 // upper-cased by `upperCase`. A value v is significant when v > threshold or v < -threshold.
 std::string WordComment(std::string_view wordBoxText, std::span<const double> values, double threshold,
-                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
-                        void (*upperCase)(std::string&));
+                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive, TUpperCase upperCase);
+// The same, appended to `line`.
+void AppendWordComment(std::string& line, std::string_view wordBoxText, std::span<const double> values,
+                       double threshold, TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
+                       TUpperCase upperCase);
 // The comment on a text.
 std::string TextComment(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
                         TGenitiveLookup rightGenitive);
 
 // The Russian variants, from WordProfile and TextProfile as stored. Windows-1251 text.
 std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile);
+void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,
+                              const std::array<double, ScaleCount>& profile);
 std::string RussianTextComment(const std::array<float, ScaleCount>& profile);
 
 } // namespace zelm

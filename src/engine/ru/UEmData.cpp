@@ -65,7 +65,7 @@ template <bool HonourStress> double Transcribe(std::string_view word, std::vecto
 
 } // namespace
 
-const std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> SoundRatings = {{
+constexpr std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> SoundRatings = {{
     // columns: а б в г д е ж з и й к л м н о п р с т у ф х ц ч ш щ ы э ю я
     //          бʹ вʹ гʹ дʹ зʹ кʹ лʹ мʹ нʹ пʹ рʹ сʹ тʹ фʹ хʹ
     {75, 30, 5, -10, 30, 55, -35, -5, 65, 5, 0, 45, 25, 30, 70, -25, 5, -30, 0, 0, -50, -55, -50, 0, -50, -25, -30, 50, 60, 60, 0, -20, -30, 10, -20, -35, 60, -5, 5, -30, 20, -40, -15, -60, -65}, //  1 Хороший / Плохой
@@ -93,6 +93,21 @@ const std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> SoundRa
     {50, 50, 15, 25, 45, -30, 5, 25, 20, 30, -50, 30, -30, 15, 60, -55, 45, -40, -40, -35, -70, -55, -30, -15, -75, -45, -30, 25, 25, 70, 35, 15, 35, 40, 40, -40, 35, -10, 0, -70, 60, -40, -45, -65, -65}, // 23 Яркий / Тусклый
     {55, 25, 35, 0, 25, 15, -25, 25, 35, 5, -40, 25, -45, 5, 15, -35, 15, -25, -15, -40, -65, -50, -25, -10, -40, -60, -30, 20, 25, 60, 10, 20, 15, 35, 10, -15, 45, 10, 10, -50, 55, -30, -40, -55, -50}, // 24 радостный / печальный
 }};
+
+constexpr std::array<std::array<double, SoundCodeCount>, ScaleCount> WordRatings = [] {
+    std::array<std::array<double, SoundCodeCount>, ScaleCount> ratings{};
+    for (std::size_t k = 0; k < ratings.size(); ++k)
+        for (std::size_t c = 0; c < ratings[k].size(); ++c)
+            ratings[k][c] = SoundRatings[k][std::size_t(RatingColumn(SoundCode(c)))] / 100.0;
+    return ratings;
+}();
+
+constexpr std::array<std::array<double, RatingColumnCount>, ScaleCount> TextRatings = [] {
+    std::array<std::array<double, RatingColumnCount>, ScaleCount> ratings{};
+    for (std::size_t k = 0; k < ratings.size(); ++k)
+        for (std::size_t c = 0; c < ratings[k].size(); ++c) ratings[k][c] = SoundRatings[k][c] / 50.0;
+    return ratings;
+}();
 
 const std::array<double, SoundCodeCount> FrequencyByCode = {
     0.049, 0.013, 0.028, 0.012, 0.02, 0.05, 0.008, 0.013, 0.041,

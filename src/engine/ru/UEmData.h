@@ -87,13 +87,16 @@ std::string_view ScaleRightGenitive(int scale);
 // Ratings of sounds on the scales, rows scale 1..24, columns the rating columns 0..44.
 extern const std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> SoundRatings;
 
+// The ratings divided as the evaluations read them, worked out when the program is compiled: per
+// sound code divided by 100 (words), per column divided by 50 (texts).
+extern const std::array<std::array<double, SoundCodeCount>, ScaleCount> WordRatings;
+extern const std::array<std::array<double, RatingColumnCount>, ScaleCount> TextRatings;
+
 // Rating of a sound code 0..53 on scale 1..24, divided by 100.
-inline double WordRating(int scale, SoundCode code) {
-    return SoundRatings[std::size_t(scale - 1)][std::size_t(RatingColumn(code))] / 100.0;
-}
+inline double WordRating(int scale, SoundCode code) { return WordRatings[std::size_t(scale - 1)][code]; }
 // Rating of column 0..44 on scale 1..24, divided by 50.
 inline double TextRating(int scale, int column) {
-    return SoundRatings[std::size_t(scale - 1)][std::size_t(column)] / 50.0;
+    return TextRatings[std::size_t(scale - 1)][std::size_t(column)];
 }
 
 // Expected sound frequencies: per sound code, and per rating column (a vowel's column holds the sum

@@ -51,10 +51,9 @@ void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
         weights = i == 0 ? weight : weights + weight;
     }
     for (int k = 1; k <= ScaleCount; ++k) {
-        const auto& row = SoundRatings[std::size_t(k - 1)];
-        double sum = row[std::size_t(RatingColumn(WordSounds[0]))] / 100.0 * Weights_[0];
-        for (std::size_t i = 1; i < WordSounds.size(); ++i)
-            sum = sum + row[std::size_t(RatingColumn(WordSounds[i]))] / 100.0 * Weights_[i];
+        const auto& row = WordRatings[std::size_t(k - 1)];
+        double sum = row[WordSounds[0]] * Weights_[0];
+        for (std::size_t i = 1; i < WordSounds.size(); ++i) sum = sum + row[WordSounds[i]] * Weights_[i];
         WordProfile[std::size_t(k - 1)] = weights == 0 ? 0 : sum / weights;
     }
 }

@@ -1,5 +1,6 @@
 #include "Utils.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,7 +14,9 @@ bool HasCyrillic(std::string_view text) {
 
 bool EscapePending(const TEscapeProbe& probe) { return probe ? probe() : false; }
 
-void UpperCaseCyrillic(std::string& text) {
+void UpperCaseCyrillic(std::string& text) { UpperCaseCyrillic(std::span<char>(text)); }
+
+void UpperCaseCyrillic(std::span<char> text) {
     for (char& c : text)
         if (static_cast<unsigned char>(c) >= 224) c = static_cast<char>(static_cast<unsigned char>(c) - 32);
 }

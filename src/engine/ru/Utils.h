@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@ bool EscapePending(const TEscapeProbe& probe);
 
 // Raises а..я (bytes 224..255) to А..Я in place; ё, Latin letters and all other bytes stay.
 void UpperCaseCyrillic(std::string& text);
+void UpperCaseCyrillic(std::span<char> text);
 
 // Fixed-point text of value with `decimals` digits, right-aligned in at least `width`
 // characters, at most 25 characters, with the first "." replaced by ",".

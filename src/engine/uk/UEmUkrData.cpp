@@ -26,7 +26,7 @@ constexpr std::array<TUkrScaleRecord, UkrScaleCount> UkrScales = {{
 
 } // namespace
 
-const std::array<std::array<std::int16_t, UkrSoundCount>, UkrScaleCount> UkrSoundRatings = {{
+constexpr std::array<std::array<std::int16_t, UkrSoundCount>, UkrScaleCount> UkrSoundRatings = {{
     // codes: а е и і о у я є ьо ю, б бʹ в вʹ г гʹ ч д дʹ дж дз дзʹ ж жʹ з зʹ й к кʹ л лʹ м мʹ н нʹ
     //        п пʹ р рʹ с сʹ т тʹ ф фʹ х хʹ ц цʹ ш
     {83, 51, 49, -54, 53, 76, -62, -58, -71, -77, 51, -33, 28, -55, 72, -87, 85, 66, -42, 71, 79, -35, 98, -75, 29, -35, -32, 21, -52, 50, -86, 46, -102, 27, -60, 56, -90, 72, -41, 52, -63, 100, -83, 83, -83, 87, -87, 4, -51, 37}, // scale 1
@@ -37,6 +37,21 @@ const std::array<std::array<std::int16_t, UkrSoundCount>, UkrScaleCount> UkrSoun
     {66, 65, 53, -5, 49, 27, -45, -59, -78, -71, 86, -79, 59, -70, 68, -43, 110, 2, -128, 80, 56, -105, 45, -30, 50, -103, -188, 60, -76, 50, -73, 56, -53, 74, -132, 51, -61, 85, -62, 34, -100, 78, -53, 104, -40, 75, -34, 80, -97, 79}, // scale 6
     {99, 86, 88, -83, 97, 96, -112, -94, -96, -118, 122, -125, 98, -119, 99, -114, 81, 128, -112, 110, 80, -118, 91, -91, 91, -130, -36, 91, -121, 73, -109, 72, -108, 87, -145, 97, -99, 105, -126, -126, 84, 101, -99, 86, -100, 75, -98, 84, -125, 64}, // scale 7
 }};
+
+constexpr std::array<std::array<double, UkrSoundCodeCount>, UkrScaleCount> UkrWordRatings = [] {
+    std::array<std::array<double, UkrSoundCodeCount>, UkrScaleCount> ratings{};
+    for (std::size_t s = 0; s < ratings.size(); ++s)
+        for (std::size_t c = 0; c < ratings[s].size(); ++c)
+            ratings[s][c] = UkrSoundRatings[s][UkrFoldStress(SoundCode(c))] / 200.0;
+    return ratings;
+}();
+
+constexpr std::array<std::array<double, UkrSoundCount>, UkrScaleCount> UkrTextRatings = [] {
+    std::array<std::array<double, UkrSoundCount>, UkrScaleCount> ratings{};
+    for (std::size_t s = 0; s < ratings.size(); ++s)
+        for (std::size_t c = 0; c < ratings[s].size(); ++c) ratings[s][c] = UkrSoundRatings[s][c] / 100.0;
+    return ratings;
+}();
 
 const std::array<double, UkrSoundCount> UkrFrequencyByCode = {
     0.0832183, 0.0480774, 0.0723285, 0.0573697, 0.0990229, 0.0334111, 0.0232933, 0.004998,

@@ -136,13 +136,16 @@ extern const std::array<double, UkrSoundCount> UkrFrequencyByCode;
 // Weight of each colour class 1..6 in each vowel 0..9.
 extern const std::array<std::array<std::uint8_t, ColourClassCount>, 10> UkrVowelColourTable;
 
+// The ratings divided as the evaluations read them, worked out when the program is compiled: per
+// sound code 0..59 (stressed vowels folded) divided by 200 (words), per sound divided by 100 (texts).
+extern const std::array<std::array<double, UkrSoundCodeCount>, UkrScaleCount> UkrWordRatings;
+extern const std::array<std::array<double, UkrSoundCount>, UkrScaleCount> UkrTextRatings;
+
 // Rating of sound code 0..59 (folded) on scale 1..7, divided by 200.
-inline double UkrWordRating(int scale, SoundCode code) {
-    return UkrSoundRatings[std::size_t(scale - 1)][UkrFoldStress(code)] / 200.0;
-}
+inline double UkrWordRating(int scale, SoundCode code) { return UkrWordRatings[std::size_t(scale - 1)][code]; }
 // Rating of sound code 0..49 on scale 1..7, divided by 100.
 inline double UkrTextRating(int scale, int code) {
-    return UkrSoundRatings[std::size_t(scale - 1)][std::size_t(code)] / 100.0;
+    return UkrTextRatings[std::size_t(scale - 1)][std::size_t(code)];
 }
 // Colour weight of a sound code 0..59 (folded) in colour class 1..6; 0 for consonants.
 int UkrVowelColourWeight(SoundCode code, int colourClass);

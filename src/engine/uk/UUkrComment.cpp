@@ -4,7 +4,7 @@
 
 namespace zelm {
 
-void UkrUpperCase(std::string& text) {
+void UkrUpperCase(std::span<char> text) {
     for (char& c : text) {
         const auto b = static_cast<unsigned char>(c);
         if (b >= 0xE0) c = static_cast<char>(b - 32);

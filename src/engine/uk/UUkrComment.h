@@ -4,6 +4,7 @@
 #include "UEmUkrData.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@ namespace zelm {
 inline constexpr double UkrWordThreshold = 25;
 
 // Raises а..я, і, ї, є and ґ to upper case in place; everything else stays.
-void UkrUpperCase(std::string& text);
+void UkrUpperCase(std::span<char> text);
 
 // The comment on a word from UkrWordProfile (scaled by 100 against UkrWordThreshold), with the
 // word box text upper-cased; and on a text from UkrTextProfile. Windows-1251 text.

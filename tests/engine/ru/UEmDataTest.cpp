@@ -101,6 +101,16 @@ TEST(RussianTables, ScaleNamesAndRatingLookups) {
     EXPECT_EQ(RatingColumn(53), 29);
 }
 
+TEST(RussianTables, DividedRatingsEqualTheRatingsDividedAtRunTime) {
+    volatile double hundred = 100, fifty = 50; // keep the divisions at run time
+    for (int k = 1; k <= ScaleCount; ++k) {
+        for (int c = 0; c < SoundCodeCount; ++c)
+            ASSERT_EQ(WordRating(k, SoundCode(c)), SoundRatings[std::size_t(k - 1)][std::size_t(RatingColumn(SoundCode(c)))] / hundred);
+        for (int c = 0; c < RatingColumnCount; ++c)
+            ASSERT_EQ(TextRating(k, c), SoundRatings[std::size_t(k - 1)][std::size_t(c)] / fifty);
+    }
+}
+
 TEST(RussianTranscription, SofteningAndStressFollowTheNextCharacterOnly) {
     double m = -1;
     EXPECT_EQ(Sounds("кот", &m), (std::vector<int>{10, 14, 18}));

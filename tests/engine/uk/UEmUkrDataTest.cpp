@@ -75,6 +75,17 @@ TEST(UkrainianTables, NamesAndLookups) {
     EXPECT_EQ(UkrFoldStress(60), 60);
 }
 
+TEST(UkrainianTables, DividedRatingsEqualTheRatingsDividedAtRunTime) {
+    volatile double twoHundred = 200, hundred = 100;
+    for (int s = 1; s <= UkrScaleCount; ++s)
+        for (int c = 0; c < UkrSoundCodeCount; ++c) {
+            ASSERT_EQ(UkrWordRating(s, SoundCode(c)), UkrSoundRatings[std::size_t(s - 1)][UkrFoldStress(SoundCode(c))] / twoHundred);
+            if (c < UkrSoundCount) {
+                ASSERT_EQ(UkrTextRating(s, c), UkrSoundRatings[std::size_t(s - 1)][std::size_t(c)] / hundred);
+            }
+        }
+}
+
 TEST(UkrainianTranscription, LetterRules) {
     double peak = -1;
     EXPECT_EQ(Sounds("мо*ва", &peak), (std::vector<int>{31, 54, 12, 0}));
