@@ -9,6 +9,9 @@ const char* const UsageText =
     "  zelm-cli word  [options] WORD...        evaluate each word (a stress mark * may follow a vowel)\n"
     "  zelm-cli text  [options] [FILE...|-]    evaluate each file (or standard input) as one text\n"
     "  zelm-cli batch [options] [FILE|-]       evaluate every line of a word list\n"
+    "  zelm-cli print [--encoding E] FILE --pdf OUT.pdf\n"
+    "                                          print a text file as the editor does (margins 25 mm,\n"
+    "                                          \"Courier New\" 10 pt, single spacing) into a PDF file\n"
     "  zelm-cli --help | --version\n"
     "\n"
     "Options:\n"
@@ -17,6 +20,7 @@ const char* const UsageText =
     "  --format table|json|csv         output format (default table)\n"
     "  --encoding auto|utf-8|cp1251    input encoding (default auto: valid UTF-8 is UTF-8,\n"
     "                                  anything else Windows-1251)\n"
+    "  --pdf OUT.pdf                   the PDF file to print to\n"
     "  --                              end of options (for words that begin with a hyphen)\n";
 
 namespace {
@@ -52,6 +56,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     if (command == "word") options.Command = TCommand::cmWord;
     else if (command == "text") options.Command = TCommand::cmText;
     else if (command == "batch") options.Command = TCommand::cmBatch;
+    else if (command == "print") options.Command = TCommand::cmPrint;
     else {
         error = "unknown command '" + command + "'";
         return std::nullopt;
@@ -76,7 +81,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         if (const auto eq = arg.find('='); eq != std::string::npos) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
-        } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding") {
+        } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding" ||
+                   name == "--pdf") {
             if (i + 1 >= args.size()) {
                 error = "option " + name + " needs a value";
                 return std::nullopt;
@@ -98,6 +104,12 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
                         chosen))
                 return std::nullopt;
             options.Encoding = static_cast<TInputEncoding>(chosen);
+        } else if (name == "--pdf" && options.Command == TCommand::cmPrint) {
+            if (value.empty()) {
+                error = "option --pdf needs a file name";
+                return std::nullopt;
+            }
+            options.PdfFile = value;
         } else {
             error = "unknown option '" + name + "'";
             return std::nullopt;
@@ -106,6 +118,10 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
 
     if (options.Command == TCommand::cmWord && options.Arguments.empty()) {
         error = "word needs at least one WORD";
+        return std::nullopt;
+    }
+    if (options.Command == TCommand::cmPrint && (options.Arguments.size() != 1 || options.PdfFile.empty())) {
+        error = "print needs one FILE and --pdf OUT.pdf";
         return std::nullopt;
     }
     if (options.Command == TCommand::cmBatch && options.Arguments.size() > 1) {

@@ -11,7 +11,7 @@
 
 namespace zelm {
 
-enum class TCommand { cmWord, cmText, cmBatch, cmHelp, cmVersion };
+enum class TCommand { cmWord, cmText, cmBatch, cmPrint, cmHelp, cmVersion };
 
 struct TCliOptions {
     TCommand Command = TCommand::cmHelp;
@@ -20,7 +20,11 @@ struct TCliOptions {
     TOutputFormat Format = TOutputFormat::ofTable;
     TInputEncoding Encoding = TInputEncoding::ieAuto;
     std::vector<std::string> Arguments; // words or files
+    std::string PdfFile;                // --pdf
 };
+
+// Commands that need Qt run in the companion program zelm-cli-qt, so that the others start fast.
+inline bool NeedsQt(TCommand command) { return command == TCommand::cmPrint; }
 
 extern const char* const UsageText;
 extern const char* const VersionText;

@@ -7,7 +7,10 @@
 #include "InputFile.h"
 #include "Output.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -106,6 +109,18 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     return status;
 }
 
+// Runs the command in zelm-cli-qt, which lies beside this program.
+int RunCompanion(char** argv) {
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = length > 0 ? std::string(self, std::size_t(length)) : std::string(argv[0]);
+    path = path.substr(0, path.rfind('/') + 1) + "zelm-cli-qt";
+    argv[0] = path.data();
+    ::execv(path.c_str(), argv);
+    Complain("cannot start '" + path + "': " + std::strerror(errno));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +132,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n%s", UsageText);
         return 2;
     }
+    if (NeedsQt(options->Command)) return RunCompanion(argv);
     TOutput output;
     int status = 0;
     switch (options->Command) {
@@ -125,6 +141,7 @@ int main(int argc, char** argv) {
     case TCommand::cmWord: status = RunWords(*options, output); break;
     case TCommand::cmText: status = RunTexts(*options, output); break;
     case TCommand::cmBatch: status = RunBatch(*options, output); break;
+    case TCommand::cmPrint: break;
     }
     output.Flush();
     if (output.Failed) {

@@ -220,6 +220,29 @@ TEST_F(CliTest, BadInputNeverBreaksIt) {
     EXPECT_EQ(Run("word -- -то").Status, 0);
 }
 
+TEST_F(CliTest, PrintsATextFileIntoAPdf) {
+    std::string text = "Первая строка документа\r\n\tс табуляцией\r\n";
+    for (int i = 0; i < 120; ++i) text += "строка " + std::to_string(i) + "\r\n";
+    const std::string pdf = (Dir_ / "out.pdf").string();
+    const auto run = Run("print '" + File("doc.txt", zelm::Utf8ToCp1251(text)) + "' --pdf '" + pdf + "'");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(run.Err.empty()) << run.Err;
+    const std::string textFile = (Dir_ / "out.txt").string();
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + textFile + "'").c_str()), 0);
+    const std::string printed = Slurp(textFile);
+    EXPECT_NE(printed.find("Первая строка документа"), std::string::npos) << printed.substr(0, 300);
+    EXPECT_NE(printed.find("        с табуляцией"), std::string::npos);
+    EXPECT_NE(printed.find("строка 119"), std::string::npos);
+    EXPECT_NE(printed.find("\f"), std::string::npos); // more than one page
+
+    const auto bad = Run("print '" + File("doc2.txt", "x") + "' --pdf /no/such/folder/out.pdf");
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_NE(bad.Err.find("cannot print to '/no/such/folder/out.pdf'"), std::string::npos) << bad.Err;
+    EXPECT_EQ(Run("print --pdf x.pdf").Status, 2);
+    EXPECT_EQ(Run("print '" + File("doc3.txt", "x") + "'").Status, 2);
+    EXPECT_EQ(Run("print /no/such/file --pdf '" + pdf + "'").Status, 1);
+}
+
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     for (const char* arguments : {"", "frobnicate", "word", "word --lang de кот", "word --algo", "text --format xml",
                                   "batch a b", "word --colour кот"}) {

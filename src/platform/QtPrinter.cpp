@@ -1,0 +1,198 @@
+#include "QtPrinter.h"
+
+#include "Colours.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPageLayout>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace zelm {
+
+int TPrinterFont::Height() const { return -int(std::lround(SizePoints * PixelsPerInch / 72.0)); }
+
+void TPrinterFont::SetHeight(int height) {
+    if (height < 0 && PixelsPerInch > 0) SizePoints = -height * 72.0 / PixelsPerInch;
+}
+
+std::unique_ptr<TQtPrinter> TQtPrinter::Pdf(const QString& pdfFile) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setResolution(300);
+    return std::unique_ptr<TQtPrinter>(new TQtPrinter(std::move(printer), true, pdfFile));
+}
+
+std::unique_ptr<TQtPrinter> TQtPrinter::SystemDefault() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) return nullptr;
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid()) return nullptr;
+    return std::unique_ptr<TQtPrinter>(new TQtPrinter(std::move(printer), false, {}));
+}
+
+TQtPrinter::TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile)
+    : Printer_(std::move(printer)), Pdf_(pdf), PdfFile_(std::move(pdfFile)) {
+    Font_.PixelsPerInch = Printer_->resolution();
+}
+
+TQtPrinter::~TQtPrinter() {
+    if (Painter_) Painter_->end();
+}
+
+void TQtPrinter::BeginJob() {
+    if (Painter_) throw EPrinterError("A print job is already in progress");
+    if (Pdf_) {
+        QString file = PdfFile_;
+        if (file.isEmpty()) {
+            // No printer on the system: the job becomes a PDF file in the documents folder.
+            QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            if (folder.isEmpty()) folder = QDir::homePath();
+            QDir().mkpath(folder);
+            QString name = Printer_->docName().trimmed();
+            name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
+            if (name.isEmpty()) name = QStringLiteral("ZELM");
+            file = QDir(folder).filePath(name + QDateTime::currentDateTime().toString(QStringLiteral(" yyyy-MM-dd HH-mm-ss")) +
+                                         QStringLiteral(".pdf"));
+        }
+        Printer_->setOutputFileName(file);
+        OutputFile_ = file;
+    }
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(Printer_.get())) {
+        OutputFile_.clear();
+        throw EPrinterError("The printer could not start the job");
+    }
+    Painter_ = std::move(painter);
+    Page_ = 1;
+    ApplyFont();
+    Painter_->setPen(MakePen());
+}
+
+void TQtPrinter::EndJob() {
+    if (!Painter_) throw EPrinterError("No print job is in progress");
+    const bool ended = Painter_->end();
+    Painter_.reset();
+    if (!ended) throw EPrinterError("The printer could not finish the job");
+}
+
+void TQtPrinter::NewPage() {
+    if (!Painter_ || !Printer_->newPage()) throw EPrinterError("The printer could not start a new page");
+    ++Page_;
+}
+
+QString TQtPrinter::Title() const { return Printer_->docName(); }
+void TQtPrinter::SetTitle(const QString& title) { Printer_->setDocName(title); }
+
+TPrinterOrientation TQtPrinter::Orientation() const {
+    return Printer_->pageLayout().orientation() == QPageLayout::Landscape ? TPrinterOrientation::poLandscape
+                                                                           : TPrinterOrientation::poPortrait;
+}
+void TQtPrinter::SetOrientation(TPrinterOrientation orientation) {
+    Printer_->setPageOrientation(orientation == TPrinterOrientation::poLandscape ? QPageLayout::Landscape
+                                                                                 : QPageLayout::Portrait);
+}
+
+int TQtPrinter::PixelsPerInchX() const { return Printer_->logicalDpiX(); }
+int TQtPrinter::PixelsPerInchY() const { return Printer_->logicalDpiY(); }
+int TQtPrinter::PhysicalWidth() const { return int(std::lround(Printer_->paperRect(QPrinter::DevicePixel).width())); }
+int TQtPrinter::PhysicalHeight() const { return int(std::lround(Printer_->paperRect(QPrinter::DevicePixel).height())); }
+int TQtPrinter::PhysicalOffsetX() const {
+    return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).left() - Printer_->paperRect(QPrinter::DevicePixel).left()));
+}
+int TQtPrinter::PhysicalOffsetY() const {
+    return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).top() - Printer_->paperRect(QPrinter::DevicePixel).top()));
+}
+int TQtPrinter::PageWidth() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).width())); }
+int TQtPrinter::PageHeight() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).height())); }
+
+QStringList TQtPrinter::FontNames() const { return QFontDatabase::families(); }
+
+QFont TQtPrinter::MakeFont() const {
+    QFont font(Font_.Name);
+    font.setPointSizeF(Font_.SizePoints > 0 ? Font_.SizePoints : 1);
+    font.setBold(Font_.Bold);
+    font.setItalic(Font_.Italic);
+    font.setUnderline(Font_.Underline);
+    font.setStrikeOut(Font_.StrikeOut);
+    return font;
+}
+
+QPen TQtPrinter::MakePen() const {
+    QPen pen(ColourFromBgr(PenColour_));
+    pen.setWidth(PenWidth_);
+    return pen;
+}
+
+void TQtPrinter::ApplyFont() {
+    if (Painter_) Painter_->setFont(MakeFont());
+}
+
+TTextMetrics TQtPrinter::TextMetrics() const {
+    const QFontMetrics metrics(MakeFont(), Printer_.get());
+    return {metrics.height(), metrics.leading()};
+}
+
+int TQtPrinter::TextWidth(const QString& text) const {
+    return QFontMetrics(MakeFont(), Printer_.get()).horizontalAdvance(text);
+}
+
+int TQtPrinter::TextHeight(const QString& text) const {
+    return text.isEmpty() ? 0 : QFontMetrics(MakeFont(), Printer_.get()).height();
+}
+
+void TQtPrinter::TextOut(int x, int y, const QString& text) {
+    if (!Painter_) return;
+    const QFont font = MakeFont();
+    Painter_->setFont(font);
+    Painter_->setPen(ColourFromBgr(Font_.Colour));
+    Painter_->drawText(QPoint(x, y + QFontMetrics(font, Printer_.get()).ascent()), text);
+    Painter_->setPen(MakePen());
+}
+
+void TQtPrinter::SetPen(int width, std::uint32_t colour) {
+    PenWidth_ = width;
+    PenColour_ = colour;
+    if (Painter_) Painter_->setPen(MakePen());
+}
+
+void TQtPrinter::SetBrush(TBrushStyle style, std::uint32_t colour) {
+    BrushStyle_ = style;
+    BrushColour_ = colour;
+}
+
+void TQtPrinter::MoveTo(int x, int y) {
+    PenX_ = x;
+    PenY_ = y;
+}
+
+void TQtPrinter::LineTo(int x, int y) {
+    if (Painter_) {
+        Painter_->setPen(MakePen());
+        Painter_->drawLine(PenX_, PenY_, x, y);
+    }
+    MoveTo(x, y);
+}
+
+void TQtPrinter::Rectangle(int left, int top, int right, int bottom) {
+    if (!Painter_) return;
+    Painter_->setPen(MakePen());
+    Painter_->setBrush(BrushStyle_ == TBrushStyle::bsSolid ? QBrush(ColourFromBgr(BrushColour_)) : QBrush(Qt::NoBrush));
+    Painter_->drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    Painter_->setBrush(Qt::NoBrush);
+}
+
+std::unique_ptr<IPrinterService> MakeSystemPrinter(const QString& pdfFile) {
+    if (!pdfFile.isEmpty()) return TQtPrinter::Pdf(pdfFile);
+    const QString fromEnvironment = qEnvironmentVariable("ZELM_PRINT_PDF");
+    if (!fromEnvironment.isEmpty()) return TQtPrinter::Pdf(fromEnvironment);
+    if (auto system = TQtPrinter::SystemDefault()) return system;
+    return TQtPrinter::Pdf({});
+}
+
+} // namespace zelm

@@ -1,0 +1,81 @@
+// The printer service on QPrinter: a printer of the system's print system, or a PDF file.
+#pragma once
+
+#include "PrinterService.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+
+#include <memory>
+
+namespace zelm {
+
+class TQtPrinter : public IPrinterService {
+public:
+    // A PDF printer writing to `pdfFile`; with an empty name, each job goes to a new file in the
+    // user's documents folder, named after the job title and the time.
+    static std::unique_ptr<TQtPrinter> Pdf(const QString& pdfFile);
+    // The system's default printer, or null when the system has none.
+    static std::unique_ptr<TQtPrinter> SystemDefault();
+    ~TQtPrinter() override;
+
+    void BeginJob() override;
+    void EndJob() override;
+    void NewPage() override;
+    bool Printing() const override { return Painter_ != nullptr; }
+    int PageNumber() const override { return Page_; }
+    QString Title() const override;
+    void SetTitle(const QString& title) override;
+    TPrinterOrientation Orientation() const override;
+    void SetOrientation(TPrinterOrientation orientation) override;
+
+    int PixelsPerInchX() const override;
+    int PixelsPerInchY() const override;
+    int PhysicalWidth() const override;
+    int PhysicalHeight() const override;
+    int PhysicalOffsetX() const override;
+    int PhysicalOffsetY() const override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+
+    TPrinterFont& Font() override { return Font_; }
+    QStringList FontNames() const override;
+    TTextMetrics TextMetrics() const override;
+
+    int TextWidth(const QString& text) const override;
+    int TextHeight(const QString& text) const override;
+    void TextOut(int x, int y, const QString& text) override;
+    void SetPen(int width, std::uint32_t colour) override;
+    int PenWidth() const override { return PenWidth_; }
+    std::uint32_t PenColour() const override { return PenColour_; }
+    void SetBrush(TBrushStyle style, std::uint32_t colour) override;
+    TBrushStyle BrushStyle() const override { return BrushStyle_; }
+    std::uint32_t BrushColour() const override { return BrushColour_; }
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Rectangle(int left, int top, int right, int bottom) override;
+
+    QString OutputFile() const override { return OutputFile_; }
+    QPrinter& Printer() { return *Printer_; }
+
+private:
+    explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
+    QFont MakeFont() const;
+    QPen MakePen() const;
+    void ApplyFont();
+
+    std::unique_ptr<QPrinter> Printer_;
+    std::unique_ptr<QPainter> Painter_;
+    bool Pdf_;
+    QString PdfFile_, OutputFile_;
+    TPrinterFont Font_;
+    int Page_ = 0;
+    int PenWidth_ = 1;
+    std::uint32_t PenColour_ = 0;
+    TBrushStyle BrushStyle_ = TBrushStyle::bsSolid;
+    std::uint32_t BrushColour_ = 0xFFFFFF;
+    int PenX_ = 0, PenY_ = 0;
+};
+
+} // namespace zelm

@@ -1,0 +1,163 @@
+// TLinePrinter: prints plain lines and table rows on the printer, page by page, with margins,
+// line spacing, wrapping, tabs, alignment, header and footer rows, borders and a progress
+// window (TPrntProgDlg).
+#pragma once
+
+#include "PrinterService.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+class QLabel;
+
+namespace zelm {
+
+// The line printer's errors.
+class ELinePrinter : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A text that is not the number or colour a table column needs.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum TMeasureUnit { muInches, muMillimeters };
+enum TLineSpacing { lsHalfSpace, lsSingleSpace, lsSingleAndAHalf, lsDoubleSpace };
+enum TPageBorderStyle { pbTop, pbBottom, pbLeft, pbRight };
+enum TPrintAlignment { paLeft, paRight, paCenter };
+
+// A set of TPageBorderStyle, one bit each.
+using TPageBorders = unsigned;
+constexpr TPageBorders BorderBit(TPageBorderStyle style) { return 1u << style; }
+inline constexpr TPageBorders AllBorders = 15;
+
+class TLinePrinter;
+
+// The progress window of a print job: status, title and page number.
+class TPrntProgDlg : public QDialog {
+public:
+    TPrntProgDlg();
+    QLabel* lblStatus;
+    QLabel* lblTitle;
+    QLabel* lblPageNumDesc;
+    QLabel* lblPageNumber;
+};
+
+class TLinePrinter {
+public:
+    explicit TLinePrinter(IPrinterService& printer);
+    ~TLinePrinter();
+    TLinePrinter(const TLinePrinter&) = delete;
+    TLinePrinter& operator=(const TLinePrinter&) = delete;
+
+    // Margins from the paper's edges, in MeasureUnit; limited to what the paper allows.
+    float MarginTop() const { return MarginTop_; }
+    float MarginBottom() const { return MarginBottom_; }
+    float MarginLeft() const { return MarginLeft_; }
+    float MarginRight() const { return MarginRight_; }
+    void SetMarginTop(float value);
+    void SetMarginBottom(float value);
+    void SetMarginLeft(float value);
+    void SetMarginRight(float value);
+
+    TMeasureUnit MeasureUnit() const { return MeasureUnit_; }
+    void SetMeasureUnit(TMeasureUnit unit);
+    TLineSpacing LineSpacing() const { return LineSpacing_; }
+    void SetLineSpacing(TLineSpacing spacing);
+
+    // The printer's drawing font itself; SetFont copies a font into it.
+    TPrinterFont& Font() { return Printer_.Font(); }
+    void SetFont(const TPrinterFont& font);
+    TPrinterOrientation Orientation() const { return Printer_.Orientation(); }
+    void SetOrientation(TPrinterOrientation orientation);
+    QString Title() const { return Printer_.Title(); }
+    void SetTitle(const QString& title);
+    float DefaultColWidth() const { return DefaultColWidth_; }
+    void SetDefaultColWidth(float width);
+
+    // Stored as they are.
+    unsigned TabSize = 8;
+    bool WordWrap = true;
+    QStringList Lines;
+    TPrintAlignment Alignment = paLeft;
+    QString Header, Footer;
+    TPageBorders PageBorders = 0;
+    bool ShowProgress = false;
+    QString TableFormat;
+    bool LinesAsTable = false;
+    float BorderOffset = 0;
+
+    std::function<void(TLinePrinter&)> OnBeginDoc, OnEndDoc, OnNewLine, OnNewPage;
+
+    void BeginDoc();
+    void EndDoc();
+    int NewPage();
+    unsigned NewLine();
+    void PrintLine(const QString& text);
+    void PrintTableRow(const QString& row);
+    void PrintLines();
+    float TextWidthInUnits(const QString& text);
+
+    // The position and the text area, in device pixels (for the caller that lays out a page).
+    int CurrentX() const { return CurrentX_; }
+    int CurrentY() const { return CurrentY_; }
+    unsigned LineCounter() const { return LineCounter_; }
+    unsigned LineHeight() const { return LineHeight_; }
+    struct TTextArea {
+        int Left, Top, Right, Bottom, Width, Height;
+    };
+    TTextArea TextArea() const;
+    TPrntProgDlg* ProgressDialog() const { return Progress_.get(); }
+
+    // The paper in MeasureUnit (the printer's, or the fallback when it cannot answer).
+    float PaperWidth() const;
+    float PaperHeight() const;
+    float PrintableWidth() const;
+    float PrintableHeight() const;
+    float MinimumLeft() const;
+    float MinimumTop() const;
+    float MinimumRight() const;
+    float MinimumBottom() const;
+
+private:
+    struct TColumn;
+    int PixelsPerInchX() const;
+    int PixelsPerInchY() const;
+    int UnitsToPixelsX(double value) const;
+    int UnitsToPixelsY(double value) const;
+    float PixelsToUnits(double pixels, int pixelsPerInch) const;
+    float Fallback(float inches, float millimetres) const;
+    void AlignFont();
+    void UpdateProgress(const std::optional<QString>& message);
+    void StartPage();
+    void DrawBorders();
+    int TextWidthOrZero(const QString& text) const;
+    QString LongestFit(const QString& text, int width) const;
+    void Wrap(const QString& text, int width);
+    QString ReplaceTokens(QString cell) const;
+    TColumn ParseColumn(const QString& spec) const;
+    bool CanPrint() const;
+
+    IPrinterService& Printer_;
+    std::unique_ptr<TPrntProgDlg> Progress_;
+    unsigned LineCounter_ = 0;
+    float MarginTop_ = 0, MarginBottom_ = 0, MarginLeft_ = 0, MarginRight_ = 0;
+    TMeasureUnit MeasureUnit_ = muInches;
+    TLineSpacing LineSpacing_ = lsSingleSpace;
+    TTextMetrics Metrics_{};
+    float DefaultColWidth_ = 0;
+    int CurrentX_ = 0, CurrentY_ = 0;
+    unsigned LineHeight_ = 0;
+};
+
+} // namespace zelm
