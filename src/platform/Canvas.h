@@ -1,0 +1,33 @@
+// The drawing surface the owner-drawn grids and status panels paint on, over QPainter: a brush
+// colour, filled rectangles, text at a point (its top-left corner), and text measures.
+#pragma once
+
+#include <QPainter>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+
+namespace zelm {
+
+class TCanvas {
+public:
+    explicit TCanvas(QPainter& painter, std::uint32_t brushColour = 0xFFFFFF)
+        : Painter_(painter), BrushColour_(brushColour) {}
+
+    std::uint32_t BrushColour() const { return BrushColour_; }
+    void SetBrushColour(std::uint32_t colour) { BrushColour_ = colour; }
+    // Fills the rectangle (right and bottom edges excluded) with the brush colour.
+    void FillRect(const QRect& rect);
+    // Draws text with its top-left corner at (x, y), in the painter's font and pen.
+    void TextOut(int x, int y, const QString& text);
+    int TextWidth(const QString& text) const;
+    int TextHeight(const QString& text) const;
+    QPainter& Painter() { return Painter_; }
+
+private:
+    QPainter& Painter_;
+    std::uint32_t BrushColour_;
+};
+
+} // namespace zelm

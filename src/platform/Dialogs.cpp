@@ -1,0 +1,104 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace zelm {
+
+TConfirmResult ConfirmYesNoCancel(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return TConfirmResult::crYes;
+    if (box.clickedButton() == no) return TConfirmResult::crNo;
+    return TConfirmResult::crCancel;
+}
+
+QString ReadUserSetting(const QString& key, const QString& section, const QString& name) {
+#ifdef Q_OS_WIN
+    QSettings settings(QStringLiteral("HKEY_CURRENT_USER\\") + key + QLatin1Char('\\') + section, QSettings::NativeFormat);
+    const QVariant value = settings.value(name);
+#else
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, key, section);
+    const QVariant value = settings.value(name);
+#endif
+    return value.isValid() ? value.toString() : QStringLiteral("ERROR");
+}
+
+QList<THelpTopic> ReadHelpFile(const QString& helpFile, bool* readable) {
+    QList<THelpTopic> topics;
+    QFile file(helpFile);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (readable) *readable = opened;
+    if (!opened) return topics;
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('#'))) {
+            bool ok = false;
+            const QString head = line.mid(1).trimmed();
+            const int context = head.section(QLatin1Char(' '), 0, 0).toInt(&ok);
+            if (ok) {
+                topics.push_back({context, head.section(QLatin1Char(' '), 1).trimmed(), {}});
+                continue;
+            }
+        }
+        if (!topics.isEmpty()) topics.back().Body += line + QLatin1Char('\n');
+    }
+    for (THelpTopic& topic : topics) topic.Body = topic.Body.trimmed();
+    return topics;
+}
+
+void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
+    bool readable = false;
+    const QList<THelpTopic> topics = ReadHelpFile(helpFile, &readable);
+    if (!readable) {
+        QMessageBox::warning(parent, QStringLiteral("Help"),
+                             QStringLiteral("Cannot find the help file \"%1\".").arg(helpFile));
+        return;
+    }
+    const THelpTopic* topic = topics.isEmpty() ? nullptr : &topics.front();
+    for (const THelpTopic& t : topics)
+        if (t.Context == context) topic = &t;
+    QDialog viewer(parent);
+    viewer.setWindowTitle(topic ? topic->Title : QStringLiteral("Help"));
+    viewer.resize(560, 420);
+    auto* layout = new QVBoxLayout(&viewer);
+    auto* browser = new QTextBrowser(&viewer);
+    browser->setHtml(topic ? topic->Body : QString());
+    layout->addWidget(browser);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &viewer);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &viewer, &QDialog::reject);
+    layout->addWidget(buttons);
+    viewer.exec();
+}
+
+TEscapeWatcher::TEscapeWatcher(QObject* parent) : QObject(parent) {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool TEscapeWatcher::Pending() {
+    const bool pending = Pending_;
+    Pending_ = false;
+    return pending;
+}
+
+bool TEscapeWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        Pending_ = true;
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace zelm

@@ -1,0 +1,50 @@
+// Small toolkit services of the windows: the "Confirm" box, the per-user settings store, the
+// help viewer and the look for a pending Esc key.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace zelm {
+
+enum class TConfirmResult { crYes, crNo, crCancel };
+
+// A question with the buttons "&Yes", "&No" and "Cancel" under the caption "Confirm"; closing
+// the box counts as Cancel.
+TConfirmResult ConfirmYesNoCancel(QWidget* parent, const QString& text);
+
+// One text value of the per-user settings store: `name` in `section` under `key` (on Windows the
+// registry's current-user hive; elsewhere the user's configuration folder, file
+// "<key>/<section>.ini"). "ERROR" when the section or the value does not exist.
+QString ReadUserSetting(const QString& key, const QString& section, const QString& name);
+
+// Shows the topic of a context number of a help file in the help viewer. A missing or unreadable
+// file is reported to the user with its path.
+void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context);
+
+// The topics of a help file: "#<context> <title>" lines start a topic, the lines after it are
+// its text (HTML or plain). Empty when the file cannot be read.
+struct THelpTopic {
+    int Context = 0;
+    QString Title;
+    QString Body;
+};
+QList<THelpTopic> ReadHelpFile(const QString& helpFile, bool* readable = nullptr);
+
+// Watches the application's key presses for Esc; Pending() answers whether one came since the
+// last look, and forgets it (the look takes the key press out, as the keyboard queue look does).
+class TEscapeWatcher : public QObject {
+public:
+    explicit TEscapeWatcher(QObject* parent = nullptr);
+    bool Pending();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool Pending_ = false;
+};
+
+} // namespace zelm

@@ -1,0 +1,195 @@
+#include "Canvas.h"
+#include "Colours.h"
+#include "Dialogs.h"
+#include "DrawGrid.h"
+#include "QtTestMain.h"
+#include "StatusPanel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace zelm;
+
+namespace {
+
+// Runs `answer` on the next modal dialog once it is shown.
+void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            AnswerNextDialog(answer);
+            return;
+        }
+        answer(dialog);
+    });
+}
+
+void ClickButton(QWidget* dialog, const QString& text) {
+    for (auto* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    FAIL() << "no button " << text.toStdString();
+}
+
+} // namespace
+
+TEST(Platform, ColoursComeAsBlueGreenRed) {
+    EXPECT_EQ(ColourFromBgr(255), QColor(255, 0, 0));
+    EXPECT_EQ(ColourFromBgr(16711680), QColor(0, 0, 255));
+    EXPECT_EQ(ColourFromBgr(8421504), QColor(128, 128, 128));
+    EXPECT_EQ(ColourFromBgr(65535), QColor(255, 255, 0));
+}
+
+TEST(Platform, DrawGridHandsEveryVisibleCellToItsOwner) {
+    TDrawGrid grid;
+    grid.resize(300 + 2 * grid.frameWidth(), 100 + 2 * grid.frameWidth());
+    grid.SetColumnWidths({100, 50, 150});
+    grid.SetDefaultRowHeight(20);
+    grid.SetRowCount(10);
+    grid.SetBrushColour(0xFFFFFF);
+    std::vector<std::tuple<int, int, QRect>> cells;
+    grid.OnDrawCell = [&](int column, int row, const QRect& rect, TCanvas& canvas) {
+        cells.emplace_back(column, row, rect);
+        canvas.FillRect(rect);
+        if (column == 1 && row == 1) {
+            canvas.SetBrushColour(255);
+            canvas.FillRect(rect.adjusted(0, 1, 0, -2));
+        }
+    };
+    const QImage image = grid.grab().toImage();
+    ASSERT_FALSE(cells.empty());
+    EXPECT_EQ(std::get<2>(cells[0]), QRect(0, 0, 100, 20));
+    EXPECT_EQ(std::get<2>(cells[4]), QRect(100, 20, 50, 20));
+    const QPoint origin = grid.viewport()->mapTo(&grid, QPoint(0, 0));
+    EXPECT_EQ(image.pixelColor(origin + QPoint(120, 30)), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(origin + QPoint(20, 30)), QColor(255, 255, 255));
+    // Ten rows of 20 in a 100-pixel view: the scroll bar reaches the last row.
+    EXPECT_EQ(grid.verticalScrollBar()->maximum(), 5);
+    grid.SetVerticalScrollBar(false);
+    EXPECT_EQ(grid.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    QMenu menu;
+    grid.SetPopupMenu(&menu);
+    EXPECT_EQ(grid.PopupMenu(), &menu);
+}
+
+TEST(Platform, CanvasDrawsTextFromItsTopLeftCorner) {
+    QImage image(200, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    TCanvas canvas(painter);
+    const int width = canvas.TextWidth(QStringLiteral("Хороший"));
+    const int height = canvas.TextHeight(QStringLiteral("Х"));
+    EXPECT_GT(width, 20);
+    EXPECT_GT(height, 5);
+    EXPECT_EQ(canvas.TextHeight({}), 0);
+    canvas.TextOut(10, 10, QStringLiteral("Хороший"));
+    painter.end();
+    bool inked = false, outside = false;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (image.pixelColor(x, y) != QColor(Qt::white)) {
+                inked = true;
+                if (y < 10 || x < 9 || y >= 10 + height || x > 10 + width) outside = true;
+            }
+    EXPECT_TRUE(inked);
+    EXPECT_FALSE(outside);
+}
+
+TEST(Platform, StatusPanelIsPaintedByItsOwner) {
+    TStatusPanel panel;
+    panel.resize(200, 19);
+    QRect seen;
+    panel.OnDrawPanel = [&](const QRect& rect, TCanvas& canvas) {
+        seen = rect;
+        canvas.SetBrushColour(32768);
+        canvas.FillRect(QRect(rect.left(), rect.top(), 50, rect.height()));
+    };
+    const QImage image = panel.grab().toImage();
+    EXPECT_EQ(seen, QRect(1, 1, 198, 17));
+    EXPECT_EQ(image.pixelColor(10, 9), QColor(0, 128, 0));
+    EXPECT_NE(image.pixelColor(100, 9), QColor(0, 128, 0));
+}
+
+TEST(Platform, ConfirmBoxAnswersYesNoAndCancel) {
+    AnswerNextDialog([](QWidget* box) {
+        EXPECT_EQ(box->windowTitle(), "Confirm");
+        ClickButton(box, "&Yes");
+    });
+    EXPECT_EQ(ConfirmYesNoCancel(nullptr, "Save changes to a.txt?"), TConfirmResult::crYes);
+    AnswerNextDialog([](QWidget* box) { ClickButton(box, "&No"); });
+    EXPECT_EQ(ConfirmYesNoCancel(nullptr, "?"), TConfirmResult::crNo);
+    AnswerNextDialog([](QWidget* box) { ClickButton(box, "Cancel"); });
+    EXPECT_EQ(ConfirmYesNoCancel(nullptr, "?"), TConfirmResult::crCancel);
+    AnswerNextDialog([](QWidget* box) { box->close(); });
+    EXPECT_EQ(ConfirmYesNoCancel(nullptr, "?"), TConfirmResult::crCancel);
+}
+
+TEST(Platform, UserSettingsAnswerErrorWhenAbsent) {
+    QTemporaryDir folder;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    EXPECT_EQ(ReadUserSetting("SOFTWARE", "Zelm Ruza", "Directory"), "ERROR");
+    {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "SOFTWARE", "Zelm Ruza");
+        settings.setValue("Directory", "/opt/zelm/help");
+    }
+    EXPECT_EQ(ReadUserSetting("SOFTWARE", "Zelm Ruza", "Directory"), "/opt/zelm/help");
+    EXPECT_EQ(ReadUserSetting("SOFTWARE", "Zelm Ruza", "Other"), "ERROR");
+}
+
+TEST(Platform, HelpFilesAreReadByContextAndAMissingOneIsReported) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Devuvodi.hlp");
+    std::ofstream(path.toStdString()) << "#10 Содержание\n<p>Главная</p>\n#50 Оценка слова\n<p>Слово</p>\n";
+    bool readable = false;
+    const auto topics = ReadHelpFile(path, &readable);
+    EXPECT_TRUE(readable);
+    ASSERT_EQ(topics.size(), 2);
+    EXPECT_EQ(topics[1].Context, 50);
+    EXPECT_EQ(topics[1].Title, "Оценка слова");
+    EXPECT_EQ(topics[1].Body, "<p>Слово</p>");
+
+    AnswerNextDialog([](QWidget* viewer) {
+        EXPECT_EQ(viewer->windowTitle(), "Оценка слова");
+        viewer->close();
+    });
+    ShowHelpTopic(nullptr, path, 50);
+
+    QString shown;
+    AnswerNextDialog([&](QWidget* box) {
+        shown = static_cast<QMessageBox*>(box)->text();
+        box->close();
+    });
+    ShowHelpTopic(nullptr, "/no/such/ERROR/Devuvodi.hlp", 50);
+    EXPECT_TRUE(shown.contains("/no/such/ERROR/Devuvodi.hlp")) << shown.toStdString();
+}
+
+TEST(Platform, EscapeWatcherTakesOnePendingEscOut) {
+    TEscapeWatcher watcher;
+    QLabel target;
+    EXPECT_FALSE(watcher.Pending());
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(&target, &other);
+    EXPECT_FALSE(watcher.Pending());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&target, &escape);
+    EXPECT_TRUE(watcher.Pending());
+    EXPECT_FALSE(watcher.Pending());
+}
+
+ZELM_QT_TEST_MAIN
