@@ -338,14 +338,15 @@ int TLinePrinter::NewPage() {
 void TLinePrinter::StartPage() {
     UpdateProgress(QStringLiteral("Currently Printing"));
     const TTextArea area = TextArea();
-    // Header and footer stand centred in the top and bottom margins; the difference is halved
-    // as an unsigned number, so a margin lower than a line puts the row off the page.
-    if (!Header.isEmpty()) {
-        CurrentY_ = int(std::uint32_t(area.Top - int(LineHeight_)) / 2) - area.Top;
+    // Header and footer stand centred in the top and bottom margins. A margin lower than a line
+    // has no room for its row: the row would land off the page, so it is not drawn at all.
+    const int lineHeight = int(LineHeight_);
+    if (!Header.isEmpty() && area.Top >= lineHeight) {
+        CurrentY_ = (area.Top - lineHeight) / 2 - area.Top;
         PrintTableRow(Header);
     }
-    if (!Footer.isEmpty()) {
-        CurrentY_ = int(std::uint32_t(area.Bottom - int(LineHeight_)) / 2) + area.Height;
+    if (!Footer.isEmpty() && area.Bottom >= lineHeight) {
+        CurrentY_ = (area.Bottom - lineHeight) / 2 + area.Height;
         PrintTableRow(Footer);
     }
     CurrentX_ = 0;

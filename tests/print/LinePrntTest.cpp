@@ -195,7 +195,8 @@ TEST(LinePrinter, BadRowsRaiseBeforeDrawingAnything) {
 
 TEST(LinePrinter, HeaderFooterTokensAndBorders) {
     TRig rig;
-    rig.Lp.SetMarginTop(1.25f); // a top margin of 300 pixels
+    rig.Lp.SetMarginTop(1.25f); // top and bottom margins of 300 pixels
+    rig.Lp.SetMarginBottom(1.25f);
     rig.Lp.SetTitle("Report {$TITLE}");
     rig.Lp.TableFormat = "T8";
     rig.Lp.Header = "{$PAGE}/{$TITLE}";
@@ -210,6 +211,7 @@ TEST(LinePrinter, HeaderFooterTokensAndBorders) {
     EXPECT_EQ(texts[0].Text, "1/{$TITLE}"); // the title holds the token: it stays
     EXPECT_EQ(texts[0].Y, (300 - Line) / 2);
     EXPECT_EQ(texts[1].Text, "f0");
+    EXPECT_EQ(texts[1].Y, 300 + (3358 - 600) + (300 - Line) / 2);
     EXPECT_EQ(texts[3].Text, "2/{$TITLE}");
     EXPECT_EQ(texts[4].Text, "f1"); // the line counter of the page before
     int lines = 0;
@@ -219,6 +221,15 @@ TEST(LinePrinter, HeaderFooterTokensAndBorders) {
             EXPECT_EQ(call.PenWidth, 2);
         }
     EXPECT_EQ(lines, 4);
+
+    // A margin lower than a line has no room for its row: it is not drawn.
+    TRig low;
+    low.Lp.TableFormat = "T8";
+    low.Lp.Header = "head";
+    low.Lp.BeginDoc();
+    low.Lp.PrintLine("body");
+    low.Lp.EndDoc();
+    EXPECT_EQ(low.Texts(), (std::vector<QString>{"body"}));
 }
 
 TEST(LinePrinter, PropertyRulesAndMessages) {
