@@ -60,12 +60,18 @@ void TDrawGrid::paintEvent(QPaintEvent*) {
     const int visible = viewport()->height() / RowHeight_ + 1;
     // The grid paints nothing itself: every visible cell goes to the owner.
     canvas.FillRect(viewport()->rect());
-    for (int row = first; row < RowCount_ && row <= first + visible; ++row)
-        for (int column = 0; column < ColCount(); ++column) {
-            canvas.SetBrushColour(BrushColour_);
-            const QRect rect = CellRect(column, row);
-            if (OnDrawCell) OnDrawCell(column, row, rect, canvas);
-        }
+    // An error of the owner's drawing (a row without a value, say) ends the pass: the rest of
+    // the grid stays empty and the error is reported, as the toolkit's error report would.
+    try {
+        for (int row = first; row < RowCount_ && row <= first + visible; ++row)
+            for (int column = 0; column < ColCount(); ++column) {
+                canvas.SetBrushColour(BrushColour_);
+                const QRect rect = CellRect(column, row);
+                if (OnDrawCell) OnDrawCell(column, row, rect, canvas);
+            }
+    } catch (const std::exception& error) {
+        qWarning("%s", error.what());
+    }
 }
 
 void TDrawGrid::resizeEvent(QResizeEvent* event) {

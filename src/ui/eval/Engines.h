@@ -1,0 +1,42 @@
+// The engines the desktop program's windows share: one per language. Every evaluation
+// overwrites its results, which the windows, the comments and the reports read afterwards.
+#pragma once
+
+#include "ru/UTextEvl.h"
+#include "ru/UWordEvl.h"
+#include "uk/UUkrTextEvl.h"
+#include "uk/UUkrWordEvl.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace zelm {
+
+struct TRussianEngine {
+    TWordEvaluator Word;
+    TTextEvaluator Text;
+};
+
+struct TUkrainianEngine {
+    TUkrWordEvaluator Word;
+    TUkrTextEvaluator Text;
+};
+
+TRussianEngine& RussianEngine();
+TUkrainianEngine& UkrainianEngine();
+
+// Text between the windows (QString) and the engines (Windows-1251). Characters the code page
+// lacks become "?".
+std::string ToCp1251(const QString& text);
+QString FromCp1251(std::string_view text);
+
+// The help file: "Devuvodi.hlp" in the folder of the user setting SOFTWARE / Zelm Ruza /
+// Directory, read once at start-up by InitHelpFilePath.
+const QString& HelpFilePath();
+void InitHelpFilePath();
+// The path made of a folder setting: a separator added unless the folder ends with one.
+QString HelpFilePathFor(const QString& folder, QChar separator);
+
+} // namespace zelm

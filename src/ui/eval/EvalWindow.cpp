@@ -1,0 +1,86 @@
+#include "EvalWindow.h"
+
+#include "Dialogs.h"
+#include "Engines.h"
+
+#include <QActionGroup>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QTextCursor>
+
+namespace zelm {
+
+const QString MakerNotice = QStringLiteral("© Команда ЗЕЛМ, 2026");
+
+TEvalWindow::TEvalWindow(int width, int height, int helpContext, const QString& caption) : HelpContext_(helpContext) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    setFixedSize(width, height);
+    setWindowTitle(caption);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void TEvalWindow::PlaceComments(const QRect& geometry) {
+    mComments = new QPlainTextEdit(this);
+    mComments->setReadOnly(true);
+    mComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mComments->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    mComments->setGeometry(geometry);
+}
+
+QFrame* TEvalWindow::MakePanel(const QRect& geometry) {
+    auto* panel = new QFrame(this);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setLineWidth(2);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+QPushButton* TEvalWindow::MakeButton(QWidget* parent, const QRect& geometry, const QString& text,
+                                     QStyle::StandardPixmap glyph) {
+    auto* button = new QPushButton(style()->standardIcon(glyph), text, parent);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void TEvalWindow::MakeStatusBar() {
+    stBar = new TStatusPanel(this);
+    stBar->setGeometry(0, height() - 19, width(), 19);
+}
+
+void TEvalWindow::MakeAlgorithmMenu(const QString& zhuravlevCaption) {
+    pupMenuEvalSchem = new QMenu(this);
+    auto* group = new QActionGroup(pupMenuEvalSchem);
+    group->setExclusive(true);
+    mnLevitsky = pupMenuEvalSchem->addAction(QStringLiteral("Алгоритм Левицкого"));
+    mnZhuravlev = pupMenuEvalSchem->addAction(zhuravlevCaption);
+    for (QAction* item : {mnLevitsky, mnZhuravlev}) {
+        item->setCheckable(true);
+        group->addAction(item);
+    }
+    mnZhuravlev->setChecked(true);
+}
+
+void TEvalWindow::ShowComment(const QString& line) {
+    mComments->clear();
+    mComments->appendPlainText(line);
+    QTextCursor cursor = mComments->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    mComments->setTextCursor(cursor);
+    mComments->ensureCursorVisible();
+}
+
+void TEvalWindow::ShowHelp() { ShowHelpTopic(this, HelpFilePath(), HelpContext_); }
+
+void TEvalWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ShowHelp();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace zelm

@@ -1,0 +1,158 @@
+#include "UMainWrd.h"
+
+#include "Colours.h"
+#include "Engines.h"
+#include "ru/UComment.h"
+#include "ru/Utils.h"
+
+#include <QLineEdit>
+
+
+namespace zelm {
+
+namespace {
+TWordForm* OpenForm = nullptr;
+}
+
+std::string& WordWindowWord() {
+    static std::string word;
+    return word;
+}
+
+TWordForm* OpenWordForm() { return OpenForm; }
+
+TWordForm::TWordForm()
+    : TEvalWindow(539, 374, 50, QStringLiteral("Фоносемантическая оценка слова  (проект ЗЕЛМ)  ") + MakerNotice) {
+    grFon24 = new TDrawGrid(this);
+    grFon24->setGeometry(8, 8, 525, 239);
+    grFon24->SetColumnWidths({108, 131, 30, 131, 103});
+    grFon24->SetDefaultRowHeight(18);
+    grFon24->SetVerticalScrollBar(true);
+    grFon24->OnDrawCell = [this](int c, int r, const QRect& rect, TCanvas& canvas) { grFon24DrawCell(c, r, rect, canvas); };
+    PlaceComments({8, 256, 325, 89});
+    mComments->installEventFilter(this);
+    Panel2 = MakePanel({340, 256, 193, 89});
+    cmbWord = new TWordBox(Panel2);
+    cmbWord->setGeometry(8, 8, 177, 24);
+    btnEval = MakeButton(Panel2, {8, 36, 87, 22}, QStringLiteral("Оценить"), QStyle::SP_DialogApplyButton);
+    btnPrint = MakeButton(Panel2, {98, 36, 87, 22}, QStringLiteral("Печать"), QStyle::SP_FileDialogContentsView);
+    btnHelp = MakeButton(Panel2, {8, 60, 87, 22}, QStringLiteral("Помощь"), QStyle::SP_DialogHelpButton);
+    btnExit = MakeButton(Panel2, {98, 60, 87, 22}, QStringLiteral("Выход"), QStyle::SP_DialogCloseButton);
+    MakeStatusBar();
+    stBar->OnDrawPanel = [this](const QRect& rect, TCanvas& canvas) { stBarDrawPanel(rect, canvas); };
+    MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));
+    grFon24->SetPopupMenu(pupMenuEvalSchem);
+
+    connect(btnEval, &QPushButton::clicked, this, [this] { btnEvalClick(); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
+    connect(btnHelp, &QPushButton::clicked, this, [this] { ShowHelp(); });
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject); // also Esc
+    connect(cmbWord->lineEdit(), &QLineEdit::textEdited, this, [this] { cmbWordChange(); });
+    connect(cmbWord, &QComboBox::textActivated, this, [this] { cmbWordChange(); });
+    connect(mnLevitsky, &QAction::triggered, this, [this] { mnLevitskyClick(mnLevitsky); });
+    connect(mnZhuravlev, &QAction::triggered, this, [this] { mnLevitskyClick(mnZhuravlev); });
+
+    // Creation: the word goes into the box (the history stays empty) and is evaluated by
+    // Zhuravlev's algorithm.
+    cmbWord->setEditText(FromCp1251(WordWindowWord()));
+    RussianColumnWidths(*grFon24, QStringLiteral("-99%"));
+    RussianEngine().Word.EvaluateWordZhuravlev(WordWindowWord());
+    grFon24->SetBrushColour(ButtonFaceColour());
+    grFon24->SetRowCount(24);
+    FillComment();
+    stBar->update();
+    OpenForm = this;
+}
+
+TWordForm::~TWordForm() {
+    if (OpenForm == this) OpenForm = nullptr;
+}
+
+void TWordForm::Evaluate() {
+    auto& engine = RussianEngine().Word;
+    engine.EvaluateWord(WordWindowWord(), LevitskyChecked() ? TEvalScheme::esLevitsky : TEvalScheme::esZhuravlev);
+    FillComment();
+    grFon24->viewport()->update();
+    stBar->update();
+}
+
+void TWordForm::btnEvalClick() {
+    const QString word = TrimmedWord(cmbWord->currentText());
+    WordWindowWord() = ToCp1251(word);
+    cmbWord->setEditText(word);
+    cmbWord->Remember(word);
+    Evaluate();
+}
+
+void TWordForm::cmbWordChange() {
+    WordWindowWord() = ToCp1251(TrimmedWord(cmbWord->currentText()));
+    Evaluate();
+}
+
+void TWordForm::mnLevitskyClick(QAction* sender) {
+    (sender == mnLevitsky ? mnLevitsky : mnZhuravlev)->setChecked(true);
+    btnEvalClick();
+}
+
+void TWordForm::btnPrintClick() {
+    // The evaluation report is printed here.
+}
+
+void TWordForm::FillComment() {
+    ShowComment(FromCp1251(RussianWordComment(ToCp1251(cmbWord->currentText()), RussianEngine().Word.WordProfile)));
+}
+
+void TWordForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas& canvas) {
+    if (row >= 24) {
+        canvas.FillRect(rect);
+        return;
+    }
+    const double v = RussianEngine().Word.WordProfile[std::size_t(row)];
+    TBipolarRow bipolar;
+    bipolar.Value = v;
+    bipolar.Scale = 1;
+    bipolar.PositiveSignificant = v >= WordThreshold;
+    bipolar.NegativeSignificant = v <= -WordThreshold;
+    bipolar.Left = FromCp1251(ScaleLeftName(row + 1));
+    bipolar.Right = FromCp1251(ScaleRightName(row + 1));
+    bipolar.ValueText = PercentText(v);
+    BipolarRow(column, rect, canvas, bipolar);
+}
+
+void TWordForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
+    canvas.SetBrushColour(ButtonFaceColour());
+    canvas.FillRect(rect);
+    int x = rect.left();
+    for (int i = 1; i <= ColourClassCount; ++i) {
+        const auto share = WordColourShare(WordWindowWord(), i);
+        if (share.Count <= 0) continue;
+        const int right = x + int(RoundHalfEven(share.Count / share.Denominator * rect.width()));
+        canvas.SetBrushColour(share.Colour);
+        canvas.FillRect(QRect(x, rect.top(), right - x, rect.height()));
+        x = right;
+    }
+}
+
+// The comment memo never keeps the caret: the grid takes the focus instead.
+bool TWordForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mComments && event->type() == QEvent::FocusIn) grFon24->setFocus();
+    return TEvalWindow::eventFilter(watched, event);
+}
+
+// Closing clears the word box: its text and its history.
+void TWordForm::done(int result) {
+    cmbWord->clear();
+    cmbWord->setEditText({});
+    TEvalWindow::done(result);
+}
+
+void OpenRussianWordWindow(const QString& text) {
+    QString word = OpeningWord(text);
+    std::string bytes = ToCp1251(word);
+    if (!HasCyrillic(bytes)) bytes = ToCp1251(QStringLiteral("ЗЕ*ЛМ"));
+    WordWindowWord() = bytes;
+    TWordForm form;
+    form.exec();
+}
+
+} // namespace zelm

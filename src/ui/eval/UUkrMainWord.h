@@ -1,0 +1,44 @@
+// TUkrMainForm: the Ukrainian word evaluation window.
+#pragma once
+
+#include "WordWindow.h"
+#include "ZelmGist.h"
+
+#include <string>
+
+namespace zelm {
+
+// The current Ukrainian word (Windows-1251), printed in the report's word line.
+std::string& UkrWindowWord();
+
+class TUkrMainForm : public TEvalWindow {
+public:
+    TUkrMainForm();
+    ~TUkrMainForm() override;
+
+    TBiGist* BiGist1;
+    QFrame* Panel2;
+    TWordBox* cbWord;
+    QPushButton* btnEval;
+
+    void btnEvalClick();
+    void cbWordChange();
+    void mnLevitskyClick(QAction* sender);
+    void btnPrintClick();
+    void FillComment();
+
+protected:
+    void done(int result) override;
+
+private:
+    void Evaluate();
+    void ShowValues();
+    void stBarDrawPanel(const QRect& rect, TCanvas& canvas);
+};
+
+TUkrMainForm* OpenUkrMainForm();
+
+// Opens the window for a word of the main window's word box; returns when it is closed.
+void OpenUkrainianWordWindow(const QString& text);
+
+} // namespace zelm

@@ -1,0 +1,276 @@
+#include "Cp1251.h"
+#include "Engines.h"
+#include "QtTestMain.h"
+#include "UAbout.h"
+#include "UMainTxt.h"
+#include "UMainWrd.h"
+#include "UUkrMainWord.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace zelm;
+
+namespace {
+
+QColor Pixel(QWidget* widget, QPoint at) { return widget->grab().toImage().pixelColor(at); }
+
+// The colour in the middle of a grid cell's bar band, near the given column edge.
+QColor BarPixel(TDrawGrid* grid, int column, int row, bool nearRight) {
+    const QRect cell = grid->CellRect(column, row);
+    const QPoint origin = grid->viewport()->mapTo(grid, QPoint(0, 0));
+    const int x = nearRight ? cell.left() + cell.width() - 2 : cell.left() + 1;
+    return Pixel(grid, origin + QPoint(x, cell.top() + cell.height() / 2));
+}
+
+void Type(QWidget* target, const QString& text) {
+    for (const QChar ch : text) QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void Screenshot(QWidget* window, const char* name) {
+    const QString folder = qEnvironmentVariable("ZELM_SCREENSHOTS");
+    if (!folder.isEmpty()) window->grab().save(QDir(folder).filePath(name));
+}
+
+// Runs `answer` on the next modal dialog once it is shown.
+void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) answer(dialog);
+        else AnswerNextDialog(answer);
+    });
+}
+
+std::vector<QString> History(QComboBox* box) {
+    std::vector<QString> items;
+    for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i));
+    return items;
+}
+
+} // namespace
+
+TEST(BipolarGrid, ValueTextsAndTheGistControl) {
+    EXPECT_EQ(PercentText(-1.0), "-100%");
+    EXPECT_EQ(PercentText(0.125), "12%");
+    EXPECT_EQ(PercentText(-0.004), "-0%");
+    EXPECT_EQ(PercentText(0.3376), "34%");
+    EXPECT_EQ(FixedPointText(0, 5, 1), "  0.0");
+    EXPECT_EQ(FixedPointText(-12.34, 5, 1), "-12.3");
+
+    TBiGist gist;
+    EXPECT_EQ(gist.ValueCount(), 0);
+    EXPECT_EQ(gist.HolePart, 3);
+    EXPECT_EQ(gist.PlusColor(), 255u);
+    EXPECT_EQ(gist.MinusColor(), 16711680u);
+    EXPECT_EQ(gist.MaxAbsValue, 1.0f);
+    gist.SetValueCount(3);
+    try {
+        gist.SetValue(3, 1);
+        FAIL();
+    } catch (const EListIndexError& e) {
+        EXPECT_STREQ(e.what(), "Index out of range");
+    }
+    EXPECT_THROW(gist.Value(-1), EListIndexError);
+    EXPECT_EQ(gist.UpdateMaxAbs(), 1.0f);
+    gist.SetValue(1, -40);
+    EXPECT_EQ(gist.UpdateMaxAbs(), 40.0f);
+    EXPECT_EQ(TBiGist::LeftLabelPart("Большой\tМаленький"), "Большой");
+    EXPECT_EQ(TBiGist::RightLabelPart("Большой\tМаленький"), "Маленький");
+    EXPECT_EQ(TBiGist::RightLabelPart("без"), "без");
+    gist.SetRowCount(7);
+    gist.SetRandomValues(true);
+    EXPECT_EQ(gist.Labels.size(), 7);
+    EXPECT_EQ(gist.ValueCount(), 7);
+    gist.SetRandomValues(false);
+    EXPECT_TRUE(gist.Labels.isEmpty());
+}
+
+TEST(RussianWordWindow, EvaluatesCommentsAndKeepsAHistory) {
+    WordWindowWord() = Utf8ToCp1251("мо*ре");
+    TWordForm form;
+    form.show();
+    EXPECT_TRUE(form.windowTitle().startsWith("Фоносемантическая оценка слова  (проект ЗЕЛМ)  "));
+    EXPECT_EQ(form.size(), QSize(539, 374));
+    EXPECT_EQ(form.mComments->toPlainText(), "Слово МО*РЕ производит впечатление чего-то  ХОРОШЕГО,  МОГУЧЕГО");
+    EXPECT_EQ(form.cmbWord->count(), 0);
+    EXPECT_TRUE(form.mnZhuravlev->isChecked());
+    EXPECT_EQ(form.mnZhuravlev->text(), "Алгоритм  Журавлева");
+    const auto widths = form.grFon24->ColumnWidths();
+    EXPECT_EQ(widths[0], widths[4]);
+    EXPECT_EQ(widths[0] + widths[1] + widths[2] + widths[3] + widths[4] >= 503 - 1, true);
+    // Хороший: 34 %, a red bar hugging the value column; красивый: -6 %, grey on the right.
+    EXPECT_EQ(BarPixel(form.grFon24, 1, 0, true), QColor(255, 0, 0));
+    EXPECT_EQ(BarPixel(form.grFon24, 3, 1, false), QColor(128, 128, 128));
+    Screenshot(&form, "word-ru.png");
+
+    form.btnEval->click();
+    form.btnEval->click();
+    EXPECT_EQ(History(form.cmbWord), (std::vector<QString>{"мо*ре"}));
+    form.cmbWord->setEditText("МО*РЕ");
+    form.btnEval->click();
+    EXPECT_EQ(History(form.cmbWord), (std::vector<QString>{"мо*ре"}));
+
+    // Typing evaluates at every keystroke and leaves the history alone.
+    form.cmbWord->lineEdit()->clear();
+    Type(form.cmbWord->lineEdit(), "кот");
+    EXPECT_EQ(Cp1251ToUtf8(WordWindowWord()), "кот");
+    EXPECT_TRUE(form.mComments->toPlainText().startsWith("Слово КОТ "));
+    EXPECT_EQ(History(form.cmbWord).size(), 1u);
+
+    form.mnLevitsky->trigger();
+    EXPECT_TRUE(form.mnLevitsky->isChecked());
+    EXPECT_FALSE(form.mnZhuravlev->isChecked());
+    EXPECT_EQ(form.mComments->toPlainText(),
+              "Слово КОТ производит впечатление чего-то  УГЛОВАТОГО,  ГРУБОГО,  ПОДВИЖНОГО,  БЫСТРОГО");
+    EXPECT_EQ(History(form.cmbWord), (std::vector<QString>{"кот", "мо*ре"}));
+}
+
+TEST(RussianWordWindow, ColourStripAndOpening) {
+    WordWindowWord() = Utf8ToCp1251("мама");
+    TWordForm form;
+    form.show();
+    // а: two of three → red over two thirds of the panel.
+    const int width = form.stBar->width() - 2;
+    EXPECT_EQ(Pixel(form.stBar, {1 + width / 3, 9}), QColor(255, 0, 0));
+    EXPECT_NE(Pixel(form.stBar, {width - 2, 9}), QColor(255, 0, 0));
+    form.reject();
+    EXPECT_EQ(form.cmbWord->currentText(), "");
+
+    // A word without Cyrillic letters is replaced by ЗЕ*ЛМ; blanks and the 51st character go.
+    QString seen;
+    AnswerNextDialog([&](QWidget* dialog) {
+        seen = static_cast<TWordForm*>(dialog)->cmbWord->currentText();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    OpenRussianWordWindow("  cat ");
+    EXPECT_EQ(seen, "ЗЕ*ЛМ");
+    AnswerNextDialog([&](QWidget* dialog) {
+        seen = static_cast<TWordForm*>(dialog)->cmbWord->currentText();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    OpenRussianWordWindow(QString(60, QChar(0x0430)));
+    EXPECT_EQ(seen, QString(50, QChar(0x0430)));
+}
+
+TEST(UkrainianWordWindow, GridValuesHistoryAndColours) {
+    UkrWindowWord() = Utf8ToCp1251("мо*ва");
+    TUkrMainForm form;
+    form.show();
+    EXPECT_EQ(form.size(), QSize(509, 292));
+    EXPECT_EQ(History(form.cbWord), (std::vector<QString>{"мо*ва"}));
+    EXPECT_EQ(form.BiGist1->Labels[0], "Большой\tМаленький");
+    EXPECT_NEAR(form.BiGist1->Value(4), 41.35f, 0.01f);
+    EXPECT_EQ(form.BiGist1->Threshold, 25.0f);
+    EXPECT_NEAR(form.BiGist1->MaxAbsValue, 41.35f, 0.01f);
+    EXPECT_EQ(form.mComments->toPlainText(),
+              "Слово МО*ВА производит впечатление чего-то  ХОЛОДНОГО,  СИЛЬНОГО,  ТЕМНОГО,  ТВЕРДОГО");
+    // Сильный, the largest value, fills its bar column in the plus colour.
+    EXPECT_EQ(BarPixel(form.BiGist1, 1, 4, false), QColor(255, 0, 0));
+    // Red 0.4694, yellow 0.3061, green 0.2245 of the panel.
+    const int width = form.stBar->width() - 2;
+    EXPECT_EQ(Pixel(form.stBar, {1 + width / 4, 9}), QColor(255, 0, 0));
+    EXPECT_EQ(Pixel(form.stBar, {1 + width * 6 / 10, 9}), QColor(255, 255, 0));
+    EXPECT_EQ(Pixel(form.stBar, {width - 3, 9}), QColor(0, 128, 0));
+    Screenshot(&form, "word-uk.png");
+
+    form.mnLevitsky->trigger();
+    EXPECT_NEAR(form.BiGist1->Value(4), 72.03f, 0.01f);
+    form.cbWord->lineEdit()->clear();
+    Type(form.cbWord->lineEdit(), "міст");
+    EXPECT_TRUE(form.mComments->toPlainText().startsWith("Слово МІСТ "));
+    EXPECT_EQ(History(form.cbWord).size(), 1u);
+}
+
+TEST(TextWindows, EvaluateTheCountsAndSwitchWithoutRecounting) {
+    auto& text = RussianEngine().Text;
+    text.ResetTextCounts();
+    text.CountTextWords(Utf8ToCp1251("Мама мыла раму."));
+    const auto counts = text.TextSoundCounts;
+    TextDocumentName() = "Untitled";
+    TTextForm form;
+    form.show();
+    EXPECT_EQ(form.size(), QSize(542, 369));
+    const QString zhuravlev = form.mComments->toPlainText();
+    EXPECT_EQ(zhuravlev, "Данный текст производит впечатление   МУЖЕСТВЕННОГО,  ХОЛОДНОГО,  МОГУЧЕГО,  БОЛЬШОГО");
+    EXPECT_NEAR(TextProfileScale(), 11.0262, 1e-4);
+    // Хороший (5.2) is grey; могучий, the largest value, fills its column once scrolled into view.
+    EXPECT_EQ(BarPixel(form.grFon24, 1, 0, true), QColor(128, 128, 128));
+    EXPECT_NE(BarPixel(form.grFon24, 1, 0, false), QColor(128, 128, 128));
+    Screenshot(&form, "text-ru.png");
+    form.grFon24->verticalScrollBar()->setValue(10);
+    EXPECT_EQ(BarPixel(form.grFon24, 1, 16, false), QColor(255, 0, 0));
+    // Colour classes over 0.999: red (2.29) and maroon (1.86), each within a sixth.
+    const int unit = (form.stBar->width() - 2) / 6;
+    EXPECT_EQ(Pixel(form.stBar, {3, 9}), QColor(255, 0, 0));
+    EXPECT_EQ(Pixel(form.stBar, {1 + int(unit * 2.2931 / 3) + 5, 9}), QColor(128, 0, 0));
+    EXPECT_NE(Pixel(form.stBar, {1 + 2 * unit + 5, 9}), QColor(128, 0, 0));
+
+    form.mnLevitsky->trigger();
+    EXPECT_NEAR(TextProfileScale(), 61.9067, 1e-4);
+    EXPECT_NE(form.mComments->toPlainText(), zhuravlev);
+    form.mnZhuravlev->trigger();
+    EXPECT_EQ(form.mComments->toPlainText(), zhuravlev);
+    EXPECT_EQ(text.TextSoundCounts, counts);
+
+    // Esc does not close a text window.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&form, &escape);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(TextWindows, Ukrainian) {
+    auto& text = UkrainianEngine().Text;
+    text.UkrResetTextCounts();
+    text.UkrCountTextWords(Utf8ToCp1251("мама"));
+    TUkrTextForm form;
+    form.show();
+    EXPECT_EQ(form.size(), QSize(498, 291));
+    EXPECT_NEAR(text.UkrTextProfileScale, 7.2633, 1e-4);
+    EXPECT_EQ(form.grFon7->RowCount(), 7);
+    form.mnLevitsky->trigger();
+    EXPECT_EQ(form.mComments->toPlainText(),
+              "Данный текст производит впечатление   БОЛЬШОГО,  ПРИЯТНОГО,  МЕДЛЕННОГО,  ТЕПЛОГО,  СИЛЬНОГО,  "
+              "ТЕМНОГО,  ТВЕРДОГО");
+    Screenshot(&form, "text-uk.png");
+}
+
+TEST(HelpLocation, FolderSettingBecomesThePath) {
+    EXPECT_EQ(HelpFilePathFor("C:\\Help", '\\'), "C:\\Help\\Devuvodi.hlp");
+    EXPECT_EQ(HelpFilePathFor("C:\\Help\\", '\\'), "C:\\Help\\Devuvodi.hlp");
+    EXPECT_EQ(HelpFilePathFor("ERROR", '\\'), "ERROR\\Devuvodi.hlp");
+    EXPECT_EQ(HelpFilePathFor("/usr/share/zelm", '/'), "/usr/share/zelm/Devuvodi.hlp");
+}
+
+TEST(AboutBox, FramesRunForwardsAndBackAcrossOpenings) {
+    AnimationStep() = 0;
+    {
+        TAboutForm about;
+        about.show();
+        EXPECT_EQ(about.windowTitle(), "ЗЕЛМ-dare (Проект ЗЕЛМ)");
+        EXPECT_EQ(about.Timer1->interval(), 300);
+        EXPECT_EQ(about.VisibleImage(), 1);
+        std::vector<int> frames;
+        for (int i = 0; i < 16; ++i) {
+            about.Timer1Timer();
+            frames.push_back(about.VisibleImage());
+        }
+        EXPECT_EQ(frames, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+        EXPECT_EQ(AnimationStep(), 0);
+        about.Timer1Timer();
+        about.Timer1Timer();
+        Screenshot(&about, "about.png");
+    }
+    EXPECT_EQ(AnimationStep(), 2); // kept for the next opening
+    // The middle frame differs from the first: the smoke has gathered.
+    EXPECT_NE(AboutFrame(5).toImage(), AboutFrame(1).toImage());
+    EXPECT_EQ(AboutFrame(1).size(), QSize(65, 57));
+}
+
+ZELM_QT_TEST_MAIN
