@@ -1,0 +1,452 @@
+#include "UMain.h"
+
+#include "Engines.h"
+#include "UAbout.h"
+#include "UFonts.h"
+#include "UMainTxt.h"
+#include "UMainWrd.h"
+#include "UUkrMainWord.h"
+#include "QtPrinter.h"
+#include "ru/Utils.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace zelm {
+
+const QString ApplicationTitle = QStringLiteral("ЗЕЛМ-dare (Проект ЗЕЛМ)");
+
+namespace {
+
+const QString Untitled = QStringLiteral("Untitled");
+
+// A modal dialog's cancel inside a handler ends the handler silently.
+struct TAbort {};
+
+} // namespace
+
+QIcon ToolGlyph(const QString& name) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor ink(0, 0, 0), blue(0, 0, 128), paper(255, 255, 255), folder(224, 192, 64);
+    p.setPen(ink);
+    if (name == "new" || name == "copy" || name == "paste") {
+        if (name == "paste") {
+            p.setBrush(QColor(160, 112, 48));
+            p.drawRect(1, 2, 10, 12);
+        }
+        p.setBrush(paper);
+        p.drawRect(name == "new" ? 3 : 5, name == "paste" ? 5 : 1, 9, 12);
+        if (name == "copy") p.drawRect(1, 3, 9, 12);
+    } else if (name == "open") {
+        p.setBrush(folder);
+        p.drawRect(1, 4, 13, 10);
+        p.drawRect(1, 3, 5, 2);
+    } else if (name == "save") {
+        p.setBrush(blue);
+        p.drawRect(1, 1, 13, 13);
+        p.setBrush(paper);
+        p.drawRect(4, 2, 7, 5);
+    } else if (name == "print") {
+        p.setBrush(paper);
+        p.drawRect(4, 1, 7, 5);
+        p.setBrush(QColor(192, 192, 192));
+        p.drawRect(1, 6, 13, 6);
+        p.setBrush(paper);
+        p.drawRect(4, 10, 7, 5);
+    } else if (name == "undo") {
+        p.setPen(QPen(blue, 2));
+        p.drawArc(QRect(4, 4, 9, 9), 90 * 16, -270 * 16);
+        p.setBrush(blue);
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygon({QPoint(1, 4), QPoint(7, 1), QPoint(7, 8)}));
+    } else if (name == "cut") {
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRect(1, 10, 5, 5));
+        p.drawEllipse(QRect(9, 10, 5, 5));
+        p.drawLine(4, 10, 10, 1);
+        p.drawLine(11, 10, 5, 1);
+    } else if (name == "note" || name == "notes") {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(QPen(blue, 1.5));
+        p.setBrush(blue);
+        if (name == "note") {
+            p.drawEllipse(QRectF(3, 10, 5, 4));
+            p.drawLine(QPointF(7.5, 12), QPointF(7.5, 2));
+            p.drawLine(QPointF(7.5, 2), QPointF(12, 6));
+        } else {
+            p.drawEllipse(QRectF(1, 11, 5, 4));
+            p.drawEllipse(QRectF(9, 9, 5, 4));
+            p.drawLine(QPointF(5.5, 13), QPointF(5.5, 3));
+            p.drawLine(QPointF(13.5, 11), QPointF(13.5, 1));
+            p.setPen(QPen(blue, 2.5));
+            p.drawLine(QPointF(5.5, 3), QPointF(13.5, 1));
+        }
+    }
+    return QIcon(pixmap);
+}
+
+TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    resize(834, 320);
+    DialogFont_ = QFont(QStringLiteral("MS Sans Serif"));
+    DialogFont_.setPixelSize(13);
+
+    // The speed bar on top, the editor filling the rest.
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    RichEdit1 = new QPlainTextEdit(client);
+    RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setCentralWidget(client);
+    stBar = statusBar();
+    BuildToolBar();
+    layout->addWidget(SpeedBar_);
+    layout->addWidget(RichEdit1);
+    BuildMenu();
+
+    // The shared line printer: margins of 1 inch, "Courier New" 42 pixels high at the printer's
+    // 300 pixels per inch (10 points).
+    Printer_ = printer ? std::move(printer) : MakeSystemPrinter();
+    LinePrinter_ = std::make_unique<TLinePrinter>(*Printer_);
+    TPrinterFont printerFont = LinePrinter_->Font();
+    printerFont.Name = QStringLiteral("Courier New");
+    printerFont.PixelsPerInch = 300;
+    printerFont.SetHeight(-42);
+    printerFont.Bold = printerFont.Italic = printerFont.Underline = printerFont.StrikeOut = false;
+    printerFont.Colour = 0;
+    LinePrinter_->SetFont(printerFont);
+    LinePrinter_->SetMarginTop(1);
+    LinePrinter_->SetMarginBottom(1);
+    LinePrinter_->SetMarginLeft(1);
+    LinePrinter_->SetMarginRight(1);
+
+    // The text splitters look once for a pending Esc.
+    EscapeWatcher_ = new TEscapeWatcher(this);
+    RussianEngine().Text.EscapeProbe = [watcher = EscapeWatcher_] { return watcher->Pending(); };
+    UkrainianEngine().Text.EscapeProbe = [watcher = EscapeWatcher_] { return watcher->Pending(); };
+
+    AskOpenFile = [this]() -> std::optional<std::pair<QString, bool>> {
+        QFileDialog dialog(this, QStringLiteral("Открыть"), QDir::currentPath(),
+                           QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*.*)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        auto* readOnly = new QCheckBox(QStringLiteral("Только для чтения"), &dialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(readOnly, grid->rowCount(), 0, 1, -1);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return std::pair{dialog.selectedFiles().front(), readOnly->isChecked()};
+    };
+    AskSaveFile = [this]() -> std::optional<QString> {
+        QFileDialog dialog(this, QStringLiteral("Сохранить как..."), QDir::currentPath(),
+                           QStringLiteral("Текстовые файлы (*.txt)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().front();
+    };
+
+    SetDocumentName(Untitled);
+    Document_.Encoding = TDocEncoding::deCp1251;
+}
+
+TMainForm::~TMainForm() {
+    RussianEngine().Text.EscapeProbe = nullptr;
+    UkrainianEngine().Text.EscapeProbe = nullptr;
+}
+
+void TMainForm::BuildToolBar() {
+    auto* speedBar = new QWidget(this);
+    SpeedBar_ = speedBar;
+    speedBar->setFixedHeight(32);
+    auto* bevel = new QFrame(speedBar);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(0, 0, 4000, 2);
+    auto button = [&](int x, const QString& glyph, const QString& hint, bool tooltip) {
+        auto* b = new QToolButton(speedBar);
+        b->setGeometry(x, 5, 25, 25);
+        b->setIcon(ToolGlyph(glyph));
+        b->setIconSize(QSize(16, 16));
+        b->setAutoRaise(true);
+        b->setStatusTip(hint);
+        if (tooltip) b->setToolTip(hint);
+        return b;
+    };
+    NewButton = button(4, "new", QStringLiteral("Новый файл"), false);
+    OpenButton = button(29, "open", QStringLiteral("Открыть файл"), false);
+    SaveButton = button(54, "save", QStringLiteral("Сохранить файл"), false);
+    PrintButton = button(79, "print", QStringLiteral("Печать"), false);
+    UndoButton = button(109, "undo", QStringLiteral("Отмена"), false);
+    CutButton = button(134, "cut", QStringLiteral("Вырезать"), false);
+    CopyButton = button(159, "copy", QStringLiteral("Копировать"), false);
+    PasteButton = button(184, "paste", QStringLiteral("Вставить"), false);
+    cmbWord = new TWordBox(speedBar);
+    cmbWord->setGeometry(217, 5, 177, 24);
+    cmbWord->setStatusTip(QStringLiteral("Поле ввода слова для эмоциональной оценки"));
+    cmbWord->setToolTip(cmbWord->statusTip());
+    btnWord = button(400, "note", QStringLiteral("Оценка слова"), true);
+    btnText = button(425, "notes", QStringLiteral("Оценка текста"), true);
+    auto* panel = new QFrame(speedBar);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setGeometry(455, 3, 193, 28);
+    panel->setStatusTip(QStringLiteral("Выбор рабочего языка"));
+    panel->setToolTip(panel->statusTip());
+    rbRussian = new QRadioButton(QStringLiteral("Русский"), panel);
+    rbRussian->setGeometry(8, 4, 80, 20);
+    rbUkraine = new QRadioButton(QStringLiteral("Украинский"), panel);
+    rbUkraine->setGeometry(92, 4, 96, 20);
+    rbRussian->setChecked(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{rbRussian, rbUkraine}) w->setStatusTip(panel->statusTip());
+
+    connect(NewButton, &QToolButton::clicked, this, [this] { RunHandler([this] { FileNew(); }); });
+    connect(OpenButton, &QToolButton::clicked, this, [this] { RunHandler([this] { FileOpen(); }); });
+    connect(SaveButton, &QToolButton::clicked, this, [this] { RunHandler([this] { FileSave(); }); });
+    connect(PrintButton, &QToolButton::clicked, this, [this] { RunHandler([this] { FilePrint(); }); });
+    connect(UndoButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::undo);
+    connect(CutButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::cut);
+    connect(CopyButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::copy);
+    connect(PasteButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::paste);
+    connect(btnWord, &QToolButton::clicked, this, [this] { RunHandler([this] { WordEvalItemClick(); }); });
+    connect(btnText, &QToolButton::clicked, this, [this] { RunHandler([this] { TextEvalItemClick(); }); });
+}
+
+void TMainForm::BuildMenu() {
+    auto item = [this](QMenu* menu, const QString& caption, const QString& hint, std::function<void()> handler) {
+        QAction* action = menu->addAction(caption);
+        action->setStatusTip(hint);
+        connect(action, &QAction::triggered, this, [this, handler] { RunHandler(handler); });
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    FileNewItem = item(file, QStringLiteral("Новый"), QStringLiteral("Create a new file"), [this] { FileNew(); });
+    FileOpenItem = item(file, QStringLiteral("Открыть..."), QStringLiteral("Open an existing file"), [this] { FileOpen(); });
+    FileSaveItem = item(file, QStringLiteral("Сохранить"), QStringLiteral("Save current file"), [this] { FileSave(); });
+    FileSaveAsItem = item(file, QStringLiteral("Сохранить как..."), QStringLiteral("Save current file under a new name"),
+                          [this] { FileSaveAs(); });
+    file->addSeparator();
+    PrintSetupItem = item(file, QStringLiteral("Параметры печати..."), {}, [this] { PrintSetupItemClick(); });
+    FilePrintItem = item(file, QStringLiteral("Печать..."), QStringLiteral("Print current file"), [this] { FilePrint(); });
+    file->addSeparator();
+    FileExitItem = item(file, QStringLiteral("Выход"), QStringLiteral("Exit this application"), [this] { close(); });
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Редактирование"));
+    EditUndoItem = item(edit, QStringLiteral("Отмена"), QStringLiteral("Undo the last action"), [this] { RichEdit1->undo(); });
+    edit->addSeparator();
+    EditCutItem = item(edit, QStringLiteral("Вырезать"), QStringLiteral("Delete selected item"), [this] { RichEdit1->cut(); });
+    EditCopyItem = item(edit, QStringLiteral("Копировать"), QStringLiteral("Copy selected item to clipboard"),
+                        [this] { RichEdit1->copy(); });
+    EditPasteItem = item(edit, QStringLiteral("Вставить"), QStringLiteral("Paste contents of clipboard"),
+                         [this] { RichEdit1->paste(); });
+    edit->addSeparator();
+    miEditFont = item(edit, QStringLiteral("Шрифт..."), {}, [this] { miEditFontClick(); });
+    QMenu* phone = menuBar()->addMenu(QStringLiteral("Анализ"));
+    WordEvalItem = item(phone, QStringLiteral("Эмоциональная оценка слова"), {}, [this] { WordEvalItemClick(); });
+    TextEvalItem = item(phone, QStringLiteral("Эмоциональная оценка текста"), {}, [this] { TextEvalItemClick(); });
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
+    HelpContentsItem = item(help, QStringLiteral("Содержание"), QStringLiteral("Display the help contents screen"),
+                            [this] { HelpContentsItemClick(); });
+    help->addSeparator();
+    HelpAboutItem = item(help, QStringLiteral("О системе..."), QStringLiteral("Show program information"),
+                         [this] { HelpAbout(); });
+}
+
+// Runs a handler as the toolkit's event loop would: an error it raises is shown in a message box
+// and the window stays open; a cancelled confirmation ends it silently.
+void TMainForm::RunHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const TAbort&) {
+    } catch (const std::exception& error) {
+        ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void TMainForm::ShowError(const QString& message) { QMessageBox::critical(this, ApplicationTitle, message); }
+
+void TMainForm::SetDocumentName(const QString& name) {
+    FileName_ = name;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(name).fileName(), ApplicationTitle));
+}
+
+TMainForm::TConfirm TMainForm::ConfirmSaveChanges() {
+    if (!RichEdit1->document()->isModified()) return TConfirm::Continue;
+    switch (ConfirmYesNoCancel(this, QStringLiteral("Save changes to %1?").arg(FileName_))) {
+    case TConfirmResult::crYes: FileSave(); return TConfirm::Continue;
+    case TConfirmResult::crNo: return TConfirm::Continue;
+    case TConfirmResult::crCancel: break;
+    }
+    return TConfirm::Abort;
+}
+
+void TMainForm::FileNew() {
+    SetDocumentName(Untitled);
+    RichEdit1->clear();
+    RichEdit1->document()->setModified(false);
+    Document_ = TDocument();
+}
+
+bool TMainForm::OpenDocument(const QString& path, bool readOnly) {
+    TDocument document;
+    QString error;
+    if (!LoadDocument(path, document, error)) {
+        ShowError(error); // the document stays as it was
+        return false;
+    }
+    Document_ = document;
+    RichEdit1->setPlainText(document.Text);
+    SetDocumentName(QFileInfo(path).absoluteFilePath());
+    RichEdit1->setFocus();
+    RichEdit1->document()->setModified(false);
+    RichEdit1->setReadOnly(readOnly);
+    return true;
+}
+
+void TMainForm::FileOpen() {
+    if (ConfirmSaveChanges() == TConfirm::Abort) return;
+    const auto chosen = AskOpenFile();
+    if (!chosen) return;
+    OpenDocument(chosen->first, chosen->second);
+}
+
+bool TMainForm::SaveTo(const QString& path) {
+    Document_.Text = RichEdit1->toPlainText();
+    QString error;
+    if (!SaveDocument(path, Document_, error)) {
+        ShowError(error);
+        return false;
+    }
+    RichEdit1->document()->setModified(false);
+    if (Document_.Encoding == TDocEncoding::deUtf8 && EncodingFor(Document_.Text) == TDocEncoding::deUtf8)
+        stBar->showMessage(QStringLiteral("Сохранено в UTF-8: в тексте есть знаки, которых нет в кодировке Windows-1251"), 5000);
+    return true;
+}
+
+void TMainForm::FileSave() {
+    if (FileName_ == Untitled) {
+        FileSaveAs();
+        return;
+    }
+    SaveTo(FileName_);
+}
+
+void TMainForm::FileSaveAs() {
+    const auto chosen = AskSaveFile();
+    if (!chosen) return;
+    const QString path = QFileInfo(*chosen).absoluteFilePath();
+    if (QFileInfo::exists(path) &&
+        ConfirmYesNoCancel(this, QStringLiteral("OK to overwrite %1").arg(path)) != TConfirmResult::crYes)
+        return;
+    if (FileName_ == Untitled && Document_.Text.isEmpty()) Document_.Encoding = EncodingFor(RichEdit1->toPlainText());
+    if (SaveTo(path)) SetDocumentName(path);
+}
+
+bool TMainForm::EditPrintSettings(TLinePrinter& printer) {
+    printer.SetMeasureUnit(muMillimeters);
+    int left = int(RoundHalfEven(printer.MarginLeft())), right = int(RoundHalfEven(printer.MarginRight()));
+    int top = int(RoundHalfEven(printer.MarginTop())), bottom = int(RoundHalfEven(printer.MarginBottom()));
+    int spacing = 0;
+    if (printer.LineSpacing() == lsSingleAndAHalf) spacing = 1;
+    else if (printer.LineSpacing() == lsDoubleSpace) spacing = 2;
+    if (!ExecutePrintSettings(Printer(), printer.Font(), left, right, top, bottom, spacing)) return false;
+    printer.SetMarginTop(float(top));
+    printer.SetMarginBottom(float(bottom));
+    printer.SetMarginLeft(float(left));
+    printer.SetMarginRight(float(right));
+    if (spacing == 0) printer.SetLineSpacing(lsSingleSpace);
+    else if (spacing == 1) printer.SetLineSpacing(lsSingleAndAHalf);
+    else if (spacing == 2) printer.SetLineSpacing(lsDoubleSpace);
+    return true;
+}
+
+void TMainForm::FilePrint() {
+    TLinePrinter& lp = LinePrinter();
+    if (!EditPrintSettings(lp)) return;
+    lp.Lines = RichEdit1->toPlainText().split(QLatin1Char('\n'));
+    lp.PageBorders = 0;
+    // A document has no header or footer, whatever a report left in the printer.
+    lp.Header.clear();
+    lp.Footer.clear();
+    lp.LinesAsTable = false;
+    lp.BeginDoc();
+    lp.PrintLines();
+    lp.EndDoc();
+    if (!Printer().OutputFile().isEmpty())
+        stBar->showMessage(QStringLiteral("Документ напечатан в файл %1").arg(Printer().OutputFile()));
+}
+
+void TMainForm::PrintSetupItemClick() {
+    if (auto* qt = dynamic_cast<TQtPrinter*>(&Printer())) {
+        QPageSetupDialog dialog(&qt->Printer(), this);
+        dialog.exec();
+    }
+}
+
+void TMainForm::miEditFontClick() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, DialogFont_, this);
+    if (!ok) return;
+    DialogFont_ = chosen;
+    RichEdit1->setFont(chosen);
+}
+
+void TMainForm::WordEvalItemClick() {
+    QString word = cmbWord->currentText();
+    qsizetype begin = 0, end = word.size();
+    while (begin < end && word.at(begin).unicode() <= 32) ++begin;
+    while (end > begin && word.at(end - 1).unicode() <= 32) --end;
+    word = word.mid(begin, end - begin).left(255);
+    cmbWord->setEditText(word);
+    cmbWord->Remember(word);
+    if (rbRussian->isChecked()) OpenRussianWordWindow(word);
+    else OpenUkrainianWordWindow(word);
+}
+
+void TMainForm::TextEvalItemClick() {
+    const QTextCursor cursor = RichEdit1->textCursor();
+    QString text = cursor.hasSelection() ? cursor.selectedText() : RichEdit1->toPlainText();
+    text.replace(QChar(0x2029), QLatin1Char('\n')); // paragraph breaks of a selection
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const std::string bytes = ToCp1251(text);
+    if (rbRussian->isChecked()) {
+        RussianEngine().Text.ResetTextCounts();
+        RussianEngine().Text.CountTextWords(bytes);
+        OpenRussianTextWindow(FileName_);
+    } else {
+        UkrainianEngine().Text.UkrResetTextCounts();
+        UkrainianEngine().Text.UkrCountTextWords(bytes);
+        OpenUkrainianTextWindow(FileName_);
+    }
+}
+
+void TMainForm::HelpContentsItemClick() { ShowHelpTopic(this, HelpFilePath(), 10); }
+
+void TMainForm::HelpAbout() { ShowAboutBox(this); }
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    bool allowed = true;
+    RunHandler([&] { allowed = ConfirmSaveChanges() == TConfirm::Continue; });
+    if (allowed) event->accept();
+    else event->ignore();
+}
+
+} // namespace zelm

@@ -1,0 +1,95 @@
+// TMainForm: the main editor window: one plain-text document, the tool bar with the word box and
+// the working language, the menus, and the document printing through the shared line printer.
+#pragma once
+
+#include "Dialogs.h"
+#include "DocumentFile.h"
+#include "LinePrnt.h"
+#include "PrinterService.h"
+#include "WordWindow.h"
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace zelm {
+
+// The application's title: the second half of every main-window caption.
+extern const QString ApplicationTitle;
+
+class TMainForm : public QMainWindow {
+public:
+    explicit TMainForm(std::unique_ptr<IPrinterService> printer = nullptr);
+    ~TMainForm() override;
+
+    QPlainTextEdit* RichEdit1;
+    TWordBox* cmbWord;
+    QRadioButton* rbRussian;
+    QRadioButton* rbUkraine;
+    QStatusBar* stBar;
+    QToolButton *NewButton, *OpenButton, *SaveButton, *PrintButton, *UndoButton, *CutButton, *CopyButton,
+        *PasteButton, *btnWord, *btnText;
+    QAction *FileNewItem, *FileOpenItem, *FileSaveItem, *FileSaveAsItem, *PrintSetupItem, *FilePrintItem,
+        *FileExitItem, *EditUndoItem, *EditCutItem, *EditCopyItem, *EditPasteItem, *miEditFont, *WordEvalItem,
+        *TextEvalItem, *HelpContentsItem, *HelpAboutItem;
+
+    // The file dialogs, replaceable (tests answer them): the chosen path and the read-only tick,
+    // or nothing when cancelled.
+    std::function<std::optional<std::pair<QString, bool>>()> AskOpenFile;
+    std::function<std::optional<QString>()> AskSaveFile;
+
+    const QString& FileName() const { return FileName_; }
+    const TDocument& Document() const { return Document_; }
+    TLinePrinter& LinePrinter() { return *LinePrinter_; }
+    IPrinterService& Printer() { return *Printer_; }
+
+    void FileNew();
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void FilePrint();
+    void PrintSetupItemClick();
+    void miEditFontClick();
+    void WordEvalItemClick();
+    void TextEvalItemClick();
+    void HelpContentsItemClick();
+    void HelpAbout();
+    // The print settings step before every print: millimetres, whole-millimetre margins and the
+    // spacing through the print settings dialog; false when the user cancels.
+    bool EditPrintSettings(TLinePrinter& printer);
+    // Loads a file into the editor (the work of FileOpen after its dialog).
+    bool OpenDocument(const QString& path, bool readOnly);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class TConfirm { Continue, Abort };
+    TConfirm ConfirmSaveChanges();
+    bool SaveTo(const QString& path);
+    void SetDocumentName(const QString& name);
+    void ShowError(const QString& message);
+    void BuildToolBar();
+    void BuildMenu();
+    void RunHandler(const std::function<void()>& handler);
+
+    QString FileName_;
+    TDocument Document_;
+    std::unique_ptr<IPrinterService> Printer_;
+    std::unique_ptr<TLinePrinter> LinePrinter_;
+    TEscapeWatcher* EscapeWatcher_;
+    QFont DialogFont_; // the font dialog starts from its own last choice
+    QWidget* SpeedBar_ = nullptr;
+};
+
+// Draws the tool bar glyphs (16 x 16): "new", "open", "save", "print", "undo", "cut", "copy",
+// "paste", "note" (one dark-blue eighth note) and "notes" (two beamed notes).
+QIcon ToolGlyph(const QString& name);
+
+} // namespace zelm
