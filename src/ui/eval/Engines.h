@@ -27,10 +27,19 @@ struct TUkrainianEngine {
 TRussianEngine& RussianEngine();
 TUkrainianEngine& UkrainianEngine();
 
-// Text between the windows (QString) and the engines (Windows-1251). Characters the code page
-// lacks become "?".
-std::string ToCp1251(const QString& text);
+// Text between the windows (QString) and the engines (Windows-1251), directly through the code
+// page's table. Characters the code page lacks become "?" (one for each character). `lineEnd`
+// is what each "\n" becomes.
+std::string ToCp1251(const QString& text, std::string_view lineEnd = "\n");
 QString FromCp1251(std::string_view text);
+// A text file's bytes as the editor's text: CR LF and lone CR become "\n".
+QString FromCp1251Lines(std::string_view text);
+
+// The pole names of the scales as the windows show them (made once).
+const QString& RussianLeftName(int scale);
+const QString& RussianRightName(int scale);
+const QString& UkrainianLeftName(int scale);
+const QString& UkrainianRightName(int scale);
 
 // The help file: "Devuvodi.hlp" in the folder of the user setting SOFTWARE / Zelm Ruza /
 // Directory, read once at start-up by InitHelpFilePath.

@@ -142,7 +142,7 @@ void TTextForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas&
     }
     BipolarRow(column, rect, canvas,
                TextRow(RussianEngine().Text.TextProfile[std::size_t(row)], TextProfileScale(),
-                       FromCp1251(ScaleLeftName(row + 1)), FromCp1251(ScaleRightName(row + 1))));
+                       RussianLeftName(row + 1), RussianRightName(row + 1)));
 }
 
 bool TTextForm::eventFilter(QObject* watched, QEvent* event) {
@@ -199,7 +199,7 @@ void TUkrTextForm::grFon7DrawCell(int column, int row, const QRect& rect, TCanva
     }
     const auto& text = UkrainianEngine().Text;
     TBipolarRow bipolar = TextRow(text.UkrTextProfile[std::size_t(row)], text.UkrTextProfileScale,
-                                  FromCp1251(UkrScaleLeftName(row + 1)), FromCp1251(UkrScaleRightName(row + 1)));
+                                  UkrainianLeftName(row + 1), UkrainianRightName(row + 1));
     bipolar.CentredText = true;
     BipolarRow(column, rect, canvas, bipolar);
 }

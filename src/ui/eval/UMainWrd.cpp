@@ -113,8 +113,8 @@ void TWordForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas&
     bipolar.Scale = 1;
     bipolar.PositiveSignificant = v >= WordThreshold;
     bipolar.NegativeSignificant = v <= -WordThreshold;
-    bipolar.Left = FromCp1251(ScaleLeftName(row + 1));
-    bipolar.Right = FromCp1251(ScaleRightName(row + 1));
+    bipolar.Left = RussianLeftName(row + 1);
+    bipolar.Right = RussianRightName(row + 1);
     bipolar.ValueText = PercentText(v);
     BipolarRow(column, rect, canvas, bipolar);
 }

@@ -1,6 +1,7 @@
 #include "DocumentFile.h"
 
 #include "Cp1251.h"
+#include "Engines.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -39,11 +40,11 @@ bool LoadDocument(const QString& path, TDocument& document, QString& error) {
         loaded.ByteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
         if (loaded.ByteOrderMark) bytes.remove(0, 3);
         loaded.Text = QString::fromUtf8(bytes);
+        loaded.Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        loaded.Text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     } else {
-        loaded.Text = QString::fromStdString(Cp1251ToUtf8(view));
+        loaded.Text = FromCp1251Lines(view);
     }
-    loaded.Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    loaded.Text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // The editor holds lines: the break after the last line is not a line of its own.
     if (loaded.Text.endsWith(QLatin1Char('\n'))) loaded.Text.chop(1);
     document = loaded;
@@ -53,15 +54,15 @@ bool LoadDocument(const QString& path, TDocument& document, QString& error) {
 bool SaveDocument(const QString& path, TDocument& document, QString& error) {
     if (document.Encoding == TDocEncoding::deCp1251 && EncodingFor(document.Text) == TDocEncoding::deUtf8)
         document.Encoding = TDocEncoding::deUtf8;
-    QString text = document.Text;
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    text += QStringLiteral("\r\n");
     QByteArray bytes;
     if (document.Encoding == TDocEncoding::deUtf8) {
+        QString text = document.Text;
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        text += QStringLiteral("\r\n");
         if (document.ByteOrderMark) bytes = "\xEF\xBB\xBF";
         bytes += text.toUtf8();
     } else {
-        const std::string encoded = Utf8ToCp1251(text.toStdString());
+        const std::string encoded = ToCp1251(document.Text, "\r\n") + "\r\n";
         bytes = QByteArray(encoded.data(), qsizetype(encoded.size()));
     }
     QSaveFile file(path);

@@ -425,8 +425,7 @@ void TMainForm::TextEvalItemClick() {
     const QTextCursor cursor = RichEdit1->textCursor();
     QString text = cursor.hasSelection() ? cursor.selectedText() : RichEdit1->toPlainText();
     text.replace(QChar(0x2029), QLatin1Char('\n')); // paragraph breaks of a selection
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    const std::string bytes = ToCp1251(text);
+    const std::string bytes = ToCp1251(text, "\r\n");
     if (rbRussian->isChecked()) {
         RussianEngine().Text.ResetTextCounts();
         RussianEngine().Text.CountTextWords(bytes);

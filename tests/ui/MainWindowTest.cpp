@@ -1,0 +1,323 @@
+#include "Cp1251.h"
+#include "Engines.h"
+#include "FakePrinter.h"
+#include "QtTestMain.h"
+#include "UFonts.h"
+#include "UMain.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace zelm;
+
+namespace {
+
+// Runs `answer` on the next modal dialog once it is shown.
+void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) answer(dialog);
+        else AnswerNextDialog(answer);
+    });
+}
+
+void ClickButton(QWidget* dialog, const QString& text) {
+    for (auto* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+// Answers a Confirm box with a button, noting its text.
+void AnswerConfirm(const QString& button, QString* text = nullptr) {
+    AnswerNextDialog([=](QWidget* box) {
+        if (text) *text = static_cast<QMessageBox*>(box)->text();
+        ClickButton(box, button);
+    });
+}
+
+std::string Slurp(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Write(const QString& path, const std::string& bytes) { std::ofstream(path.toStdString(), std::ios::binary) << bytes; }
+
+struct TRig {
+    TFakePrinter* Printer = new TFakePrinter;
+    TMainForm Form{std::unique_ptr<IPrinterService>(Printer)};
+    QTemporaryDir Folder;
+    std::optional<std::pair<QString, bool>> OpenAnswer;
+    std::optional<QString> SaveAnswer;
+    int SaveAsked = 0;
+    TRig() {
+        Form.AskOpenFile = [this] { return OpenAnswer; };
+        Form.AskSaveFile = [this] {
+            ++SaveAsked;
+            return SaveAnswer;
+        };
+    }
+    QString Path(const char* name) const { return Folder.filePath(name); }
+};
+
+} // namespace
+
+TEST(MainWindow, StartsUntitledInRussian) {
+    TRig rig;
+    EXPECT_EQ(rig.Form.windowTitle(), "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)");
+    EXPECT_TRUE(rig.Form.rbRussian->isChecked());
+    EXPECT_EQ(rig.Form.FileName(), "Untitled");
+    EXPECT_EQ(rig.Form.btnWord->toolTip(), "Оценка слова");
+    EXPECT_EQ(rig.Form.NewButton->statusTip(), "Новый файл");
+    EXPECT_TRUE(rig.Form.NewButton->toolTip().isEmpty());
+    EXPECT_EQ(rig.Form.FileSaveAsItem->statusTip(), "Save current file under a new name");
+    EXPECT_FLOAT_EQ(rig.Form.LinePrinter().MarginLeft(), 1.0f);
+    EXPECT_EQ(rig.Form.LinePrinter().Font().Height(), -42);
+}
+
+TEST(MainWindow, NewOpenSaveAndTheirConfirmations) {
+    TRig rig;
+    // New discards a modified text without asking.
+    rig.Form.RichEdit1->setPlainText("черновик");
+    rig.Form.RichEdit1->document()->setModified(true);
+    rig.Form.FileNew();
+    EXPECT_TRUE(rig.Form.RichEdit1->toPlainText().isEmpty());
+
+    const QString first = rig.Path("first.txt");
+    Write(first, Utf8ToCp1251("первый\r\n"));
+    rig.OpenAnswer = std::pair{first, false};
+
+    // Cancel in "Save changes to Untitled?" ends the open silently.
+    rig.Form.RichEdit1->setPlainText("изменено");
+    rig.Form.RichEdit1->document()->setModified(true);
+    QString question;
+    AnswerConfirm("Cancel", &question);
+    rig.Form.FileOpen();
+    EXPECT_EQ(question, "Save changes to Untitled?");
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "изменено");
+
+    // Yes on an untitled document asks for a name; cancelling that still goes on with the open.
+    AnswerConfirm("&Yes");
+    rig.Form.FileOpen();
+    EXPECT_EQ(rig.SaveAsked, 1);
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "первый");
+    EXPECT_EQ(rig.Form.FileName(), first);
+    EXPECT_EQ(rig.Form.windowTitle(), "first.txt - ЗЕЛМ-dare (Проект ЗЕЛМ)");
+
+    // No goes on without saving.
+    rig.Form.RichEdit1->setPlainText("другое");
+    rig.Form.RichEdit1->document()->setModified(true);
+    AnswerConfirm("&No");
+    rig.Form.FileOpen();
+    EXPECT_EQ(Slurp(first), Utf8ToCp1251("первый\r\n"));
+
+    // Save As onto an existing file asks "OK to overwrite"; anything but Yes saves nothing.
+    rig.Form.RichEdit1->setPlainText("новое");
+    rig.SaveAnswer = first;
+    AnswerConfirm("&No", &question);
+    rig.Form.FileSaveAs();
+    EXPECT_EQ(question, "OK to overwrite " + first);
+    EXPECT_EQ(Slurp(first), Utf8ToCp1251("первый\r\n"));
+    AnswerConfirm("&Yes");
+    rig.Form.FileSaveAs();
+    EXPECT_EQ(Slurp(first), Utf8ToCp1251("новое\r\n"));
+    EXPECT_FALSE(rig.Form.RichEdit1->document()->isModified());
+
+    // A name without an extension is used exactly as typed.
+    rig.SaveAnswer = rig.Path("noext");
+    rig.Form.FileSaveAs();
+    EXPECT_EQ(Slurp(rig.Path("noext")), Utf8ToCp1251("новое\r\n"));
+    EXPECT_EQ(rig.Form.FileName(), rig.Path("noext"));
+}
+
+TEST(MainWindow, ReadOnlyOpenAndFilesRoundTripByteForByte) {
+    TRig rig;
+    const QString cp = rig.Path("cp.txt"), utf = rig.Path("utf.txt"), bom = rig.Path("bom.txt");
+    const std::string cpBytes = Utf8ToCp1251("Мама мыла раму.\r\nЁлка, ґанок? — нет.\r\n\r\nконец\r\n");
+    const std::string utfBytes = "Привет, мир ✓\r\nЛаст 😀\r\n";
+    Write(cp, cpBytes);
+    Write(utf, utfBytes);
+    Write(bom, "\xEF\xBB\xBFкот\r\n");
+    for (const auto& [path, bytes] : {std::pair{cp, cpBytes}, std::pair{utf, utfBytes},
+                                      std::pair{bom, std::string("\xEF\xBB\xBFкот\r\n")}}) {
+        ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+        rig.Form.RichEdit1->document()->setModified(true);
+        rig.Form.FileSave();
+        EXPECT_EQ(Slurp(path), bytes) << path.toStdString();
+    }
+    ASSERT_TRUE(rig.Form.OpenDocument(utf, false));
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "Привет, мир ✓\nЛаст 😀");
+
+    rig.OpenAnswer = std::pair{cp, true};
+    rig.Form.FileOpen();
+    EXPECT_TRUE(rig.Form.RichEdit1->isReadOnly());
+    rig.OpenAnswer = std::pair{cp, false};
+    rig.Form.FileOpen();
+    EXPECT_FALSE(rig.Form.RichEdit1->isReadOnly());
+
+    // A new document goes out in Windows-1251 when it can, else in UTF-8: nothing typed is lost.
+    rig.Form.FileNew();
+    rig.Form.RichEdit1->setPlainText("ма*ма");
+    rig.SaveAnswer = rig.Path("plain.txt");
+    rig.Form.FileSave();
+    EXPECT_EQ(Slurp(rig.Path("plain.txt")), Utf8ToCp1251("ма*ма\r\n"));
+    rig.Form.FileNew();
+    rig.Form.RichEdit1->setPlainText("ма́ма ✓");
+    rig.SaveAnswer = rig.Path("wide.txt");
+    rig.Form.FileSave();
+    EXPECT_EQ(Slurp(rig.Path("wide.txt")), "ма́ма ✓\r\n");
+}
+
+TEST(MainWindow, FailedReadsAndWritesLoseNothing) {
+    TRig rig;
+    rig.Form.RichEdit1->setPlainText("ценный текст");
+    rig.Form.RichEdit1->document()->setModified(true);
+    QString message;
+    AnswerNextDialog([&](QWidget* box) {
+        message = static_cast<QMessageBox*>(box)->text();
+        static_cast<QMessageBox*>(box)->accept();
+    });
+    EXPECT_FALSE(rig.Form.OpenDocument(rig.Path("missing.txt"), false));
+    EXPECT_EQ(message, "Cannot open file " + rig.Path("missing.txt"));
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "ценный текст");
+
+    const QString target = rig.Path("no/such/folder/out.txt");
+    rig.SaveAnswer = target;
+    AnswerNextDialog([&](QWidget* box) {
+        message = static_cast<QMessageBox*>(box)->text();
+        static_cast<QMessageBox*>(box)->accept();
+    });
+    rig.Form.FileSaveAs();
+    EXPECT_EQ(message, "Cannot create file " + target);
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+    EXPECT_EQ(rig.Form.FileName(), "Untitled");
+
+    // Saving over an existing file writes a new one and then replaces: a failure leaves it.
+    const QString existing = rig.Path("kept.txt");
+    Write(existing, "old\r\n");
+    TDocument document{"new", TDocEncoding::deCp1251, false};
+    QString error;
+    EXPECT_TRUE(SaveDocument(existing, document, error));
+    EXPECT_EQ(Slurp(existing), "new\r\n");
+}
+
+TEST(MainWindow, WordBoxHistoryAndTextSelection) {
+    TRig rig;
+    rig.Form.cmbWord->setEditText("  кот  ");
+    QString opened;
+    AnswerNextDialog([&](QWidget* window) {
+        opened = window->windowTitle();
+        static_cast<QDialog*>(window)->reject();
+    });
+    rig.Form.WordEvalItemClick();
+    EXPECT_TRUE(opened.startsWith("Фоносемантическая оценка слова"));
+    EXPECT_EQ(rig.Form.cmbWord->currentText(), "кот");
+    AnswerNextDialog([](QWidget* window) { static_cast<QDialog*>(window)->reject(); });
+    rig.Form.WordEvalItemClick();
+    EXPECT_EQ(rig.Form.cmbWord->count(), 1);
+
+    // With a selection the text evaluation sees only it, and the window gets the file name.
+    rig.Form.RichEdit1->setPlainText("мама\nкот");
+    QTextCursor cursor = rig.Form.RichEdit1->textCursor();
+    cursor.setPosition(5);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    rig.Form.RichEdit1->setTextCursor(cursor);
+    AnswerNextDialog([](QWidget* window) { static_cast<QDialog*>(window)->reject(); });
+    rig.Form.TextEvalItemClick();
+    EXPECT_EQ(RussianEngine().Text.TextSoundTotal(), 3);
+    cursor.clearSelection();
+    rig.Form.RichEdit1->setTextCursor(cursor);
+    rig.Form.rbUkraine->setChecked(true);
+    AnswerNextDialog([](QWidget* window) { static_cast<QDialog*>(window)->reject(); });
+    rig.Form.TextEvalItemClick();
+    EXPECT_EQ(UkrainianEngine().Text.UkrTextSoundTotal(), 7);
+}
+
+TEST(PrintSettings, SizeStyleLimitsAndSpacing) {
+    TFakePrinter printer;
+    TPrinterFont font;
+    font.Name = "Times New Roman";
+    font.SizePoints = 14;
+    font.Bold = font.Italic = true;
+    int left = 25, right = 100, top = 0, bottom = 25, spacing = 7;
+    AnswerNextDialog([](QWidget* dialog) {
+        auto* form = static_cast<TFontForm*>(dialog);
+        EXPECT_EQ(form->windowTitle(), "Параметры печати");
+        EXPECT_EQ(form->udSize->Position(), 10);
+        EXPECT_EQ(form->rgStyle->checkedId(), 1);
+        EXPECT_EQ(form->rgSpacing->checkedId(), 0);
+        EXPECT_EQ(form->cmbFonts->currentText(), "Times New Roman");
+        form->udRight->StepBy(1);
+        form->udTop->StepBy(-1);
+        EXPECT_EQ(form->udRight->Panel->text(), "100");
+        EXPECT_EQ(form->udTop->Position(), 0);
+        form->BitBtn2->click(); // Отказ
+    });
+    EXPECT_FALSE(ExecutePrintSettings(printer, font, left, right, top, bottom, spacing));
+    EXPECT_TRUE(font.Italic);
+    EXPECT_FALSE(font.Bold); // normalised even after Cancel
+    EXPECT_EQ(font.SizePoints, 14);
+    EXPECT_EQ(right, 100);
+
+    font.Name = "Unknown Family";
+    AnswerNextDialog([](QWidget* dialog) {
+        auto* form = static_cast<TFontForm*>(dialog);
+        EXPECT_EQ(form->cmbFonts->currentIndex(), 0);
+        form->udLeft->StepBy(2);
+        form->rgSpacing->button(2)->setChecked(true);
+        form->BitBtn1->click(); // Принять
+    });
+    EXPECT_TRUE(ExecutePrintSettings(printer, font, left, right, top, bottom, spacing));
+    EXPECT_EQ(font.Name, "Arial");
+    EXPECT_EQ(font.SizePoints, 10);
+    EXPECT_EQ(left, 27);
+    EXPECT_EQ(spacing, 2);
+
+    TFakePrinter none(false);
+    EXPECT_THROW(ExecutePrintSettings(none, font, left, right, top, bottom, spacing), EPrinterError);
+}
+
+TEST(DocumentPrint, PrintsPlainLinesAfterAReport) {
+    TRig rig;
+    rig.Form.RichEdit1->setPlainText("первая\nвторая");
+    TLinePrinter& lp = rig.Form.LinePrinter();
+    lp.Header = "отчёт|x";
+    lp.TableFormat = "T20|T20";
+    lp.LinesAsTable = true;
+    lp.PageBorders = AllBorders;
+    // Cancelling the settings prints nothing and changes no margin.
+    AnswerNextDialog([](QWidget* dialog) { static_cast<TFontForm*>(dialog)->BitBtn2->click(); });
+    rig.Form.FilePrint();
+    EXPECT_TRUE(rig.Printer->Calls.empty());
+    EXPECT_FLOAT_EQ(lp.MarginLeft(), 25.4f);
+    int offered = -1;
+    AnswerNextDialog([&](QWidget* dialog) {
+        offered = static_cast<TFontForm*>(dialog)->udLeft->Position();
+        static_cast<TFontForm*>(dialog)->BitBtn1->click();
+    });
+    rig.Form.FilePrint();
+    EXPECT_EQ(offered, 25);
+    EXPECT_FLOAT_EQ(lp.MarginLeft(), 25.f);
+    const auto texts = rig.Printer->Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].Text, "первая");
+    EXPECT_EQ(texts[1].Text, "вторая");
+    EXPECT_EQ(texts[0].X, 220); // 25 mm from the paper's edge, less the 75-pixel strip
+    for (const auto& call : rig.Printer->Calls) EXPECT_NE(call.Kind, TFakeCall::fcLine); // no borders
+}
+
+ZELM_QT_TEST_MAIN
