@@ -9,6 +9,8 @@ const char* const UsageText =
     "  zelm-cli word  [options] WORD...        evaluate each word (a stress mark * may follow a vowel)\n"
     "  zelm-cli text  [options] [FILE...|-]    evaluate each file (or standard input) as one text\n"
     "  zelm-cli batch [options] [FILE|-]       evaluate every line of a word list\n"
+    "  zelm-cli report [options] (--word WORD | --text FILE) --pdf OUT.pdf\n"
+    "                                          print the evaluation report into a PDF file\n"
     "  zelm-cli print [--encoding E] FILE --pdf OUT.pdf\n"
     "                                          print a text file as the editor does (margins 25 mm,\n"
     "                                          \"Courier New\" 10 pt, single spacing) into a PDF file\n"
@@ -57,6 +59,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     else if (command == "text") options.Command = TCommand::cmText;
     else if (command == "batch") options.Command = TCommand::cmBatch;
     else if (command == "print") options.Command = TCommand::cmPrint;
+    else if (command == "report") options.Command = TCommand::cmReport;
     else {
         error = "unknown command '" + command + "'";
         return std::nullopt;
@@ -82,7 +85,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding" ||
-                   name == "--pdf") {
+                   name == "--pdf" || name == "--word" || name == "--text") {
             if (i + 1 >= args.size()) {
                 error = "option " + name + " needs a value";
                 return std::nullopt;
@@ -104,7 +107,13 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
                         chosen))
                 return std::nullopt;
             options.Encoding = static_cast<TInputEncoding>(chosen);
-        } else if (name == "--pdf" && options.Command == TCommand::cmPrint) {
+        } else if ((name == "--word" || name == "--text") && options.Command == TCommand::cmReport) {
+            (name == "--word" ? options.ReportWord : options.ReportText) = value;
+            if (name == "--text" && value.empty()) {
+                error = "option --text needs a file name";
+                return std::nullopt;
+            }
+        } else if (name == "--pdf" && (options.Command == TCommand::cmPrint || options.Command == TCommand::cmReport)) {
             if (value.empty()) {
                 error = "option --pdf needs a file name";
                 return std::nullopt;
@@ -124,11 +133,18 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         error = "print needs one FILE and --pdf OUT.pdf";
         return std::nullopt;
     }
+    if (options.Command == TCommand::cmReport &&
+        (options.ReportWord.empty() == options.ReportText.empty() || options.PdfFile.empty() ||
+         !options.Arguments.empty())) {
+        error = "report needs one of --word WORD or --text FILE, and --pdf OUT.pdf";
+        return std::nullopt;
+    }
     if (options.Command == TCommand::cmBatch && options.Arguments.size() > 1) {
         error = "batch reads one word list";
         return std::nullopt;
     }
-    if (options.Command != TCommand::cmWord && options.Arguments.empty()) options.Arguments.push_back("-");
+    if (options.Command != TCommand::cmWord && options.Command != TCommand::cmReport && options.Arguments.empty())
+        options.Arguments.push_back("-");
     return options;
 }
 

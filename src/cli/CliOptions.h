@@ -11,7 +11,7 @@
 
 namespace zelm {
 
-enum class TCommand { cmWord, cmText, cmBatch, cmPrint, cmHelp, cmVersion };
+enum class TCommand { cmWord, cmText, cmBatch, cmPrint, cmReport, cmHelp, cmVersion };
 
 struct TCliOptions {
     TCommand Command = TCommand::cmHelp;
@@ -21,10 +21,11 @@ struct TCliOptions {
     TInputEncoding Encoding = TInputEncoding::ieAuto;
     std::vector<std::string> Arguments; // words or files
     std::string PdfFile;                // --pdf
+    std::string ReportWord, ReportText; // report: --word or --text
 };
 
 // Commands that need Qt run in the companion program zelm-cli-qt, so that the others start fast.
-inline bool NeedsQt(TCommand command) { return command == TCommand::cmPrint; }
+inline bool NeedsQt(TCommand command) { return command == TCommand::cmPrint || command == TCommand::cmReport; }
 
 extern const char* const UsageText;
 extern const char* const VersionText;

@@ -5,6 +5,10 @@
 #include "LinePrnt.h"
 #include "Output.h"
 #include "QtPrinter.h"
+#include "Engines.h"
+#include "Report.h"
+#include "ru/UComment.h"
+#include "uk/UUkrComment.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -44,6 +48,8 @@ bool ReadLines(const std::string& path, TInputEncoding encoding, QStringList& li
     return true;
 }
 
+void FirstPrintSettings(TLinePrinter& printer);
+
 // Prints a text file as the editor's document print does on its first print: margins of 25 mm,
 // "Courier New" 10 pt, single spacing, plain lines, no borders.
 int RunPrint(const TCliOptions& options) {
@@ -53,12 +59,7 @@ int RunPrint(const TCliOptions& options) {
     TLinePrinter linePrinter(*printer);
     try {
         linePrinter.SetTitle(QFileInfo(QString::fromStdString(options.Arguments.front())).fileName());
-        linePrinter.SetMeasureUnit(muMillimeters);
-        linePrinter.SetMarginTop(25);
-        linePrinter.SetMarginBottom(25);
-        linePrinter.SetMarginLeft(25);
-        linePrinter.SetMarginRight(25);
-        linePrinter.SetLineSpacing(lsSingleSpace);
+        FirstPrintSettings(linePrinter);
         linePrinter.Lines = lines;
         linePrinter.PageBorders = 0;
         linePrinter.BeginDoc();
@@ -77,6 +78,95 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "zelm-cli: %s\n", qPrintable(message));
 }
 
+// The line printer as the program's first print leaves it: millimetres, margins of 25 mm,
+// "Courier New" 10 pt, single spacing.
+void FirstPrintSettings(TLinePrinter& printer) {
+    printer.SetMeasureUnit(muMillimeters);
+    printer.SetMarginTop(25);
+    printer.SetMarginBottom(25);
+    printer.SetMarginLeft(25);
+    printer.SetMarginRight(25);
+    printer.SetLineSpacing(lsSingleSpace);
+}
+
+// The evaluation report of a word or a text file, printed into a PDF with no dialog.
+int RunReport(const TCliOptions& options) {
+    const bool russian = options.Language == TLanguage::lgRussian;
+    const bool levitsky = options.Scheme == TEvalScheme::esLevitsky;
+    TReportData data;
+    if (!options.ReportWord.empty() || options.ReportText.empty()) {
+        const std::string& given = options.ReportWord;
+        const bool utf8 = options.Encoding == TInputEncoding::ieUtf8 ||
+                          (options.Encoding == TInputEncoding::ieAuto && IsValidUtf8(given));
+        const std::string word = utf8 ? Utf8ToCp1251(given, TAcuteAccent::amStressMark) : given;
+        if (russian) {
+            TWordEvaluator evaluator;
+            evaluator.EvaluateWord(word, options.Scheme);
+            data = RussianWordReport(FromCp1251(word), word, evaluator, levitsky,
+                                     FromCp1251(RussianWordComment(word, evaluator.WordProfile)));
+        } else {
+            TUkrWordEvaluator evaluator;
+            evaluator.UkrEvaluateWord(word, options.Scheme);
+            data = UkrainianWordReport(FromCp1251(word), evaluator, levitsky,
+                                       FromCp1251(UkrainianWordComment(word, evaluator.UkrWordProfile)));
+        }
+    } else {
+        std::string error;
+        auto file = TInputFile::Open(options.ReportText, options.Encoding, error);
+        if (!file) {
+            Complain(error);
+            return 1;
+        }
+        TTextEvaluator russianText;
+        TUkrTextEvaluator ukrainianText;
+        TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
+        std::string decoded;
+        std::string_view piece;
+        auto feed = [&](std::string_view bytes) {
+            if (russian) russianText.CountTextChunk(bytes);
+            else ukrainianText.UkrCountTextChunk(bytes);
+        };
+        while (file->Read(piece, error)) {
+            if (file->IsUtf8()) {
+                decoded.clear();
+                decoder.Decode(piece, decoded);
+                feed(decoded);
+            } else {
+                feed(piece);
+            }
+        }
+        if (!error.empty()) {
+            Complain(error);
+            return 1;
+        }
+        decoded.clear();
+        decoder.Finish(decoded);
+        feed(decoded);
+        const QString name = QString::fromStdString(options.ReportText);
+        if (russian) {
+            russianText.FinishText();
+            russianText.EvaluateText(options.Scheme);
+            data = RussianTextReport(name, russianText, russianText.TextProfileMaxAbs(), levitsky,
+                                     FromCp1251(RussianTextComment(russianText.TextProfile)));
+        } else {
+            ukrainianText.UkrFinishText();
+            ukrainianText.UkrEvaluateText(options.Scheme);
+            data = UkrainianTextReport(name, ukrainianText, levitsky,
+                                       FromCp1251(UkrainianTextComment(ukrainianText.UkrTextProfile)));
+        }
+    }
+    auto printer = TQtPrinter::Pdf(QString::fromStdString(options.PdfFile));
+    TLinePrinter linePrinter(*printer);
+    try {
+        FirstPrintSettings(linePrinter);
+        PrintEvaluationReport(linePrinter, data);
+    } catch (const std::exception& e) {
+        Complain("cannot print to '" + options.PdfFile + "': " + e.what());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +174,7 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = ParseCommandLine(args, error);
     if (!options || !NeedsQt(options->Command)) {
-        Complain(options ? "zelm-cli-qt runs the print command only" : error);
+        Complain(options ? "zelm-cli-qt runs the print and report commands only" : error);
         std::fprintf(stderr, "\n%s", UsageText);
         return 2;
     }
@@ -92,5 +182,5 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     QGuiApplication application(argc, argv);
-    return RunPrint(*options);
+    return options->Command == TCommand::cmReport ? RunReport(*options) : RunPrint(*options);
 }

@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
     case TCommand::cmWord: status = RunWords(*options, output); break;
     case TCommand::cmText: status = RunTexts(*options, output); break;
     case TCommand::cmBatch: status = RunBatch(*options, output); break;
-    case TCommand::cmPrint: break;
+    case TCommand::cmPrint:
+    case TCommand::cmReport: break;
     }
     output.Flush();
     if (output.Failed) {

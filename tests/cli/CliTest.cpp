@@ -243,6 +243,30 @@ TEST_F(CliTest, PrintsATextFileIntoAPdf) {
     EXPECT_EQ(Run("print /no/such/file --pdf '" + pdf + "'").Status, 1);
 }
 
+TEST_F(CliTest, ReportsIntoPdfs) {
+    const auto pdfText = [&](const std::string& arguments, const char* name) {
+        const std::string pdf = (Dir_ / name).string();
+        const auto run = Run(arguments + " --pdf '" + pdf + "'");
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        const std::string text = (Dir_ / (std::string(name) + ".txt")).string();
+        EXPECT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + text + "'").c_str()), 0);
+        return Slurp(text);
+    };
+    const std::string word = pdfText("report --word 'мо*ре'", "word.pdf");
+    for (const char* line : {"Проект ЗЕЛМ", "ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА", "Русский", "Слово : мо*ре",
+                             "Алгоритм А.П.Журавлева", "Хороший", "34", "Плохой", "ХОРОШЕГО", "Звуко-цветовая оценка слова"})
+        EXPECT_NE(word.find(line), std::string::npos) << line;
+
+    const std::string text = pdfText("report --lang uk --algo levitsky --text '" + File("uk.txt", "мама") + "'", "text.pdf");
+    for (const char* line : {"ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА ТЕКСТА", "Язык : Украинский", "Алгоритм В.В.Левицкого", "30,7",
+                             "-19,0", "Твердый", "Звуко-цветовая оценка текста"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    EXPECT_EQ(Run("report --word кот").Status, 2);                            // no --pdf
+    EXPECT_EQ(Run("report --word кот --text x.txt --pdf x.pdf").Status, 2);  // both
+    EXPECT_EQ(Run("report --text /no/such/file --pdf '" + (Dir_ / "x.pdf").string() + "'").Status, 1);
+}
+
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     for (const char* arguments : {"", "frobnicate", "word", "word --lang de кот", "word --algo", "text --format xml",
                                   "batch a b", "word --colour кот"}) {

@@ -2,6 +2,9 @@
 
 #include "Dialogs.h"
 #include "Engines.h"
+#include "Report.h"
+
+#include <QMessageBox>
 
 #include <QActionGroup>
 #include <QKeyEvent>
@@ -71,6 +74,14 @@ void TEvalWindow::ShowComment(const QString& line) {
     cursor.movePosition(QTextCursor::Start);
     mComments->setTextCursor(cursor);
     mComments->ensureCursorVisible();
+}
+
+void TEvalWindow::PrintReport(const TReportData& report) {
+    try {
+        PrintReportThroughHost(report);
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+    }
 }
 
 void TEvalWindow::ShowHelp() { ShowHelpTopic(this, HelpFilePath(), HelpContext_); }

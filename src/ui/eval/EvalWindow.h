@@ -15,6 +15,8 @@
 
 namespace zelm {
 
+struct TReportData;
+
 // The maker's notice that ends the result windows' captions.
 extern const QString MakerNotice;
 
@@ -43,6 +45,8 @@ protected:
     // The algorithm menu; `zhuravlevCaption` differs between the word and text windows.
     void MakeAlgorithmMenu(const QString& zhuravlevCaption);
     void ShowHelp();
+    // Prints a report through the program's shared line printer; a printer error is shown.
+    void PrintReport(const TReportData& report);
     void keyPressEvent(QKeyEvent* event) override;
     int HelpContext_;
 };

@@ -2,6 +2,7 @@
 
 #include "Colours.h"
 #include "Engines.h"
+#include "Report.h"
 #include "ru/UComment.h"
 #include "ru/Utils.h"
 #include "uk/UUkrComment.h"
@@ -202,6 +203,16 @@ void TUkrTextForm::grFon7DrawCell(int column, int row, const QRect& rect, TCanva
                                   UkrainianLeftName(row + 1), UkrainianRightName(row + 1));
     bipolar.CentredText = true;
     BipolarRow(column, rect, canvas, bipolar);
+}
+
+void TTextForm::btnPrintClick() {
+    PrintReport(RussianTextReport(TextDocumentName(), RussianEngine().Text, TextProfileScale(), LevitskyChecked(),
+                                  mComments->toPlainText()));
+}
+
+void TUkrTextForm::btnPrintClick() {
+    PrintReport(UkrainianTextReport(UkrTextDocumentName(), UkrainianEngine().Text, LevitskyChecked(),
+                                    mComments->toPlainText()));
 }
 
 TTextForm* OpenTextForm() { return OpenRussian; }

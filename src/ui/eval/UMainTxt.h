@@ -20,7 +20,7 @@ public:
 
     void mnLevitskyClick(QAction* sender);
     virtual void FillComment() = 0;
-    virtual void btnPrintClick() {} // the evaluation report is printed here
+    virtual void btnPrintClick() = 0;
 
 protected:
     TTextWindowBase(int width, int height);
@@ -39,6 +39,7 @@ public:
     TDrawGrid* grFon24;
     QFrame* Panel1;
     void FillComment() override;
+    void btnPrintClick() override;
 
 private:
     void Evaluate() override;
@@ -54,6 +55,7 @@ public:
     TDrawGrid* grFon7;
     QFrame* Panel2;
     void FillComment() override;
+    void btnPrintClick() override;
 
 private:
     void Evaluate() override;

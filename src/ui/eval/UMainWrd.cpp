@@ -2,6 +2,7 @@
 
 #include "Colours.h"
 #include "Engines.h"
+#include "Report.h"
 #include "ru/UComment.h"
 #include "ru/Utils.h"
 
@@ -95,7 +96,8 @@ void TWordForm::mnLevitskyClick(QAction* sender) {
 }
 
 void TWordForm::btnPrintClick() {
-    // The evaluation report is printed here.
+    PrintReport(RussianWordReport(cmbWord->currentText(), WordWindowWord(), RussianEngine().Word, LevitskyChecked(),
+                                  mComments->toPlainText()));
 }
 
 void TWordForm::FillComment() {

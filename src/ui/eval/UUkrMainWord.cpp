@@ -2,6 +2,7 @@
 
 #include "Colours.h"
 #include "Engines.h"
+#include "Report.h"
 #include "ru/Utils.h"
 #include "uk/UUkrComment.h"
 
@@ -108,7 +109,8 @@ void TUkrMainForm::mnLevitskyClick(QAction* sender) {
 }
 
 void TUkrMainForm::btnPrintClick() {
-    // The evaluation report is printed here.
+    PrintReport(UkrainianWordReport(FromCp1251(UkrWindowWord()), UkrainianEngine().Word, LevitskyChecked(),
+                                    mComments->toPlainText()));
 }
 
 void TUkrMainForm::FillComment() {

@@ -167,9 +167,11 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
 
     SetDocumentName(Untitled);
     Document_.Encoding = TDocEncoding::deCp1251;
+    SetReportHost(this);
 }
 
 TMainForm::~TMainForm() {
+    if (ReportHost() == this) SetReportHost(nullptr);
     RussianEngine().Text.EscapeProbe = nullptr;
     UkrainianEngine().Text.EscapeProbe = nullptr;
 }

@@ -6,6 +6,7 @@
 #include "DocumentFile.h"
 #include "LinePrnt.h"
 #include "PrinterService.h"
+#include "Report.h"
 #include "WordWindow.h"
 
 #include <QMainWindow>
@@ -23,7 +24,7 @@ namespace zelm {
 // The application's title: the second half of every main-window caption.
 extern const QString ApplicationTitle;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public IReportHost {
 public:
     explicit TMainForm(std::unique_ptr<IPrinterService> printer = nullptr);
     ~TMainForm() override;
@@ -62,7 +63,8 @@ public:
     void HelpAbout();
     // The print settings step before every print: millimetres, whole-millimetre margins and the
     // spacing through the print settings dialog; false when the user cancels.
-    bool EditPrintSettings(TLinePrinter& printer);
+    bool EditPrintSettings(TLinePrinter& printer) override;
+    TLinePrinter& ReportPrinter() override { return LinePrinter(); }
     // Loads a file into the editor (the work of FileOpen after its dialog).
     bool OpenDocument(const QString& path, bool readOnly);
 

@@ -1,0 +1,200 @@
+#include "Cp1251.h"
+#include "FakePrinter.h"
+#include "QtTestMain.h"
+#include "Report.h"
+#include "ru/UComment.h"
+#include "uk/UUkrComment.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelm;
+
+namespace {
+
+// A line printer on the fake printer, set as the first print leaves it (millimetres, 25 mm).
+struct TRig {
+    TFakePrinter Printer;
+    TLinePrinter Lp{Printer};
+    TRig() {
+        Lp.SetMeasureUnit(muMillimeters);
+        Lp.SetMarginTop(25);
+        Lp.SetMarginBottom(25);
+        Lp.SetMarginLeft(25);
+        Lp.SetMarginRight(25);
+    }
+    // The text calls of the row that starts with `name`.
+    std::vector<TFakeCall> Row(const QString& name) const {
+        std::vector<TFakeCall> row;
+        const auto texts = Printer.Texts();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            if (texts[i].Text == name) {
+                for (std::size_t j = i; j < texts.size() && texts[j].Y == texts[i].Y; ++j) row.push_back(texts[j]);
+                break;
+            }
+        return row;
+    }
+    std::vector<TFakeCall> Bars(int y) const {
+        std::vector<TFakeCall> bars;
+        for (const auto& call : Printer.Calls)
+            if (call.Kind == TFakeCall::fcRectangle && call.Y == y) bars.push_back(call);
+        return bars;
+    }
+    bool Printed(const QString& text) const {
+        for (const auto& call : Printer.Texts())
+            if (call.Text == text) return true;
+        return false;
+    }
+};
+
+TReportData RussianWord(const char* word, bool levitsky = false) {
+    const std::string cp = Utf8ToCp1251(word);
+    TWordEvaluator e;
+    e.EvaluateWord(cp, levitsky ? TEvalScheme::esLevitsky : TEvalScheme::esZhuravlev);
+    return RussianWordReport(QString::fromUtf8(word), cp, e, levitsky,
+                             QString::fromStdString(Cp1251ToUtf8(RussianWordComment(cp, e.WordProfile))));
+}
+
+} // namespace
+
+TEST(Report, RussianWordRowsBoldAndColours) {
+    TRig rig;
+    PrintEvaluationReport(rig.Lp, RussianWord("мо*ре"));
+    for (const char* line : {"ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА", "Язык  : Русский", "Слово : мо*ре", "Алгоритм А.П.Журавлева",
+                             "Звуко-цветовая оценка слова"})
+        EXPECT_TRUE(rig.Printed(QString::fromUtf8(line))) << line;
+    // The page header, left, centre and right, above the text area; a top border.
+    const auto texts = rig.Printer.Texts();
+    EXPECT_EQ(texts[0].Text, MakerAddress);
+    EXPECT_EQ(texts[1].Text, "Проект ЗЕЛМ");
+    EXPECT_LT(texts[0].Y, texts[3].Y);
+
+    const auto good = rig.Row("Хороший");
+    ASSERT_EQ(good.size(), 3u);
+    EXPECT_EQ(good[1].Text, "34");
+    EXPECT_EQ(good[2].Text, "Плохой");
+    for (const auto& cell : good) EXPECT_TRUE(cell.Font.Bold);
+    const auto goodBars = rig.Bars(good[0].Y);
+    ASSERT_EQ(goodBars.size(), 1u); // the other bar cell holds 0
+    EXPECT_EQ(goodBars[0].Colour, 255u);
+
+    const auto pretty = rig.Row("красивый"); // -6: regular type, grey bar on the right side
+    EXPECT_EQ(pretty[1].Text, "-6");
+    EXPECT_FALSE(pretty[0].Font.Bold);
+    const auto prettyBars = rig.Bars(pretty[0].Y);
+    ASSERT_EQ(prettyBars.size(), 1u);
+    EXPECT_EQ(prettyBars[0].Colour, 8421504u);
+    EXPECT_GT(prettyBars[0].X, pretty[1].X);
+
+    // The comment, in regular type, and the colour strip: yellow and green blocks of 33 mm.
+    EXPECT_TRUE(rig.Printed("Слово МО*РЕ производит впечатление чего-то  ХОРОШЕГО,  МОГУЧЕГО"));
+    std::vector<TFakeCall> strip;
+    for (const auto& call : rig.Printer.Calls)
+        if (call.Kind == TFakeCall::fcRectangle && call.Colour != 255u && call.Colour != 8421504u &&
+            call.Colour != 16711680u)
+            strip.push_back(call);
+    ASSERT_EQ(strip.size(), 2u);
+    EXPECT_EQ(strip[0].Colour, 65535u);
+    EXPECT_EQ(strip[1].Colour, 32768u);
+    EXPECT_EQ(strip[0].X2 - strip[0].X, 390); // 33 mm
+    EXPECT_EQ(rig.Lp.PageBorders, BorderBit(pbTop));
+    EXPECT_EQ(rig.Lp.TableFormat, "<G65535:33|<G32768:33");
+}
+
+TEST(Report, ThresholdIsStrictZeroRowsAndNoColours) {
+    TRig rig;
+    TReportData data = RussianWord("ь"); // no sounds, no colours
+    data.Values[0] = 0.25;
+    data.Values[1] = -0.2501;
+    PrintEvaluationReport(rig.Lp, data);
+    const auto good = rig.Row("Хороший");
+    EXPECT_FALSE(good[0].Font.Bold);
+    EXPECT_EQ(rig.Bars(good[0].Y)[0].Colour, 8421504u);
+    const auto pretty = rig.Row("красивый");
+    EXPECT_TRUE(pretty[0].Font.Bold);
+    EXPECT_EQ(rig.Bars(pretty[0].Y)[0].Colour, 16711680u);
+    const auto safe = rig.Row("Безопасный");
+    EXPECT_EQ(safe[1].Text, "0");
+    EXPECT_TRUE(rig.Bars(safe[0].Y).empty());
+    EXPECT_EQ(rig.Lp.TableFormat, ""); // no class qualifies: an empty row
+    EXPECT_EQ(rig.Printer.Texts().back().Text, "");
+}
+
+TEST(Report, WiderFontsWidenTheNameColumns) {
+    std::vector<std::array<int, 3>> widths; // names, bars, number (mm)
+    for (const double size : {10.0, 14.0}) {
+        TRig rig;
+        TPrinterFont font = rig.Lp.Font();
+        font.SizePoints = size;
+        rig.Lp.SetFont(font);
+        QString rowFormat;
+        rig.Lp.OnNewLine = [&](TLinePrinter& lp) {
+            if (rowFormat.isEmpty() && lp.TableFormat.contains("|>G")) rowFormat = lp.TableFormat;
+        };
+        PrintEvaluationReport(rig.Lp, RussianWord("мо*ре"));
+        // "<T0:P|>G255:B|>T0:N|<G16711680:B|>T0:P"
+        const QStringList specs = rowFormat.split('|');
+        ASSERT_EQ(specs.size(), 5);
+        widths.push_back({specs[0].section(':', 1).toInt(), specs[1].section(':', 1).toInt(),
+                          specs[2].section(':', 1).toInt()});
+        EXPECT_EQ(specs[4], ">" + specs[0].mid(1)); // the right names: the same width, right-aligned
+        const int total = 2 * widths.back()[0] + 2 * widths.back()[1] + widths.back()[2];
+        EXPECT_TRUE(total == 159 || total == 160) << total;
+    }
+    EXPECT_GT(widths[1][0], widths[0][0]); // wider names
+    EXPECT_GT(widths[1][2], widths[0][2]); // a wider number
+    EXPECT_LT(widths[1][1], widths[0][1]); // narrower bars
+}
+
+TEST(Report, UkrainianTextWithCommaNumbers) {
+    TRig rig;
+    TUkrTextEvaluator text;
+    text.UkrCountTextWords(Utf8ToCp1251("мама"));
+    text.UkrEvaluateText(TEvalScheme::esLevitsky);
+    PrintEvaluationReport(rig.Lp, UkrainianTextReport("Untitled", text, true,
+                                                      QString::fromStdString(Cp1251ToUtf8(
+                                                          UkrainianTextComment(text.UkrTextProfile)))));
+    EXPECT_TRUE(rig.Printed("Язык : Украинский"));
+    EXPECT_TRUE(rig.Printed("Файл : Untitled"));
+    EXPECT_TRUE(rig.Printed("Алгоритм В.В.Левицкого"));
+    EXPECT_EQ(rig.Row("Большой")[1].Text, "30,7");
+    EXPECT_EQ(rig.Row("Быстрый")[1].Text, "-19,0");
+    // Сильный has the largest value: its bar fills the column.
+    const auto strong = rig.Row("Сильный");
+    EXPECT_EQ(strong[1].Text, "34,8");
+    const auto weak = rig.Row("Большой");
+    EXPECT_GT(rig.Bars(strong[0].Y)[0].X2 - rig.Bars(strong[0].Y)[0].X,
+              rig.Bars(weak[0].Y)[0].X2 - rig.Bars(weak[0].Y)[0].X);
+}
+
+TEST(Report, UkrainianWordLimitsItsWordLine) {
+    TRig rig;
+    TUkrWordEvaluator word;
+    const QString long60 = QString(60, QChar(0x0430));
+    word.UkrEvaluateWordZhuravlev(Utf8ToCp1251(long60.toStdString()));
+    PrintEvaluationReport(rig.Lp, UkrainianWordReport(long60, word, false, "x"));
+    EXPECT_TRUE(rig.Printed("Язык  : Украинский"));
+    EXPECT_TRUE(rig.Printed(("Слово : " + long60).left(58)));
+}
+
+TEST(Report, CancelledSettingsPrintNothing) {
+    struct THost : IReportHost {
+        TFakePrinter Printer;
+        TLinePrinter Lp{Printer};
+        bool Accept = false;
+        TLinePrinter& ReportPrinter() override { return Lp; }
+        bool EditPrintSettings(TLinePrinter& printer) override {
+            printer.SetMeasureUnit(muMillimeters);
+            return Accept;
+        }
+    } host;
+    SetReportHost(&host);
+    EXPECT_FALSE(PrintReportThroughHost(RussianWord("кот")));
+    EXPECT_TRUE(host.Printer.Calls.empty());
+    host.Accept = true;
+    EXPECT_TRUE(PrintReportThroughHost(RussianWord("кот", true)));
+    EXPECT_FALSE(host.Printer.Calls.empty());
+    SetReportHost(nullptr);
+    EXPECT_FALSE(PrintReportThroughHost(RussianWord("кот")));
+}
+
+ZELM_QT_TEST_MAIN
