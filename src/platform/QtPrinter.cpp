@@ -111,7 +111,19 @@ int TQtPrinter::PhysicalOffsetY() const {
 int TQtPrinter::PageWidth() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).width())); }
 int TQtPrinter::PageHeight() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).height())); }
 
-QStringList TQtPrinter::FontNames() const { return QFontDatabase::families(); }
+// The installed families, plus the names of the common Windows fonts whose metric-compatible
+// stand-ins are installed (fontconfig answers "Courier New" with Liberation Mono), so that a
+// document or report set in "Courier New" keeps its font in the print settings dialog.
+QStringList TQtPrinter::FontNames() const {
+    QStringList names = QFontDatabase::families();
+    const std::pair<const char*, const char*> aliases[] = {{"Courier New", "Liberation Mono"},
+                                                           {"Arial", "Liberation Sans"},
+                                                           {"Times New Roman", "Liberation Serif"}};
+    for (const auto& [alias, standIn] : aliases)
+        if (!names.contains(QLatin1String(alias)) && names.contains(QLatin1String(standIn)))
+            names.push_back(QLatin1String(alias));
+    return names;
+}
 
 QFont TQtPrinter::MakeFont() const {
     QFont font(Font_.Name);

@@ -2,6 +2,7 @@
 #include "Colours.h"
 #include "Dialogs.h"
 #include "DrawGrid.h"
+#include "QtPrinter.h"
 #include "QtTestMain.h"
 #include "StatusPanel.h"
 
@@ -190,6 +191,15 @@ TEST(Platform, EscapeWatcherTakesOnePendingEscOut) {
     QApplication::sendEvent(&target, &escape);
     EXPECT_TRUE(watcher.Pending());
     EXPECT_FALSE(watcher.Pending());
+}
+
+TEST(Platform, PrinterFontListNamesTheStandInsOfWindowsFonts) {
+    const auto printer = TQtPrinter::Pdf({});
+    const QStringList names = printer->FontNames();
+    if (names.contains("Liberation Mono")) {
+        EXPECT_TRUE(names.contains("Courier New"));
+    }
+    EXPECT_FALSE(names.isEmpty());
 }
 
 ZELM_QT_TEST_MAIN
