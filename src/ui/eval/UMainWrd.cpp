@@ -6,7 +6,6 @@
 #include "ru/UComment.h"
 #include "ru/Utils.h"
 
-#include <QLineEdit>
 
 
 namespace zelm {
@@ -23,7 +22,7 @@ std::string& WordWindowWord() {
 TWordForm* OpenWordForm() { return OpenForm; }
 
 TWordForm::TWordForm()
-    : TEvalWindow(539, 374, 50, QStringLiteral("Фоносемантическая оценка слова  (проект ЗЕЛМ)  ") + MakerNotice) {
+    : TWordWindowBase(539, 374, WordWindowWord()) {
     grFon24 = new TDrawGrid(this);
     grFon24->setGeometry(8, 8, 525, 239);
     grFon24->SetColumnWidths({108, 131, 30, 131, 103});
@@ -44,14 +43,8 @@ TWordForm::TWordForm()
     MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));
     grFon24->SetPopupMenu(pupMenuEvalSchem);
 
-    connect(btnEval, &QPushButton::clicked, this, [this] { btnEvalClick(); });
+    ConnectControls(cmbWord, btnEval);
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { ShowHelp(); });
-    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject); // also Esc
-    connect(cmbWord->lineEdit(), &QLineEdit::textEdited, this, [this] { cmbWordChange(); });
-    connect(cmbWord, &QComboBox::textActivated, this, [this] { cmbWordChange(); });
-    connect(mnLevitsky, &QAction::triggered, this, [this] { mnLevitskyClick(mnLevitsky); });
-    connect(mnZhuravlev, &QAction::triggered, this, [this] { mnLevitskyClick(mnZhuravlev); });
 
     // Creation: the word goes into the box (the history stays empty) and is evaluated by
     // Zhuravlev's algorithm.
@@ -75,24 +68,6 @@ void TWordForm::Evaluate() {
     FillComment();
     grFon24->viewport()->update();
     stBar->update();
-}
-
-void TWordForm::btnEvalClick() {
-    const QString word = TrimmedWord(cmbWord->currentText());
-    WordWindowWord() = ToCp1251(word);
-    cmbWord->setEditText(word);
-    cmbWord->Remember(word);
-    Evaluate();
-}
-
-void TWordForm::cmbWordChange() {
-    WordWindowWord() = ToCp1251(TrimmedWord(cmbWord->currentText()));
-    Evaluate();
-}
-
-void TWordForm::mnLevitskyClick(QAction* sender) {
-    (sender == mnLevitsky ? mnLevitsky : mnZhuravlev)->setChecked(true);
-    btnEvalClick();
 }
 
 void TWordForm::btnPrintClick() {
@@ -139,13 +114,6 @@ void TWordForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
 bool TWordForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mComments && event->type() == QEvent::FocusIn) grFon24->setFocus();
     return TEvalWindow::eventFilter(watched, event);
-}
-
-// Closing clears the word box: its text and its history.
-void TWordForm::done(int result) {
-    cmbWord->clear();
-    cmbWord->setEditText({});
-    TEvalWindow::done(result);
 }
 
 void OpenRussianWordWindow(const QString& text) {

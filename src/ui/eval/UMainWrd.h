@@ -11,7 +11,7 @@ namespace zelm {
 // The current Russian word (Windows-1251), read by the colour strips of the window and report.
 std::string& WordWindowWord();
 
-class TWordForm : public TEvalWindow {
+class TWordForm : public TWordWindowBase {
 public:
     TWordForm();
     ~TWordForm() override;
@@ -21,17 +21,12 @@ public:
     TWordBox* cmbWord;
     QPushButton* btnEval;
 
-    void btnEvalClick();
-    void cmbWordChange();
-    void mnLevitskyClick(QAction* sender);
+    void cmbWordChange() { WordChange(); }
     void btnPrintClick();
     void FillComment();
 
-protected:
-    void done(int result) override;
-
 private:
-    void Evaluate();
+    void Evaluate() override;
     void grFon24DrawCell(int column, int row, const QRect& rect, TCanvas& canvas);
     void stBarDrawPanel(const QRect& rect, TCanvas& canvas);
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,7 +6,6 @@
 #include "ru/Utils.h"
 #include "uk/UUkrComment.h"
 
-#include <QLineEdit>
 
 namespace zelm {
 
@@ -22,7 +21,7 @@ std::string& UkrWindowWord() {
 TUkrMainForm* OpenUkrMainForm() { return OpenForm; }
 
 TUkrMainForm::TUkrMainForm()
-    : TEvalWindow(509, 292, 50, QStringLiteral("Фоносемантическая оценка слова  (проект ЗЕЛМ)  ") + MakerNotice) {
+    : TWordWindowBase(509, 292, UkrWindowWord()) {
     BiGist1 = new TBiGist(this);
     BiGist1->setGeometry(8, 8, 497, 158);
     BiGist1->SetColumnWidths({119, 108, 32, 112, 117});
@@ -46,14 +45,8 @@ TUkrMainForm::TUkrMainForm()
     MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));
     BiGist1->SetPopupMenu(pupMenuEvalSchem);
 
-    connect(btnEval, &QPushButton::clicked, this, [this] { btnEvalClick(); });
+    ConnectControls(cbWord, btnEval);
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    connect(btnHelp, &QPushButton::clicked, this, [this] { ShowHelp(); });
-    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cbWord->lineEdit(), &QLineEdit::textEdited, this, [this] { cbWordChange(); });
-    connect(cbWord, &QComboBox::textActivated, this, [this] { cbWordChange(); });
-    connect(mnLevitsky, &QAction::triggered, this, [this] { mnLevitskyClick(mnLevitsky); });
-    connect(mnZhuravlev, &QAction::triggered, this, [this] { mnLevitskyClick(mnZhuravlev); });
 
     // Creation: Zhuravlev's evaluation; the word in the box and in its history; the grid's
     // seven labels and values (× 100).
@@ -90,24 +83,6 @@ void TUkrMainForm::Evaluate() {
     stBar->update();
 }
 
-void TUkrMainForm::btnEvalClick() {
-    const QString word = TrimmedWord(cbWord->currentText());
-    UkrWindowWord() = ToCp1251(word);
-    cbWord->setEditText(word);
-    cbWord->Remember(word);
-    Evaluate();
-}
-
-void TUkrMainForm::cbWordChange() {
-    UkrWindowWord() = ToCp1251(TrimmedWord(cbWord->currentText()));
-    Evaluate();
-}
-
-void TUkrMainForm::mnLevitskyClick(QAction* sender) {
-    (sender == mnLevitsky ? mnLevitsky : mnZhuravlev)->setChecked(true);
-    btnEvalClick();
-}
-
 void TUkrMainForm::btnPrintClick() {
     PrintReport(UkrainianWordReport(FromCp1251(UkrWindowWord()), UkrainianEngine().Word, LevitskyChecked(),
                                     mComments->toPlainText()));
@@ -129,12 +104,6 @@ void TUkrMainForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
         canvas.FillRect(QRect(x, rect.top(), right - x, rect.height()));
         x = right;
     }
-}
-
-void TUkrMainForm::done(int result) {
-    cbWord->clear();
-    cbWord->setEditText({});
-    TEvalWindow::done(result);
 }
 
 void OpenUkrainianWordWindow(const QString& text) {

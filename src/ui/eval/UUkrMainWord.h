@@ -11,7 +11,7 @@ namespace zelm {
 // The current Ukrainian word (Windows-1251), printed in the report's word line.
 std::string& UkrWindowWord();
 
-class TUkrMainForm : public TEvalWindow {
+class TUkrMainForm : public TWordWindowBase {
 public:
     TUkrMainForm();
     ~TUkrMainForm() override;
@@ -21,17 +21,12 @@ public:
     TWordBox* cbWord;
     QPushButton* btnEval;
 
-    void btnEvalClick();
-    void cbWordChange();
-    void mnLevitskyClick(QAction* sender);
+    void cbWordChange() { WordChange(); }
     void btnPrintClick();
     void FillComment();
 
-protected:
-    void done(int result) override;
-
 private:
-    void Evaluate();
+    void Evaluate() override;
     void ShowValues();
     void stBarDrawPanel(const QRect& rect, TCanvas& canvas);
 };

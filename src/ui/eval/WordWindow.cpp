@@ -1,5 +1,7 @@
 #include "WordWindow.h"
 
+#include "Engines.h"
+
 #include <QLineEdit>
 
 namespace zelm {
@@ -30,6 +32,47 @@ void TWordBox::Remember(const QString& word) {
     const QString text = currentText();
     insertItem(at, word);
     setEditText(text);
+}
+
+TWordWindowBase::TWordWindowBase(int width, int height, std::string& windowWord)
+    : TEvalWindow(width, height, 50, QStringLiteral("Фоносемантическая оценка слова  (проект ЗЕЛМ)  ") + MakerNotice),
+      WindowWord_(windowWord) {}
+
+void TWordWindowBase::ConnectControls(TWordBox* box, QPushButton* evaluate) {
+    Box_ = box;
+    connect(evaluate, &QPushButton::clicked, this, [this] { btnEvalClick(); });
+    connect(btnHelp, &QPushButton::clicked, this, [this] { ShowHelp(); });
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::reject); // also Esc
+    // Every change the user makes, by typing or by picking from the list.
+    connect(box->lineEdit(), &QLineEdit::textEdited, this, [this] { WordChange(); });
+    connect(box, &QComboBox::textActivated, this, [this] { WordChange(); });
+    connect(mnLevitsky, &QAction::triggered, this, [this] { mnLevitskyClick(mnLevitsky); });
+    connect(mnZhuravlev, &QAction::triggered, this, [this] { mnLevitskyClick(mnZhuravlev); });
+}
+
+void TWordWindowBase::btnEvalClick() {
+    const QString word = TrimmedWord(Box_->currentText());
+    WindowWord_ = ToCp1251(word);
+    Box_->setEditText(word);
+    Box_->Remember(word);
+    Evaluate();
+}
+
+void TWordWindowBase::WordChange() {
+    WindowWord_ = ToCp1251(TrimmedWord(Box_->currentText()));
+    Evaluate();
+}
+
+void TWordWindowBase::mnLevitskyClick(QAction* sender) {
+    (sender == mnLevitsky ? mnLevitsky : mnZhuravlev)->setChecked(true);
+    btnEvalClick();
+}
+
+// Closing clears the word box: its text and its history.
+void TWordWindowBase::done(int result) {
+    Box_->clear();
+    Box_->setEditText({});
+    TEvalWindow::done(result);
 }
 
 } // namespace zelm

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QString>
 
+#include <string>
+
 namespace zelm {
 
 // A word as the windows take it: characters 0..32 trimmed from both ends, at most 50 kept.
@@ -19,6 +21,27 @@ public:
     explicit TWordBox(QWidget* parent);
     // Adds the word unless an entry equals it ignoring case; the list stays sorted.
     void Remember(const QString& word);
+};
+
+// What the two word windows do alike: the word box's evaluation, its live evaluation, the
+// algorithm switch and the clearing of the box on closing. The windows give the box, the word
+// they keep, and their evaluation.
+class TWordWindowBase : public TEvalWindow {
+public:
+    void btnEvalClick();
+    void mnLevitskyClick(QAction* sender);
+
+protected:
+    TWordWindowBase(int width, int height, std::string& windowWord);
+    // Connects the buttons, the box and the menu; call once the controls exist.
+    void ConnectControls(TWordBox* box, QPushButton* evaluate);
+    void WordChange();
+    virtual void Evaluate() = 0; // by the checked algorithm, then comment and repaint
+    void done(int result) override;
+
+private:
+    TWordBox* Box_ = nullptr;
+    std::string& WindowWord_;
 };
 
 } // namespace zelm
