@@ -119,4 +119,24 @@ bool TInputFile::Read(std::string_view& piece, std::string& error) {
     return ReadFrom(Fd_, piece, error);
 }
 
+bool ReadAsCp1251(TInputFile& file, const std::function<void(std::string_view)>& piece, std::string& error) {
+    TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
+    std::string decoded;
+    std::string_view raw;
+    while (file.Read(raw, error)) {
+        if (!file.IsUtf8()) {
+            piece(raw);
+            continue;
+        }
+        decoded.clear();
+        decoder.Decode(raw, decoded);
+        piece(decoded);
+    }
+    if (!error.empty()) return false;
+    decoded.clear();
+    decoder.Finish(decoded);
+    if (!decoded.empty()) piece(decoded);
+    return true;
+}
+
 } // namespace zelm

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,5 +44,9 @@ private:
     std::string Path_;
     std::vector<char> Buffer_;
 };
+
+// Reads the whole input and hands it on in Windows-1251 pieces (UTF-8 input decoded, the acute
+// accent dropped). False, with `error` set, on a read error.
+bool ReadAsCp1251(TInputFile& file, const std::function<void(std::string_view)>& piece, std::string& error);
 
 } // namespace zelm

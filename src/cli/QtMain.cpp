@@ -119,29 +119,14 @@ int RunReport(const TCliOptions& options) {
         }
         TTextEvaluator russianText;
         TUkrTextEvaluator ukrainianText;
-        TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
-        std::string decoded;
-        std::string_view piece;
-        auto feed = [&](std::string_view bytes) {
+        const auto feed = [&](std::string_view bytes) {
             if (russian) russianText.CountTextChunk(bytes);
             else ukrainianText.UkrCountTextChunk(bytes);
         };
-        while (file->Read(piece, error)) {
-            if (file->IsUtf8()) {
-                decoded.clear();
-                decoder.Decode(piece, decoded);
-                feed(decoded);
-            } else {
-                feed(piece);
-            }
-        }
-        if (!error.empty()) {
+        if (!ReadAsCp1251(*file, feed, error)) {
             Complain(error);
             return 1;
         }
-        decoded.clear();
-        decoder.Finish(decoded);
-        feed(decoded);
         const QString name = QString::fromStdString(options.ReportText);
         if (russian) {
             russianText.FinishText();

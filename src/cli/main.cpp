@@ -73,7 +73,6 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     TEvaluator evaluator(options.Language, options.Scheme);
     TPrinter printer(options, output, "text");
     TEvaluation result;
-    std::string decoded;
     int status = 0;
     for (const std::string& path : options.Arguments) {
         std::string error;
@@ -83,26 +82,12 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
             status = 1;
             continue;
         }
-        TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
         evaluator.BeginText();
-        std::string_view piece;
-        while (file->Read(piece, error)) {
-            if (file->IsUtf8()) {
-                decoded.clear();
-                decoder.Decode(piece, decoded);
-                evaluator.FeedText(decoded);
-            } else {
-                evaluator.FeedText(piece);
-            }
-        }
-        if (!error.empty()) {
+        if (!ReadAsCp1251(*file, [&](std::string_view piece) { evaluator.FeedText(piece); }, error)) {
             Complain(error);
             status = 1;
             continue;
         }
-        decoded.clear();
-        decoder.Finish(decoded);
-        evaluator.FeedText(decoded);
         evaluator.EndText(AsUtf8(path, TInputEncoding::ieAuto), result);
         printer.Print(result);
     }
