@@ -98,48 +98,30 @@ void Baseline_RussianTranscription(benchmark::State& state) {
     state.SetItemsProcessed(std::int64_t(state.iterations()));
 }
 
+// One evaluation per iteration, cycling through the language's words.
+template <class TEvaluator, void (TEvaluator::*Evaluate)(std::string_view)>
+void WordBenchmark(benchmark::State& state, const std::vector<std::string>& words) {
+    const auto list = MakeWordList(words);
+    TEvaluator e;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        (e.*Evaluate)(list[i++ % list.size()]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
 void Word_RussianZhuravlev(benchmark::State& state) {
-    const auto words = MakeWordList(RussianWords);
-    TWordEvaluator e;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        e.EvaluateWordZhuravlev(words[i++ % words.size()]);
-        benchmark::DoNotOptimize(e.WordProfile);
-    }
-    state.SetItemsProcessed(std::int64_t(state.iterations()));
+    WordBenchmark<TWordEvaluator, &TWordEvaluator::EvaluateWordZhuravlev>(state, RussianWords);
 }
-
 void Word_RussianLevitsky(benchmark::State& state) {
-    const auto words = MakeWordList(RussianWords);
-    TWordEvaluator e;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        e.EvaluateWordLevitsky(words[i++ % words.size()]);
-        benchmark::DoNotOptimize(e.WordProfile);
-    }
-    state.SetItemsProcessed(std::int64_t(state.iterations()));
+    WordBenchmark<TWordEvaluator, &TWordEvaluator::EvaluateWordLevitsky>(state, RussianWords);
 }
-
 void Word_UkrainianZhuravlev(benchmark::State& state) {
-    const auto words = MakeWordList(UkrainianWords);
-    TUkrWordEvaluator e;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        e.UkrEvaluateWordZhuravlev(words[i++ % words.size()]);
-        benchmark::DoNotOptimize(e.UkrWordProfile);
-    }
-    state.SetItemsProcessed(std::int64_t(state.iterations()));
+    WordBenchmark<TUkrWordEvaluator, &TUkrWordEvaluator::UkrEvaluateWordZhuravlev>(state, UkrainianWords);
 }
-
 void Word_UkrainianLevitsky(benchmark::State& state) {
-    const auto words = MakeWordList(UkrainianWords);
-    TUkrWordEvaluator e;
-    std::size_t i = 0;
-    for (auto _ : state) {
-        e.UkrEvaluateWordLevitsky(words[i++ % words.size()]);
-        benchmark::DoNotOptimize(e.UkrWordProfile);
-    }
-    state.SetItemsProcessed(std::int64_t(state.iterations()));
+    WordBenchmark<TUkrWordEvaluator, &TUkrWordEvaluator::UkrEvaluateWordLevitsky>(state, UkrainianWords);
 }
 
 // Word values as the command line prints them, against the standard library's shortest form.
