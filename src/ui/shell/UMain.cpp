@@ -22,6 +22,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace zelm {
@@ -164,6 +165,10 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return dialog.selectedFiles().front();
     };
+
+    // F1 opens help at the editor's and the word box's context, 10.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { HelpContentsItemClick(); });
 
     SetDocumentName(Untitled);
     Document_.Encoding = TDocEncoding::deCp1251;
