@@ -126,6 +126,7 @@ struct TBatchRound {
     std::atomic<std::size_t> Count = 0; // blocks filled in this round
     std::atomic<std::size_t> Next = 0;  // the next block to take
     std::atomic<std::size_t> Done = 0;  // blocks evaluated
+    int Helping = 0;                    // helper threads inside the round (under the pool's lock)
 };
 
 // Helper threads that evaluate the blocks of a posted round alongside the caller. The caller
@@ -155,11 +156,12 @@ public:
         Posted_.notify_all();
     }
 
-    // Takes part in the round, then waits until every block of it is evaluated.
+    // Takes part in the round, then waits until every block of it is evaluated and every helper
+    // has left it, so that the round can be filled again.
     void Finish(TBatchRound& round) {
         Help(round, Workers_[0]);
         std::unique_lock lock(Mutex_);
-        Finished_.wait(lock, [&] { return round.Done.load() == round.Count; });
+        Finished_.wait(lock, [&] { return round.Done.load() == round.Count && round.Helping == 0; });
     }
 
 private:
@@ -184,8 +186,14 @@ private:
                 if (Stopping_) return;
                 seen = Generation_;
                 round = Current_;
+                ++round->Helping;
             }
             Help(*round, worker);
+            {
+                std::lock_guard lock(Mutex_);
+                --round->Helping;
+            }
+            Finished_.notify_all();
         }
     }
 
