@@ -50,7 +50,9 @@ struct TBatchBlock {
 class TBatchWorker {
 public:
     TBatchWorker(const TCliOptions& options, bool utf8, bool colour)
-        : Options_(options), Utf8_(utf8), Colour_(colour), Evaluator_(options.Language, options.Scheme) {}
+        : Options_(options), Utf8_(utf8), Colour_(colour), Evaluator_(options.Language, options.Scheme) {
+        Evaluator_.WordDetails = options.Format != TOutputFormat::ofCsv;
+    }
 
     void Process(TBatchBlock& block) {
         block.Output.clear();

@@ -69,11 +69,13 @@ void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEv
     if (Language_ == TLanguage::lgRussian) {
         Word_.EvaluateWord(word, Scheme_);
         out.Profile.assign(Word_.WordProfile.begin(), Word_.WordProfile.end());
-        out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
         Comment_.clear();
         AppendRussianWordComment(Comment_, word, Word_.WordProfile);
         out.Comment.clear();
         AppendCp1251AsUtf8(out.Comment, Comment_);
+        out.Sounds.clear();
+        if (!WordDetails) return FinishCommon(out);
+        out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
         const auto shares = WordColourShares(word);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto& share = shares[std::size_t(k - 1)];

@@ -60,6 +60,9 @@ class TEvaluator {
 public:
     TEvaluator(TLanguage language, TEvalScheme scheme) : Language_(language), Scheme_(scheme) {}
 
+    // Whether word evaluations also fill Sounds and Colours (a CSV row needs neither).
+    bool WordDetails = true;
+
     // `word` is Windows-1251; `input` is what to report as the word given (UTF-8).
     void EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out);
 

@@ -219,6 +219,10 @@ char* WriteShortestFixed(char* p, double value) {
 // Writes a number into p (room for NumberRoom characters); returns the end.
 constexpr std::size_t NumberRoom = 40;
 char* WriteNumber(char* p, double value, bool singlePrecision) {
+    if (value == 0 && !std::signbit(value)) { // every value of a word without sounds
+        *p = '0';
+        return p + 1;
+    }
     if (!singlePrecision)
         if (char* end = WriteShortestFixed(p, value)) return end;
     return singlePrecision ? std::to_chars(p, p + NumberRoom, static_cast<float>(value)).ptr

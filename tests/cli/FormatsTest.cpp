@@ -25,6 +25,8 @@ TEST(Formats, NumbersAreTheShortestThatReadBackExactly) {
                            0.06277173913043478, -0.3375758341759353, 0.0})
         EXPECT_EQ(Number(v), Reference(v)) << v;
     EXPECT_EQ(Number(2.0 / 3), "0.6666666666666666");
+    EXPECT_EQ(Number(-0.0), "-0");
+    EXPECT_EQ(Number(0.0, true), "0");
     EXPECT_EQ(Number(double(5.230259f), true), "5.230259");
 
     std::mt19937_64 random(99);
