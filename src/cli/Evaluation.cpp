@@ -69,12 +69,12 @@ void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEv
     if (Language_ == TLanguage::lgRussian) {
         Word_.EvaluateWord(word, Scheme_);
         out.Profile.assign(Word_.WordProfile.begin(), Word_.WordProfile.end());
-        Comment_.clear();
-        AppendRussianWordComment(Comment_, word, Word_.WordProfile);
+        out.CommentCp1251.clear();
+        AppendRussianWordComment(out.CommentCp1251, word, Word_.WordProfile);
         out.Comment.clear();
-        AppendCp1251AsUtf8(out.Comment, Comment_);
         out.Sounds.clear();
         if (!WordDetails) return FinishCommon(out);
+        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
         out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
         const auto shares = WordColourShares(word);
         for (int k = 1; k <= ColourClassCount; ++k) {
@@ -87,8 +87,9 @@ void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEv
         UkrWord_.UkrEvaluateWord(word, Scheme_);
         out.Profile.assign(UkrWord_.UkrWordProfile.begin(), UkrWord_.UkrWordProfile.end());
         out.Sounds.assign(UkrWord_.UkrWordSounds.begin(), UkrWord_.UkrWordSounds.end());
+        out.CommentCp1251 = UkrainianWordComment(word, UkrWord_.UkrWordProfile);
         out.Comment.clear();
-        AppendCp1251AsUtf8(out.Comment, UkrainianWordComment(word, UkrWord_.UkrWordProfile));
+        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto share = UkrWord_.UkrWordColourShare(k);
             SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Share, share.Colour);
@@ -118,7 +119,8 @@ void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
         out.Profile.assign(Text_.TextProfile.begin(), Text_.TextProfile.end());
         out.Counts.assign(Text_.TextSoundCounts.begin(), Text_.TextSoundCounts.end());
         out.Total = Text_.TextSoundTotal();
-        out.Comment = Cp1251ToUtf8(RussianTextComment(Text_.TextProfile));
+        out.CommentCp1251 = RussianTextComment(Text_.TextProfile);
+        out.Comment = Cp1251ToUtf8(out.CommentCp1251);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto colour = TextColourZ(Text_, k);
             SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);
@@ -130,7 +132,8 @@ void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
         out.Profile.assign(UkrText_.UkrTextProfile.begin(), UkrText_.UkrTextProfile.end());
         out.Counts.assign(UkrText_.UkrTextSoundCounts.begin(), UkrText_.UkrTextSoundCounts.end());
         out.Total = UkrText_.UkrTextSoundTotal();
-        out.Comment = Cp1251ToUtf8(UkrainianTextComment(UkrText_.UkrTextProfile));
+        out.CommentCp1251 = UkrainianTextComment(UkrText_.UkrTextProfile);
+        out.Comment = Cp1251ToUtf8(out.CommentCp1251);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto colour = UkrText_.UkrTextColourZ(k);
             SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);

@@ -40,7 +40,8 @@ struct TEvaluation {
     std::string Input;               // the word as given, or the file name; UTF-8
     std::vector<double> Profile;     // the engine's values as stored
     bool SinglePrecision = false;    // text profiles are single-precision values
-    std::string Comment;             // UTF-8
+    std::string Comment;             // UTF-8 (left empty for words when WordDetails is off)
+    std::string CommentCp1251;       // the same as the engine wrote it
     std::array<TColourMeasure, ColourClassCount> Colours{};
     std::vector<SoundCode> Sounds;   // word only
     std::vector<std::int64_t> Counts; // text only: per rating column (ru) or sound code (uk)
@@ -60,7 +61,8 @@ class TEvaluator {
 public:
     TEvaluator(TLanguage language, TEvalScheme scheme) : Language_(language), Scheme_(scheme) {}
 
-    // Whether word evaluations also fill Sounds and Colours (a CSV row needs neither).
+    // Whether word evaluations also fill Sounds, Colours and the UTF-8 Comment (a CSV row needs
+    // none of them).
     bool WordDetails = true;
 
     // `word` is Windows-1251; `input` is what to report as the word given (UTF-8).
@@ -79,7 +81,6 @@ private:
     TTextEvaluator Text_;
     TUkrWordEvaluator UkrWord_;
     TUkrTextEvaluator UkrText_;
-    std::string Comment_; // the comment in Windows-1251, before it becomes UTF-8
 };
 
 } // namespace zelm
