@@ -1,11 +1,11 @@
-// zelm-cli-qt: the commands of zelm-cli that need Qt (printing), started by zelm-cli.
+// zelm-cli-qt: the commands of zelm-cli that need Qt (reports and printing), started by zelm-cli.
 #include "CliOptions.h"
 #include "Cp1251.h"
+#include "Engines.h"
 #include "InputFile.h"
 #include "LinePrnt.h"
 #include "Output.h"
 #include "QtPrinter.h"
-#include "Engines.h"
 #include "Report.h"
 #include "ru/UComment.h"
 #include "uk/UUkrComment.h"
