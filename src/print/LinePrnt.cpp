@@ -1,5 +1,7 @@
 #include "LinePrnt.h"
 
+#include "ru/Utils.h"
+
 #include <QDate>
 #include <QFrame>
 #include <QLabel>
@@ -14,13 +16,7 @@ namespace zelm {
 namespace {
 
 // Nearest integer, halves to the even neighbour.
-int RoundEven(double value) {
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    double result = lower;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(lower, 2.0) != 0.0)) result = lower + 1;
-    return int(result);
-}
+int RoundInt(double value) { return int(RoundHalfEven(value)); }
 
 // A decimal number as a table cell gives it: the point or the comma separates the fraction.
 double ParseNumber(const QString& text) {
@@ -120,12 +116,12 @@ int TLinePrinter::PixelsPerInchY() const {
 
 int TLinePrinter::UnitsToPixelsX(double value) const {
     if (MeasureUnit_ == muMillimeters) value /= 25.4;
-    return RoundEven(value * PixelsPerInchX());
+    return RoundInt(value * PixelsPerInchX());
 }
 
 int TLinePrinter::UnitsToPixelsY(double value) const {
     if (MeasureUnit_ == muMillimeters) value /= 25.4;
-    return RoundEven(value * PixelsPerInchY());
+    return RoundInt(value * PixelsPerInchY());
 }
 
 float TLinePrinter::PixelsToUnits(double pixels, int pixelsPerInch) const {
@@ -536,7 +532,7 @@ void TLinePrinter::PrintTableRow(const QString& row) {
         QString text = i < cells.size() ? cells[i] : QString();
         if (text.contains(QStringLiteral("{$"))) text = ReplaceTokens(text);
         cell.Text = LongestFit(text, cell.Width);
-        if (cell.Column.Bar) cell.BarLength = RoundEven(ParseNumber(cell.Text) * cell.Width / 100);
+        if (cell.Column.Bar) cell.BarLength = RoundInt(ParseNumber(cell.Text) * cell.Width / 100);
         layout.push_back(std::move(cell));
     }
 

@@ -6,18 +6,16 @@
 
 namespace zelm {
 
-namespace {
-QString Trim(const QString& text) {
+QString TrimControls(const QString& text) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && text.at(begin).unicode() <= 32) ++begin;
     while (end > begin && text.at(end - 1).unicode() <= 32) --end;
     return text.mid(begin, end - begin);
 }
-} // namespace
 
-QString TrimmedWord(const QString& text) { return Trim(text).left(50); }
+QString TrimmedWord(const QString& text) { return TrimControls(text).left(50); }
 
-QString OpeningWord(const QString& text) { return Trim(text.left(50)); }
+QString OpeningWord(const QString& text) { return TrimControls(text.left(50)); }
 
 TWordBox::TWordBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);

@@ -10,6 +10,8 @@
 
 namespace zelm {
 
+// Text without the characters 0..32 at either end.
+QString TrimControls(const QString& text);
 // A word as the windows take it: characters 0..32 trimmed from both ends, at most 50 kept.
 QString TrimmedWord(const QString& text);
 // A word as the openers take it: at most 50 kept, then trimmed.

@@ -417,11 +417,7 @@ void TMainForm::miEditFontClick() {
 }
 
 void TMainForm::WordEvalItemClick() {
-    QString word = cmbWord->currentText();
-    qsizetype begin = 0, end = word.size();
-    while (begin < end && word.at(begin).unicode() <= 32) ++begin;
-    while (end > begin && word.at(end - 1).unicode() <= 32) --end;
-    word = word.mid(begin, end - begin).left(255);
+    const QString word = TrimControls(cmbWord->currentText()).left(255);
     cmbWord->setEditText(word);
     cmbWord->Remember(word);
     if (rbRussian->isChecked()) OpenRussianWordWindow(word);
