@@ -119,9 +119,24 @@ int StartSequence(unsigned char lead, char32_t& code, unsigned char& low, unsign
 
 } // namespace
 
+std::size_t AsciiRunEnd(std::string_view text, std::size_t at) {
+    const std::size_t n = text.size();
+    for (; at + 8 <= n; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if (word & 0x8080808080808080ULL) break;
+    }
+    while (at < n && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
+
 bool TUtf8Validator::Feed(std::string_view piece) {
     char32_t code = 0;
     for (std::size_t i = 0; i < piece.size() && Valid_; ++i) {
+        if (Pending_ == 0) {
+            i = AsciiRunEnd(piece, i);
+            if (i == piece.size()) break;
+        }
         const auto b = static_cast<unsigned char>(piece[i]);
         if (Pending_ > 0) {
             if (b < Low_ || b > High_) {

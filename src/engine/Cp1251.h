@@ -84,6 +84,9 @@ void AppendUtf8(std::string& out, char32_t code);
 // True when the whole text is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// The end of the run of ASCII bytes that starts at `at`.
+std::size_t AsciiRunEnd(std::string_view text, std::size_t at);
+
 // Incremental UTF-8 well-formedness check over a text fed in pieces.
 class TUtf8Validator {
 public:

@@ -1,12 +1,17 @@
 #include "Cp1251.h"
 #include "Engines.h"
 #include "FakePrinter.h"
+#include "faults/Faults.h"
 #include "QtTestMain.h"
 #include "UFonts.h"
 #include "UMain.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,10 +21,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 using namespace zelm;
+
+// Readable QStrings in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace {
 
@@ -46,6 +57,25 @@ void AnswerConfirm(const QString& button, QString* text = nullptr) {
         if (text) *text = static_cast<QMessageBox*>(box)->text();
         ClickButton(box, button);
     });
+}
+
+// Answers the next modal dialogs one after the other.
+void AnswerDialogs(std::vector<std::function<void(QWidget*)>> answers) {
+    if (answers.empty()) return;
+    AnswerNextDialog([answers](QWidget* box) mutable {
+        const auto first = answers.front();
+        answers.erase(answers.begin());
+        first(box);
+        AnswerDialogs(answers);
+    });
+}
+
+std::function<void(QWidget*)> Click(const QString& button, QString* text = nullptr) {
+    return [=](QWidget* box) {
+        if (text) *text = static_cast<QMessageBox*>(box)->text();
+        if (button == "OK") static_cast<QMessageBox*>(box)->accept();
+        else ClickButton(box, button);
+    };
 }
 
 std::string Slurp(const QString& path) {
@@ -91,9 +121,15 @@ TEST(MainWindow, StartsUntitledInRussian) {
 
 TEST(MainWindow, NewOpenSaveAndTheirConfirmations) {
     TRig rig;
-    // New discards a modified text without asking.
+    // New asks before it discards a modified text; No discards it.
     rig.Form.RichEdit1->setPlainText("черновик");
     rig.Form.RichEdit1->document()->setModified(true);
+    QString asked;
+    AnswerConfirm("Cancel", &asked);
+    rig.Form.FileNew();
+    EXPECT_EQ(asked, "Save changes to Untitled?");
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "черновик");
+    AnswerConfirm("&No");
     rig.Form.FileNew();
     EXPECT_TRUE(rig.Form.RichEdit1->toPlainText().isEmpty());
 
@@ -114,7 +150,7 @@ TEST(MainWindow, NewOpenSaveAndTheirConfirmations) {
     AnswerConfirm("&Yes");
     rig.Form.FileOpen();
     EXPECT_EQ(rig.SaveAsked, 1);
-    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "первый");
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "первый\n");
     EXPECT_EQ(rig.Form.FileName(), first);
     EXPECT_EQ(rig.Form.windowTitle(), "first.txt - ЗЕЛМ-dare (Проект ЗЕЛМ)");
 
@@ -160,7 +196,7 @@ TEST(MainWindow, ReadOnlyOpenAndFilesRoundTripByteForByte) {
         EXPECT_EQ(Slurp(path), bytes) << path.toStdString();
     }
     ASSERT_TRUE(rig.Form.OpenDocument(utf, false));
-    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "Привет, мир ✓\nЛаст 😀");
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "Привет, мир ✓\nЛаст 😀\n");
 
     rig.OpenAnswer = std::pair{cp, true};
     rig.Form.FileOpen();
@@ -201,8 +237,8 @@ TEST(MainWindow, FailedReadsAndWritesLoseNothing) {
         message = static_cast<QMessageBox*>(box)->text();
         static_cast<QMessageBox*>(box)->accept();
     });
-    rig.Form.FileSaveAs();
-    EXPECT_EQ(message, "Cannot create file " + target);
+    rig.Form.FileSaveAsItem->trigger();
+    EXPECT_TRUE(message.startsWith("Cannot create file " + target + "\n")) << message.toStdString();
     EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
     EXPECT_EQ(rig.Form.FileName(), "Untitled");
 
@@ -319,5 +355,173 @@ TEST(DocumentPrint, PrintsPlainLinesAfterAReport) {
     EXPECT_EQ(texts[0].X, 220); // 25 mm from the paper's edge, less the 75-pixel strip
     for (const auto& call : rig.Printer->Calls) EXPECT_NE(call.Kind, TFakeCall::fcLine); // no borders
 }
+
+namespace {
+
+// The names in a folder, hidden ones too (a temporary file left behind would show here).
+QStringList FolderEntries(const QTemporaryDir& folder) {
+    return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+TEST(MainWindow, FailedSavesLeaveTheOldFileAndTheTextAsTheyWere) {
+    struct TCase {
+        const char* Ops;
+        long long After;
+        const char* Error;
+    };
+    // Small and larger documents, every step of a save failing, and a disk that fills mid-way.
+    for (const TCase& fault : {TCase{"write", 0, "ENOSPC"}, TCase{"write", 5, "ENOSPC"}, TCase{"write", 20000, "EIO"},
+                               TCase{"fsync", 0, "EIO"}, TCase{"close", 0, "EDQUOT"}, TCase{"rename", 0, "EIO"}}) {
+        for (const int lines : {1, 3000}) {
+            if (fault.After > 1000 && lines == 1) continue; // a small document never reaches that
+            SCOPED_TRACE(std::string(fault.Ops) + " after " + std::to_string(fault.After) + ", lines " +
+                         std::to_string(lines));
+            TRig rig;
+            const QString path = rig.Path("kept.txt");
+            std::string old;
+            for (int i = 0; i < lines; ++i) old += Utf8ToCp1251("старый текст ") + std::to_string(i) + "\r\n";
+            Write(path, old);
+            ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+            rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+            rig.Form.RichEdit1->insertPlainText("новое");
+            ASSERT_TRUE(rig.Form.RichEdit1->document()->isModified());
+            QString message;
+            {
+                zelm::test::TFaults faults(fault.Ops, rig.Folder.path().toStdString() + "/*", fault.Error, fault.After);
+                AnswerDialogs({Click("OK", &message)});
+                rig.Form.SaveButton->click();
+            }
+            const int code = std::string(fault.Error) == "EIO" ? EIO : std::string(fault.Error) == "EDQUOT" ? EDQUOT : ENOSPC;
+            EXPECT_EQ(message, "Cannot create file " + path + "\n" + QString::fromLocal8Bit(std::strerror(code)));
+            EXPECT_TRUE(Slurp(path) == old);
+            EXPECT_EQ(FolderEntries(rig.Folder), QStringList{"kept.txt"});
+            EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+            // Once the disk has room again, the same save works.
+            rig.Form.SaveButton->click();
+            EXPECT_EQ(Slurp(path), old + Utf8ToCp1251("новое\r\n"));
+            EXPECT_FALSE(rig.Form.RichEdit1->document()->isModified());
+        }
+    }
+}
+
+TEST(MainWindow, AFailedSaveInTheCloseQuestionEndsTheOperation) {
+    TRig rig;
+    const QString path = rig.Path("doc.txt"), other = rig.Path("other.txt");
+    Write(path, "old\r\n");
+    Write(other, "other\r\n");
+    ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+    rig.Form.show();
+    rig.Form.RichEdit1->insertPlainText("typed ");
+    zelm::test::TFaults faults("write", rig.Folder.path().toStdString() + "/*");
+    QString question, message;
+
+    AnswerDialogs({Click("&Yes", &question), Click("OK", &message)});
+    EXPECT_FALSE(rig.Form.close());
+    EXPECT_EQ(question, "Save changes to " + path + "?");
+    EXPECT_TRUE(message.startsWith("Cannot create file " + path));
+    EXPECT_TRUE(rig.Form.isVisible());
+
+    rig.OpenAnswer = std::pair{other, false};
+    AnswerDialogs({Click("&Yes"), Click("OK")});
+    rig.Form.OpenButton->click();
+    EXPECT_EQ(rig.Form.FileName(), path);
+
+    AnswerDialogs({Click("&Yes"), Click("OK")});
+    rig.Form.NewButton->click();
+    EXPECT_EQ(rig.Form.FileName(), path);
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "typed old\n");
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+    EXPECT_EQ(Slurp(path), "old\r\n");
+
+    // An untitled document whose Save As fails stays open as well.
+    rig.Form.RichEdit1->document()->setModified(false);
+    rig.Form.FileNew();
+    rig.Form.RichEdit1->insertPlainText("новый");
+    rig.SaveAnswer = rig.Path("new.txt");
+    AnswerDialogs({Click("&Yes"), Click("OK")});
+    EXPECT_FALSE(rig.Form.close());
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "новый");
+    EXPECT_FALSE(QFileInfo::exists(rig.Path("new.txt")));
+    rig.Form.RichEdit1->document()->setModified(false);
+}
+
+TEST(MainWindow, OpeningAndSavingWritesBackEveryCharacter) {
+    TRig rig;
+    const std::pair<std::string, std::string> files[] = {
+        {"a\xA0" "b\x98\r\nc\r\n", "a\xA0" "b\x98\r\nc\r\n"},                      // Windows-1251 no-break space
+        {"строка\u2028ещё\u00A0раз\u2029абзац\r\n", "строка\u2028ещё\u00A0раз\u2029абзац\r\n"}, // UTF-8 separators
+        {"", ""},
+        {"\r\n", "\r\n"},
+        {"a\r\n\r\n", "a\r\n\r\n"},
+        {"x", "x\r\n"},                 // the last line gets its line end
+        {"a\rb\nc", "a\r\nb\r\nc\r\n"}, // only the line ends change
+    };
+    for (const auto& [bytes, saved] : files) {
+        const QString path = rig.Path("round.txt");
+        Write(path, bytes);
+        ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+        rig.Form.FileSave();
+        EXPECT_EQ(Slurp(path), saved) << bytes;
+    }
+    // An empty new document saves as an empty file.
+    rig.Form.FileNew();
+    rig.SaveAnswer = rig.Path("empty.txt");
+    rig.Form.FileSave();
+    EXPECT_TRUE(QFileInfo::exists(rig.Path("empty.txt")));
+    EXPECT_EQ(Slurp(rig.Path("empty.txt")), "");
+}
+
+TEST(MainWindow, ShortWindows1251FilesOpenAsWindows1251) {
+    TRig rig;
+    const QString path = rig.Path("short.txt");
+    for (const auto& [bytes, text] : {std::pair<std::string, QString>{"\xD1\xB3", "Сі"}, {"\xCD\xB3", "Ні"},
+                                      {"\xD0\xB8", "Рё"}, {"мо́ре да", "мо́ре да"}}) {
+        Write(path, bytes);
+        ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+        EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), text);
+        rig.Form.FileSave();
+        EXPECT_EQ(Slurp(path), bytes + "\r\n");
+    }
+}
+
+TEST(MainWindow, PasteTakesTheClipboardTextOnly) {
+    TRig rig;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto* edit = rig.Form.RichEdit1;
+    // An empty clipboard, and one that holds no text, paste nothing.
+    clipboard->clear();
+    rig.Form.PasteButton->click();
+    rig.Form.EditPasteItem->trigger();
+    EXPECT_TRUE(edit->toPlainText().isEmpty());
+    auto* picture = new QMimeData;
+    picture->setData("image/png", QByteArray("\x89PNG", 4));
+    clipboard->setMimeData(picture);
+    rig.Form.PasteButton->click();
+    EXPECT_TRUE(edit->toPlainText().isEmpty());
+
+    // Text comes in through the button, the menu and the keyboard, as plain text.
+    auto* rich = new QMimeData;
+    rich->setHtml("<b>жирный</b>");
+    rich->setText("кот");
+    clipboard->setMimeData(rich);
+    rig.Form.PasteButton->click();
+    rig.Form.EditPasteItem->trigger();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(edit, &press);
+    EXPECT_EQ(edit->toPlainText(), "коткоткот");
+
+    // A large clipboard goes in whole; a read-only editor takes nothing.
+    const QString large(2'000'000, QLatin1Char('x'));
+    clipboard->setText(large);
+    rig.Form.PasteButton->click();
+    EXPECT_EQ(edit->toPlainText().size(), 9 + large.size());
+    edit->setReadOnly(true);
+    rig.Form.PasteButton->click();
+    EXPECT_EQ(edit->toPlainText().size(), 9 + large.size());
+    clipboard->clear();
+}
+
 
 ZELM_QT_TEST_MAIN

@@ -1,20 +1,13 @@
 #include "DocumentFile.h"
 
 #include "Cp1251.h"
+#include "EncodingDetector.h"
 #include "Engines.h"
+#include "SafeFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace zelm {
-
-namespace {
-bool HasNonAscii(const QByteArray& bytes) {
-    for (const char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) return true;
-    return false;
-}
-} // namespace
 
 TDocEncoding EncodingFor(const QString& text) {
     for (const QChar c : text)
@@ -35,7 +28,7 @@ bool LoadDocument(const QString& path, TDocument& document, QString& error) {
     }
     TDocument loaded;
     const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
-    if (HasNonAscii(bytes) && IsValidUtf8(view)) {
+    if (DetectEncoding(view) == TDetectedEncoding::deUtf8) {
         loaded.Encoding = TDocEncoding::deUtf8;
         loaded.ByteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
         if (loaded.ByteOrderMark) bytes.remove(0, 3);
@@ -45,31 +38,41 @@ bool LoadDocument(const QString& path, TDocument& document, QString& error) {
     } else {
         loaded.Text = FromCp1251Lines(view);
     }
-    // The editor holds lines: the break after the last line is not a line of its own.
-    if (loaded.Text.endsWith(QLatin1Char('\n'))) loaded.Text.chop(1);
     document = loaded;
     return true;
 }
 
-bool SaveDocument(const QString& path, TDocument& document, QString& error) {
+QByteArray DocumentBytes(TDocument& document) {
     if (document.Encoding == TDocEncoding::deCp1251 && EncodingFor(document.Text) == TDocEncoding::deUtf8)
         document.Encoding = TDocEncoding::deUtf8;
+    const QString& text = document.Text;
+    const bool endsWithLineEnd =
+        text.isEmpty() || text.endsWith(QLatin1Char('\n')) || text.endsWith(QChar(QChar::ParagraphSeparator));
     QByteArray bytes;
     if (document.Encoding == TDocEncoding::deUtf8) {
-        QString text = document.Text;
-        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        text += QStringLiteral("\r\n");
+        QString lines = text;
+        lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        if (!endsWithLineEnd) lines += QStringLiteral("\r\n");
         if (document.ByteOrderMark) bytes = "\xEF\xBB\xBF";
-        bytes += text.toUtf8();
+        bytes += lines.toUtf8();
     } else {
-        const std::string encoded = ToCp1251(document.Text, "\r\n") + "\r\n";
+        std::string encoded = ToCp1251(text, "\r\n");
+        if (!endsWithLineEnd) encoded += "\r\n";
         bytes = QByteArray(encoded.data(), qsizetype(encoded.size()));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("Cannot create file %1").arg(path);
+    return bytes;
+}
+
+bool SaveDocument(const QString& path, TDocument& document, QString& error) {
+    TDocument saved = document;
+    const QByteArray bytes = DocumentBytes(saved);
+    std::string reason;
+    if (!WriteFileSafely(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                         reason)) {
+        error = QStringLiteral("Cannot create file %1\n%2").arg(path, QString::fromLocal8Bit(reason.c_str()));
         return false;
     }
+    document.Encoding = saved.Encoding;
     return true;
 }
 

@@ -10,20 +10,26 @@ namespace zelm {
 enum class TDocEncoding { deCp1251, deUtf8 };
 
 struct TDocument {
-    QString Text;                 // lines separated by "\n"
+    // Lines separated by "\n"; a paragraph separator (U+2029) of the file stays one. A text that
+    // ends with a separator ends with a line end; one that does not gets CR LF after its last line.
+    QString Text;
     TDocEncoding Encoding = TDocEncoding::deCp1251;
     bool ByteOrderMark = false;   // a UTF-8 file that began with one keeps it
 };
 
-// Reads a file; false with "Cannot open file <path>" in `error` when it cannot be read. A file
-// that is well-formed UTF-8 and holds something beyond ASCII is UTF-8; anything else is
-// Windows-1251.
+// Reads a file; false with "Cannot open file <path>" in `error` when it cannot be read. The
+// encoding is the detector's (DetectEncoding): UTF-8 when the bytes read as Russian or Ukrainian
+// UTF-8, Windows-1251 otherwise. Every character is kept; CR LF and lone CR become "\n".
 bool LoadDocument(const QString& path, TDocument& document, QString& error);
 
-// Writes every line followed by CR LF. A Windows-1251 document that holds characters the code
-// page lacks is written as UTF-8 instead (and `document.Encoding` says so), so nothing typed is
-// lost. False with "Cannot create file <path>" when it cannot be written; the old file is then
-// untouched.
+// The bytes a document is saved as: every line followed by CR LF (nothing for an empty text). A
+// Windows-1251 document that holds characters the code page lacks is written as UTF-8 instead
+// (and `document.Encoding` says so), so nothing typed is lost.
+QByteArray DocumentBytes(TDocument& document);
+
+// Writes the document through a temporary file that replaces the old one only once it is
+// complete and synced. False with "Cannot create file <path>" and the system's reason on a second
+// line when it cannot be written; the old file is then untouched and no temporary file is left.
 bool SaveDocument(const QString& path, TDocument& document, QString& error);
 
 // The encoding a new document is saved in: Windows-1251 when every character fits, else UTF-8.

@@ -25,6 +25,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 namespace zelm {
 
 const QString ApplicationTitle = QStringLiteral("ЗЕЛМ-dare (Проект ЗЕЛМ)");
@@ -35,6 +37,12 @@ const QString Untitled = QStringLiteral("Untitled");
 
 // A modal dialog's cancel inside a handler ends the handler silently.
 struct TAbort {};
+
+// A file that cannot be written: the message ends the handler that met it, as an error the
+// application's handler shows.
+struct EFileError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 } // namespace
 
@@ -114,7 +122,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    RichEdit1 = new QPlainTextEdit(client);
+    RichEdit1 = new TTextEditor(client);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -233,7 +241,7 @@ void TMainForm::BuildToolBar() {
     connect(UndoButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::undo);
     connect(CutButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::cut);
     connect(CopyButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::copy);
-    connect(PasteButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::paste);
+    connect(PasteButton, &QToolButton::clicked, this, [this] { RunHandler([this] { EditPaste(); }); });
     connect(btnWord, &QToolButton::clicked, this, [this] { RunHandler([this] { WordEvalItemClick(); }); });
     connect(btnText, &QToolButton::clicked, this, [this] { RunHandler([this] { TextEvalItemClick(); }); });
 }
@@ -263,7 +271,7 @@ void TMainForm::BuildMenu() {
     EditCopyItem = item(edit, QStringLiteral("Копировать"), QStringLiteral("Copy selected item to clipboard"),
                         [this] { RichEdit1->copy(); });
     EditPasteItem = item(edit, QStringLiteral("Вставить"), QStringLiteral("Paste contents of clipboard"),
-                         [this] { RichEdit1->paste(); });
+                         [this] { EditPaste(); });
     edit->addSeparator();
     miEditFont = item(edit, QStringLiteral("Шрифт..."), {}, [this] { miEditFontClick(); });
     QMenu* phone = menuBar()->addMenu(QStringLiteral("Анализ"));
@@ -290,11 +298,14 @@ void TMainForm::RunHandler(const std::function<void()>& handler) {
 
 void TMainForm::ShowError(const QString& message) { QMessageBox::critical(this, ApplicationTitle, message); }
 
+void TMainForm::EditPaste() { RichEdit1->PasteText(); }
+
 void TMainForm::SetDocumentName(const QString& name) {
     FileName_ = name;
     setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(name).fileName(), ApplicationTitle));
 }
 
+// A save that fails raises its error here, which ends the calling operation: the text stays.
 TMainForm::TConfirm TMainForm::ConfirmSaveChanges() {
     if (!RichEdit1->document()->isModified()) return TConfirm::Continue;
     switch (ConfirmYesNoCancel(this, QStringLiteral("Save changes to %1?").arg(FileName_))) {
@@ -305,7 +316,10 @@ TMainForm::TConfirm TMainForm::ConfirmSaveChanges() {
     return TConfirm::Abort;
 }
 
+// Asks about unsaved changes first, as Open and closing do, so that New never discards typed text
+// unasked.
 void TMainForm::FileNew() {
+    if (ConfirmSaveChanges() == TConfirm::Abort) return;
     SetDocumentName(Untitled);
     RichEdit1->clear();
     RichEdit1->document()->setModified(false);
@@ -320,7 +334,7 @@ bool TMainForm::OpenDocument(const QString& path, bool readOnly) {
         return false;
     }
     Document_ = document;
-    RichEdit1->setPlainText(document.Text);
+    RichEdit1->SetDocumentText(document.Text);
     SetDocumentName(QFileInfo(path).absoluteFilePath());
     RichEdit1->setFocus();
     RichEdit1->document()->setModified(false);
@@ -335,17 +349,13 @@ void TMainForm::FileOpen() {
     OpenDocument(chosen->first, chosen->second);
 }
 
-bool TMainForm::SaveTo(const QString& path) {
-    Document_.Text = RichEdit1->toPlainText();
+void TMainForm::SaveTo(const QString& path) {
+    Document_.Text = RichEdit1->DocumentText();
     QString error;
-    if (!SaveDocument(path, Document_, error)) {
-        ShowError(error);
-        return false;
-    }
+    if (!SaveDocument(path, Document_, error)) throw EFileError(error.toStdString());
     RichEdit1->document()->setModified(false);
     if (Document_.Encoding == TDocEncoding::deUtf8 && EncodingFor(Document_.Text) == TDocEncoding::deUtf8)
         stBar->showMessage(QStringLiteral("Сохранено в UTF-8: в тексте есть знаки, которых нет в кодировке Windows-1251"), 5000);
-    return true;
 }
 
 void TMainForm::FileSave() {
@@ -363,8 +373,9 @@ void TMainForm::FileSaveAs() {
     if (QFileInfo::exists(path) &&
         ConfirmYesNoCancel(this, QStringLiteral("OK to overwrite %1").arg(path)) != TConfirmResult::crYes)
         return;
-    if (FileName_ == Untitled && Document_.Text.isEmpty()) Document_.Encoding = EncodingFor(RichEdit1->toPlainText());
-    if (SaveTo(path)) SetDocumentName(path);
+    if (FileName_ == Untitled && Document_.Text.isEmpty()) Document_.Encoding = EncodingFor(RichEdit1->DocumentText());
+    SaveTo(path);
+    SetDocumentName(path);
 }
 
 bool TMainForm::EditPrintSettings(TLinePrinter& printer) {
@@ -388,7 +399,7 @@ bool TMainForm::EditPrintSettings(TLinePrinter& printer) {
 void TMainForm::FilePrint() {
     TLinePrinter& lp = LinePrinter();
     if (!EditPrintSettings(lp)) return;
-    lp.Lines = RichEdit1->toPlainText().split(QLatin1Char('\n'));
+    lp.Lines = RichEdit1->Lines();
     lp.PageBorders = 0;
     // A document has no header or footer, whatever a report left in the printer.
     lp.Header.clear();
@@ -445,7 +456,7 @@ void TMainForm::HelpContentsItemClick() { ShowHelpTopic(this, HelpFilePath(), 10
 void TMainForm::HelpAbout() { ShowAboutBox(this); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    bool allowed = true;
+    bool allowed = false; // an error while saving refuses the close
     RunHandler([&] { allowed = ConfirmSaveChanges() == TConfirm::Continue; });
     if (allowed) event->accept();
     else event->ignore();

@@ -7,6 +7,7 @@
 #include "LinePrnt.h"
 #include "PrinterService.h"
 #include "Report.h"
+#include "TextEditor.h"
 #include "WordWindow.h"
 
 #include <QMainWindow>
@@ -29,7 +30,7 @@ public:
     explicit TMainForm(std::unique_ptr<IPrinterService> printer = nullptr);
     ~TMainForm() override;
 
-    QPlainTextEdit* RichEdit1;
+    TTextEditor* RichEdit1;
     TWordBox* cmbWord;
     QRadioButton* rbRussian;
     QRadioButton* rbUkraine;
@@ -51,6 +52,7 @@ public:
     IPrinterService& Printer() { return *Printer_; }
 
     void FileNew();
+    void EditPaste();
     void FileOpen();
     void FileSave();
     void FileSaveAs();
@@ -74,7 +76,7 @@ protected:
 private:
     enum class TConfirm { Continue, Abort };
     TConfirm ConfirmSaveChanges();
-    bool SaveTo(const QString& path);
+    void SaveTo(const QString& path); // raises the file error
     void SetDocumentName(const QString& name);
     void ShowError(const QString& message);
     void BuildToolBar();
