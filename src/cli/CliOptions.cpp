@@ -1,5 +1,13 @@
 #include "CliOptions.h"
 
+#include "Cp1251.h"
+#include "EncodingDetector.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
 namespace zelm {
 
 const char* const VersionText = "zelm-cli 0.1.0\n";
@@ -24,6 +32,36 @@ const char* const UsageText =
     "                                  anything else Windows-1251)\n"
     "  --pdf OUT.pdf                   the PDF file to print to\n"
     "  --                              end of options (for words that begin with a hyphen)\n";
+
+namespace {
+
+bool LocaleIsUtf8() {
+    static const bool utf8 = [] {
+        const char* locale = std::setlocale(LC_CTYPE, "");
+        const bool result = locale && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+        std::setlocale(LC_CTYPE, "C");
+        return result;
+    }();
+    return utf8;
+}
+
+} // namespace
+
+bool ArgumentIsUtf8(const std::string& text, TInputEncoding encoding) {
+    if (encoding != TInputEncoding::ieAuto) return encoding == TInputEncoding::ieUtf8;
+    if (LocaleIsUtf8() && IsValidUtf8(text)) return true;
+    return ReadsAsUtf8(text);
+}
+
+std::string AsUtf8(const std::string& text, TInputEncoding encoding) {
+    if (!ArgumentIsUtf8(text, encoding)) return Cp1251ToUtf8(text);
+    if (IsValidUtf8(text)) return text;
+    return Cp1251ToUtf8(Utf8ToCp1251(text));
+}
+
+std::string ArgumentWord(const std::string& text, TInputEncoding encoding) {
+    return ArgumentIsUtf8(text, encoding) ? Utf8ToCp1251(text, TAcuteAccent::amStressMark) : text;
+}
 
 namespace {
 
@@ -137,6 +175,11 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         (options.ReportWord.empty() == options.ReportText.empty() || options.PdfFile.empty() ||
          !options.Arguments.empty())) {
         error = "report needs one of --word WORD or --text FILE, and --pdf OUT.pdf";
+        return std::nullopt;
+    }
+    if (options.Command == TCommand::cmText &&
+        std::count(options.Arguments.begin(), options.Arguments.end(), std::string("-")) > 1) {
+        error = "standard input ('-') can be read only once";
         return std::nullopt;
     }
     if (options.Command == TCommand::cmBatch && options.Arguments.size() > 1) {

@@ -30,6 +30,16 @@ inline bool NeedsQt(TCommand command) { return command == TCommand::cmPrint || c
 extern const char* const UsageText;
 extern const char* const VersionText;
 
+// Whether text given on the command line (a word, a file name) is UTF-8 in the chosen encoding:
+// with `auto`, when the terminal's locale writes UTF-8 and the text is well-formed UTF-8 (a word
+// typed there is UTF-8 even when it is a single letter such as «и», which could be two
+// Windows-1251 ones), and otherwise as the encoding detector decides.
+bool ArgumentIsUtf8(const std::string& text, TInputEncoding encoding);
+// Its UTF-8 form.
+std::string AsUtf8(const std::string& text, TInputEncoding encoding);
+// The word as the engines take it: Windows-1251, with an acute accent as the stress mark.
+std::string ArgumentWord(const std::string& text, TInputEncoding encoding);
+
 // Parses the arguments after the program name; on a usage error returns nothing and sets `error`.
 std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 

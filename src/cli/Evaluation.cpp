@@ -60,42 +60,67 @@ std::string TEvaluation::ValueText(std::size_t row) const {
     return text;
 }
 
-void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out) {
+// The profile and the colour measures of a word; the bar scale and the language fields too.
+void TEvaluator::WordValues(std::string_view word, TEvaluation& out) {
     out.IsWord = true;
-    out.Input.assign(input);
     out.Counts.clear();
     out.Total = 0;
     out.SinglePrecision = false;
+    out.Comment.clear();
+    out.CommentCp1251.clear();
+    out.CommentTail.clear();
+    out.Sounds.clear();
     if (Language_ == TLanguage::lgRussian) {
         Word_.EvaluateWord(word, Scheme_);
         out.Profile.assign(Word_.WordProfile.begin(), Word_.WordProfile.end());
-        out.CommentCp1251.clear();
-        AppendRussianWordComment(out.CommentCp1251, word, Word_.WordProfile);
-        out.Comment.clear();
-        out.Sounds.clear();
-        if (!WordDetails) return FinishCommon(out);
-        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
-        out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
+        out.BarScale = 1;
+        if (!WordDetails) return;
         const auto shares = WordColourShares(word);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto& share = shares[std::size_t(k - 1)];
             SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Count > 0 ? share.Count / share.Denominator : 0,
                           share.Colour);
         }
-        out.BarScale = 1;
     } else {
         UkrWord_.UkrEvaluateWord(word, Scheme_);
         out.Profile.assign(UkrWord_.UkrWordProfile.begin(), UkrWord_.UkrWordProfile.end());
-        out.Sounds.assign(UkrWord_.UkrWordSounds.begin(), UkrWord_.UkrWordSounds.end());
-        out.CommentCp1251 = UkrainianWordComment(word, UkrWord_.UkrWordProfile);
-        out.Comment.clear();
-        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto share = UkrWord_.UkrWordColourShare(k);
             SetWordColour(out.Colours[std::size_t(k - 1)], k, share.Share, share.Colour);
         }
     }
+}
+
+void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out) {
+    WordValues(word, out);
+    out.Input.assign(input);
+    if (Language_ == TLanguage::lgRussian) {
+        AppendRussianWordComment(out.CommentCp1251, word, Word_.WordProfile);
+        if (WordDetails) {
+            AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
+            out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
+        }
+    } else {
+        out.CommentCp1251 = UkrainianWordComment(word, UkrWord_.UkrWordProfile);
+        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
+        out.Sounds.assign(UkrWord_.UkrWordSounds.begin(), UkrWord_.UkrWordSounds.end());
+    }
     FinishCommon(out);
+}
+
+void TEvaluator::EvaluateLongWord(std::string_view word, TEvaluation& out) {
+    WordValues(word, out);
+    out.Input.clear();
+    // The comment of the same profile on an empty word is the prefix and the tail.
+    const std::string empty = Language_ == TLanguage::lgRussian ? RussianWordComment({}, Word_.WordProfile)
+                                                                : UkrainianWordComment({}, UkrWord_.UkrWordProfile);
+    out.CommentTail = empty.substr(WordCommentPrefix().size());
+    FinishCommon(out);
+}
+
+std::span<const SoundCode> TEvaluator::LastSounds() const {
+    if (Language_ == TLanguage::lgRussian) return Word_.WordSounds;
+    return UkrWord_.UkrWordSounds;
 }
 
 void TEvaluator::BeginText() {

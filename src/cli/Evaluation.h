@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,7 @@ struct TEvaluation {
     bool SinglePrecision = false;    // text profiles are single-precision values
     std::string Comment;             // UTF-8 (left empty for words when WordDetails is off)
     std::string CommentCp1251;       // the same as the engine wrote it
+    std::string CommentTail;         // a long word's comment after the word (Windows-1251)
     std::array<TColourMeasure, ColourClassCount> Colours{};
     std::vector<SoundCode> Sounds;   // word only
     std::vector<std::int64_t> Counts; // text only: per rating column (ru) or sound code (uk)
@@ -67,6 +69,10 @@ public:
 
     // `word` is Windows-1251; `input` is what to report as the word given (UTF-8).
     void EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out);
+    // The same for a word too long to copy: `out` gets no Input, no Sounds and as its Comment only
+    // what follows the word in it (CommentTail, Windows-1251); the sounds stay in the evaluator.
+    void EvaluateLongWord(std::string_view word, TEvaluation& out);
+    std::span<const SoundCode> LastSounds() const;
 
     // A text fed in Windows-1251 pieces.
     void BeginText();
@@ -74,6 +80,7 @@ public:
     void EndText(std::string_view input, TEvaluation& out);
 
 private:
+    void WordValues(std::string_view word, TEvaluation& out);
     void FinishCommon(TEvaluation& out) const;
     TLanguage Language_;
     TEvalScheme Scheme_;

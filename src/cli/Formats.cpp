@@ -1,6 +1,8 @@
 #include "Formats.h"
 
+#include "ru/UComment.h"
 #include "ru/Utils.h"
+#include "uk/UUkrComment.h"
 
 #include <algorithm>
 #include <bit>
@@ -15,8 +17,8 @@ namespace {
 
 const char* SchemeName(TEvalScheme scheme) { return scheme == TEvalScheme::esLevitsky ? "levitsky" : "zhuravlev"; }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-    out.push_back('"');
+// The JSON escapes of a text, without the quotes.
+void AppendJsonEscaped(std::string& out, std::string_view text) {
     std::size_t plain = 0; // start of the run of characters that need no escape
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -41,6 +43,11 @@ void AppendJsonString(std::string& out, std::string_view text) {
         }
     }
     out.append(text, plain);
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out.push_back('"');
+    AppendJsonEscaped(out, text);
     out.push_back('"');
 }
 
@@ -267,13 +274,18 @@ void AppendNumber(std::string& out, double value, bool singlePrecision) {
     out.append(text, WriteNumber(text, value, singlePrecision));
 }
 
-void AppendJson(std::string& out, const TEvaluation& e) {
+namespace {
+
+// The parts of a JSON object around its two long strings, the input and the comment.
+void AppendJsonHead(std::string& out, const TEvaluation& e) {
     out += e.IsWord ? "{\"kind\":\"word\"" : "{\"kind\":\"text\"";
     out += e.Language == TLanguage::lgRussian ? ",\"lang\":\"ru\"" : ",\"lang\":\"uk\"";
     out += ",\"algo\":\"";
     out += SchemeName(e.Scheme);
     out += "\",\"input\":";
-    AppendJsonString(out, e.Input);
+}
+
+void AppendJsonProfile(std::string& out, const TEvaluation& e) {
     out += ",\"profile\":";
     if (e.Profile.empty()) out.push_back('[');
     AppendNumbers(out, e.Profile, e.SinglePrecision, '[', ',');
@@ -287,7 +299,9 @@ void AppendJson(std::string& out, const TEvaluation& e) {
         out.push_back('}');
     }
     out += "],\"comment\":";
-    AppendJsonString(out, e.Comment);
+}
+
+void AppendJsonColours(std::string& out, const TEvaluation& e) {
     out += ",\"colours\":[";
     for (std::size_t k = 0; k < e.Colours.size(); ++k) {
         out += k ? ",{\"class\":" : "{\"class\":";
@@ -299,12 +313,26 @@ void AppendJson(std::string& out, const TEvaluation& e) {
         out.push_back('}');
     }
     out.push_back(']');
+}
+
+void AppendSounds(std::string& out, std::span<const SoundCode> sounds, bool first) {
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        if (i || !first) out.push_back(',');
+        AppendInteger(out, sounds[i]);
+    }
+}
+
+} // namespace
+
+void AppendJson(std::string& out, const TEvaluation& e) {
+    AppendJsonHead(out, e);
+    AppendJsonString(out, e.Input);
+    AppendJsonProfile(out, e);
+    AppendJsonString(out, e.Comment);
+    AppendJsonColours(out, e);
     if (e.IsWord) {
         out += ",\"sounds\":[";
-        for (std::size_t i = 0; i < e.Sounds.size(); ++i) {
-            if (i) out.push_back(',');
-            AppendInteger(out, e.Sounds[i]);
-        }
+        AppendSounds(out, e.Sounds, true);
         out.push_back(']');
     } else {
         out += ",\"counts\":[";
@@ -411,6 +439,121 @@ void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour) {
     }
     if (!any) out += " —";
     out.push_back('\n');
+}
+
+namespace {
+
+constexpr std::size_t LongPiece = std::size_t(1) << 16;
+
+// Hands the UTF-8 form of a long word's line to `sink` in pieces.
+template <class F> void LineInPieces(const TLongWordParts& parts, F&& sink) {
+    std::string piece;
+    TUtf8Sanitizer sanitizer;
+    for (std::size_t at = 0; at < parts.Line.size(); at += LongPiece) {
+        const std::string_view raw = parts.Line.substr(at, LongPiece);
+        piece.clear();
+        if (parts.LineIsUtf8) sanitizer.Feed(raw, piece);
+        else AppendCp1251AsUtf8(piece, raw);
+        sink(std::string_view(piece));
+    }
+    piece.clear();
+    if (parts.LineIsUtf8) sanitizer.Finish(piece);
+    if (!piece.empty()) sink(std::string_view(piece));
+}
+
+// Hands the Windows-1251 comment of a long word to `sink` in pieces: the prefix, the word in
+// capitals, the tail.
+template <class F> void CommentInPieces(const TEvaluation& e, const TLongWordParts& parts, F&& sink) {
+    sink(WordCommentPrefix());
+    std::string piece;
+    for (std::size_t at = 0; at < parts.Word.size(); at += LongPiece) {
+        piece.assign(parts.Word.substr(at, LongPiece));
+        if (e.Language == TLanguage::lgRussian) UpperCaseCyrillic(piece);
+        else UkrUpperCase(piece);
+        sink(std::string_view(piece));
+    }
+    sink(std::string_view(e.CommentTail));
+}
+
+bool NeedsCsvQuotes(std::string_view text) {
+    return text.find_first_of(",\"\r\n") != std::string_view::npos;
+}
+
+// A CSV field written in pieces: quoted when any piece needs it, with doubled quotes.
+void AppendCsvPiece(std::string& out, std::string_view piece, bool quoted) {
+    if (!quoted) {
+        out += piece;
+        return;
+    }
+    for (std::size_t at = 0; at < piece.size();) {
+        const std::size_t quote = std::min(piece.find('"', at), piece.size());
+        out.append(piece, at, quote - at);
+        if (quote < piece.size()) out += "\"\"";
+        at = quote + 1;
+    }
+}
+
+} // namespace
+
+void WriteLongWordRow(TOutput& output, TOutputFormat format, const TEvaluation& e, const TLongWordParts& parts,
+                      bool colour) {
+    std::string& out = output.Buffer;
+    const auto spill = [&] { output.MaybeFlush(); };
+    if (format == TOutputFormat::ofJson) {
+        AppendJsonHead(out, e);
+        out.push_back('"');
+        LineInPieces(parts, [&](std::string_view piece) {
+            AppendJsonEscaped(out, piece);
+            spill();
+        });
+        out.push_back('"');
+        AppendJsonProfile(out, e);
+        out.push_back('"');
+        std::string utf8;
+        CommentInPieces(e, parts, [&](std::string_view piece) {
+            utf8.clear();
+            AppendCp1251AsUtf8(utf8, piece);
+            AppendJsonEscaped(out, utf8);
+            spill();
+        });
+        out.push_back('"');
+        AppendJsonColours(out, e);
+        out += ",\"sounds\":[";
+        for (std::size_t at = 0; at < parts.Sounds.size(); at += LongPiece) {
+            AppendSounds(out, parts.Sounds.subspan(at, std::min(LongPiece, parts.Sounds.size() - at)), at == 0);
+            spill();
+        }
+        out += "]}\n";
+    } else if (format == TOutputFormat::ofCsv) {
+        // The UTF-8 forms hold a comma, a quote or a line break exactly where the line does.
+        const bool quoteInput = NeedsCsvQuotes(parts.Line);
+        if (quoteInput) out.push_back('"');
+        LineInPieces(parts, [&](std::string_view piece) {
+            AppendCsvPiece(out, piece, quoteInput);
+            spill();
+        });
+        if (quoteInput) out.push_back('"');
+        AppendNumbers(out, e.Profile, e.SinglePrecision, ',', ',');
+        out.push_back(',');
+        const bool quoteComment = NeedsCsvQuotes(parts.Word) || NeedsCsvQuotes(e.CommentTail);
+        if (quoteComment) out.push_back('"');
+        std::string utf8;
+        CommentInPieces(e, parts, [&](std::string_view piece) {
+            utf8.clear();
+            AppendCp1251AsUtf8(utf8, piece);
+            AppendCsvPiece(out, utf8, quoteComment);
+            spill();
+        });
+        if (quoteComment) out.push_back('"');
+        out.push_back('\n');
+    } else {
+        LineInPieces(parts, [&](std::string_view piece) {
+            out += piece;
+            spill();
+        });
+        AppendCompactRow(out, e, colour); // the rest of the row after the (empty) input
+    }
+    spill();
 }
 
 } // namespace zelm

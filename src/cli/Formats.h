@@ -2,6 +2,9 @@
 #pragma once
 
 #include "Evaluation.h"
+#include "Output.h"
+
+#include <span>
 
 #include <string>
 #include <string_view>
@@ -23,6 +26,20 @@ void AppendTable(std::string& out, const TEvaluation& e, bool colour);
 
 // One compact line for a word of a word list: its significant scales, or a dash.
 void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour);
+
+// The parts of a word list's row that are as long as its line, for a line too long to copy.
+struct TLongWordParts {
+    std::string_view Line;  // as read: UTF-8 (possibly malformed) or Windows-1251
+    bool LineIsUtf8 = false;
+    std::string_view Word;  // the word in Windows-1251, which the comment names
+    std::span<const SoundCode> Sounds;
+};
+
+// Writes the word list row of a long word straight into `output`, piece by piece: `e` holds
+// everything but the input, the comment (only its CommentTail) and the sounds, which come from
+// `parts`. The row is the one AppendJson, AppendCsvRow or AppendCompactRow would make.
+void WriteLongWordRow(TOutput& output, TOutputFormat format, const TEvaluation& e, const TLongWordParts& parts,
+                      bool colour);
 
 // The shortest text that reads back as the same double, or the same single-precision value.
 void AppendNumber(std::string& out, double value, bool singlePrecision);

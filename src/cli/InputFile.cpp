@@ -1,6 +1,7 @@
 #include "InputFile.h"
 
 #include "Cp1251.h"
+#include "EncodingDetector.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,16 +21,15 @@ std::string SystemError(const std::string& path, int code) {
 
 TInputFile::~TInputFile() {
     if (OwnsFd_ && Fd_ >= 0) ::close(Fd_);
-    if (Spool_) std::fclose(Spool_);
 }
 
-std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, TInputEncoding encoding, std::string& error) {
+std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, std::string& error) {
     std::unique_ptr<TInputFile> file(new TInputFile());
-    file->Path_ = path;
+    file->Name_ = path;
     file->Buffer_.resize(PieceSize);
     if (path == "-") {
         file->Fd_ = STDIN_FILENO;
-        file->Path_ = "standard input";
+        file->Name_ = "standard input";
     } else {
         file->Fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (file->Fd_ < 0) {
@@ -43,100 +43,103 @@ std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, TInputEnco
             return nullptr;
         }
     }
-    file->Utf8_ = encoding == TInputEncoding::ieUtf8;
-    if (encoding == TInputEncoding::ieAuto && !file->Detect(error)) return nullptr;
     return file;
 }
 
-// Reads until the text shows itself not to be UTF-8, or to its end.
-bool TInputFile::Detect(std::string& error) {
-    const bool seekable = ::lseek(Fd_, 0, SEEK_CUR) >= 0;
-    if (!seekable) {
-        Spool_ = std::tmpfile();
-        if (!Spool_) {
-            error = "cannot read '" + Path_ + "': no temporary file to hold it (" + std::strerror(errno) + ")";
-            return false;
-        }
-    }
-    TUtf8Validator validator;
+bool TInputFile::DecideEncoding(TInputEncoding encoding, std::string& error) {
+    Utf8_ = encoding == TInputEncoding::ieUtf8;
+    if (encoding != TInputEncoding::ieAuto) return true;
+    TEncodingDetector detector;
     std::string_view piece;
-    while (!SourceAtEnd_) {
-        if (!ReadFrom(Fd_, piece, error)) {
-            if (!error.empty()) return false;
-            break;
-        }
-        if (Spool_ && std::fwrite(piece.data(), 1, piece.size(), Spool_) != piece.size()) {
-            error = "cannot read '" + Path_ + "': the temporary copy could not be written";
-            return false;
-        }
-        if (!validator.Feed(piece)) break;
-    }
-    Utf8_ = validator.Finish();
+    const off_t start = ::lseek(Fd_, 0, SEEK_CUR);
+    struct stat info {};
+    const bool seekable = start >= 0 && ::fstat(Fd_, &info) == 0 && S_ISREG(info.st_mode);
     if (seekable) {
-        if (::lseek(Fd_, 0, SEEK_SET) < 0) {
-            error = SystemError(Path_, errno);
+        while (!detector.Decided() && ReadFrom(piece, error)) detector.Feed(piece);
+        if (!error.empty()) return false;
+        if (::lseek(Fd_, start, SEEK_SET) < 0) {
+            error = SystemError(Name_, errno);
             return false;
         }
-        SourceAtEnd_ = false;
-    } else {
-        std::rewind(Spool_);
-        SpoolDone_ = false;
+        AtEnd_ = false;
+        Utf8_ = detector.Result() != TDetectedEncoding::deCp1251;
+        return true;
     }
+    // A pipe: the first bytes decide, and are kept to be read again.
+    while (Prefix_.size() < PrefixLimit && !detector.Decided() && ReadFrom(piece, error)) {
+        detector.Feed(piece.substr(0, PrefixLimit - Prefix_.size()));
+        Prefix_.append(piece);
+    }
+    if (!error.empty()) return false;
+    // A sequence cut off at the end of the prefix may go on in what follows.
+    const TDetectedEncoding result = detector.Result(AtEnd_);
+    Utf8_ = result != TDetectedEncoding::deCp1251;
+    PrefixPending_ = !Prefix_.empty();
     return true;
 }
 
-bool TInputFile::ReadFrom(int fd, std::string_view& piece, std::string& error) {
+bool TInputFile::ReadFrom(std::string_view& piece, std::string& error) {
+    if (AtEnd_) return false;
     for (;;) {
-        const ssize_t n = ::read(fd, Buffer_.data(), Buffer_.size());
+        const ssize_t n = ::read(Fd_, Buffer_.data(), Buffer_.size());
         if (n > 0) {
             piece = std::string_view(Buffer_.data(), std::size_t(n));
             return true;
         }
         if (n == 0) {
-            SourceAtEnd_ = true;
+            AtEnd_ = true;
             return false;
         }
         if (errno == EINTR) continue;
-        error = SystemError(Path_, errno);
+        error = SystemError(Name_, errno);
         return false;
     }
 }
 
 bool TInputFile::Read(std::string_view& piece, std::string& error) {
-    if (!SpoolDone_) {
-        const std::size_t n = std::fread(Buffer_.data(), 1, Buffer_.size(), Spool_);
-        if (n > 0) {
-            piece = std::string_view(Buffer_.data(), n);
-            return true;
-        }
-        if (std::ferror(Spool_)) {
-            error = "cannot read '" + Path_ + "': the temporary copy could not be read";
-            return false;
-        }
-        SpoolDone_ = true;
+    if (PrefixPending_) {
+        PrefixPending_ = false;
+        piece = Prefix_;
+        return true;
     }
-    if (SourceAtEnd_) return false;
-    return ReadFrom(Fd_, piece, error);
+    if (!Prefix_.empty()) std::string().swap(Prefix_);
+    return ReadFrom(piece, error);
 }
 
-bool ReadAsCp1251(TInputFile& file, const std::function<void(std::string_view)>& piece, std::string& error) {
+bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
+                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error) {
+    const bool both = encoding == TInputEncoding::ieAuto;
+    bool readCp1251 = encoding != TInputEncoding::ieUtf8, readUtf8 = encoding != TInputEncoding::ieCp1251;
+    TEncodingDetector detector;
     TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
     std::string decoded;
     std::string_view raw;
     while (file.Read(raw, error)) {
-        if (!file.IsUtf8()) {
-            piece(raw);
-            continue;
+        if (both) {
+            detector.Feed(raw);
+            readUtf8 = detector.MayBeUtf8(); // once the text is not UTF-8 it never is again
         }
-        decoded.clear();
-        decoder.Decode(raw, decoded);
-        piece(decoded);
+        if (readCp1251) cp1251(raw);
+        if (readUtf8) {
+            decoded.clear();
+            decoder.Decode(raw, decoded);
+            utf8(decoded);
+        }
     }
     if (!error.empty()) return false;
-    decoded.clear();
-    decoder.Finish(decoded);
-    if (!decoded.empty()) piece(decoded);
+    if (readUtf8) {
+        decoded.clear();
+        decoder.Finish(decoded);
+        if (!decoded.empty()) utf8(decoded);
+    }
+    isUtf8 = both ? detector.Result() != TDetectedEncoding::deCp1251 : encoding == TInputEncoding::ieUtf8;
     return true;
+}
+
+bool ReadAll(TInputFile& file, std::string& bytes, std::string& error) {
+    std::string_view piece;
+    while (file.Read(piece, error)) bytes.append(piece);
+    return error.empty();
 }
 
 } // namespace zelm

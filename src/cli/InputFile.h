@@ -1,30 +1,39 @@
-// Reading a text file (or standard input) in pieces, with the encoding chosen or detected.
+// Reading a text file (or standard input) in pieces, with the encoding chosen or detected. Memory
+// stays bounded and nothing is copied to disk, whatever the input's size.
 #pragma once
 
-#include <cstdio>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace zelm {
 
 enum class TInputEncoding { ieAuto, ieUtf8, ieCp1251 };
 
-// An open input. `auto` decides before the first piece is handed out: a file that is well-formed
-// UTF-8 throughout is UTF-8, anything else Windows-1251. A seekable file is checked and then read
-// again from the start; standard input is kept in a temporary file while it is checked.
+// An open input, read from where its descriptor stands (standard input that a script has read
+// into is not rewound to its start).
 class TInputFile {
 public:
     ~TInputFile();
     TInputFile(const TInputFile&) = delete;
     TInputFile& operator=(const TInputFile&) = delete;
 
-    // "-" is standard input. Returns null and sets `error` when the file cannot be opened or
-    // its encoding cannot be decided.
-    static std::unique_ptr<TInputFile> Open(const std::string& path, TInputEncoding encoding, std::string& error);
+    // "-" is standard input. Returns null and sets `error` when the file cannot be opened.
+    static std::unique_ptr<TInputFile> Open(const std::string& path, std::string& error);
 
+    const std::string& Name() const { return Name_; }
+
+    // Decides the encoding of a word list before it is read, as `encoding` says. With `auto`, a
+    // file that can be read twice is decided on its whole content (DetectEncoding) and then read
+    // from where it started; a pipe is decided on its first PrefixLimit bytes, which are kept in
+    // memory and handed out first (the whole input when it is shorter). False, with `error`
+    // set, on a read error.
+    bool DecideEncoding(TInputEncoding encoding, std::string& error);
+    static constexpr std::size_t PrefixLimit = std::size_t(1) << 20;
     bool IsUtf8() const { return Utf8_; }
 
     // The next piece of raw bytes (in the file's own encoding). False at the end, or on a read
@@ -33,20 +42,26 @@ public:
 
 private:
     TInputFile() = default;
-    bool Detect(std::string& error);
-    bool ReadFrom(int fd, std::string_view& piece, std::string& error);
+    bool ReadFrom(std::string_view& piece, std::string& error);
     int Fd_ = -1;
     bool OwnsFd_ = false;
-    std::FILE* Spool_ = nullptr; // what standard input gave while its encoding was being decided
-    bool SpoolDone_ = true;
-    bool SourceAtEnd_ = false;
+    bool AtEnd_ = false;
     bool Utf8_ = false;
-    std::string Path_;
+    std::string Name_;
     std::vector<char> Buffer_;
+    std::string Prefix_;        // what a pipe gave while its encoding was being decided
+    bool PrefixPending_ = false;
 };
 
-// Reads the whole input and hands it on in Windows-1251 pieces (UTF-8 input decoded, the acute
-// accent dropped). False, with `error` set, on a read error.
-bool ReadAsCp1251(TInputFile& file, const std::function<void(std::string_view)>& piece, std::string& error);
+// Reads a whole text and hands it on in Windows-1251 pieces. With `auto`, both readings are made
+// side by side while both are possible, `cp1251` getting the bytes as they are and `utf8` their
+// UTF-8 decoding (acute accents dropped, a byte order mark left out); `isUtf8` tells at the end
+// which of them the detector chose (DetectEncoding on the whole text). With a fixed encoding only
+// that reading is made. False, with `error` set, on a read error.
+bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
+                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error);
+
+// Reads a whole (small) input into memory.
+bool ReadAll(TInputFile& file, std::string& bytes, std::string& error);
 
 } // namespace zelm

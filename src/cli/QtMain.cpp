@@ -1,6 +1,7 @@
 // zelm-cli-qt: the commands of zelm-cli that need Qt (reports and printing), started by zelm-cli.
 #include "CliOptions.h"
 #include "Cp1251.h"
+#include "EncodingDetector.h"
 #include "Engines.h"
 #include "InputFile.h"
 #include "LinePrnt.h"
@@ -21,31 +22,35 @@ using namespace zelm;
 
 namespace {
 
-// The lines of a text file, decoded as the options say.
+// The lines of a text file, decoded as the options say (the whole file decides with `auto`).
 bool ReadLines(const std::string& path, TInputEncoding encoding, QStringList& lines) {
-    std::string error;
-    auto file = TInputFile::Open(path, encoding, error);
-    if (!file) {
+    std::string error, bytes;
+    auto file = TInputFile::Open(path, error);
+    if (!file || !ReadAll(*file, bytes, error)) {
         Complain(error);
         return false;
     }
-    std::string utf8;
-    std::string_view piece;
-    while (file->Read(piece, error)) {
-        if (file->IsUtf8()) utf8.append(piece);
-        else AppendCp1251AsUtf8(utf8, piece);
-    }
-    if (!error.empty()) {
-        Complain(error);
-        return false;
-    }
-    QString text = QString::fromUtf8(utf8);
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    lines = text.split(QLatin1Char('\n'));
+    const bool utf8 = encoding == TInputEncoding::ieUtf8 ||
+                      (encoding == TInputEncoding::ieAuto && ReadsAsUtf8(bytes));
+    std::string text;
+    if (utf8) AppendValidUtf8(text, bytes);
+    else AppendCp1251AsUtf8(text, bytes);
+    std::string().swap(bytes);
+    QString decoded = QString::fromUtf8(text);
+    if (decoded.startsWith(QChar(0xFEFF))) decoded.remove(0, 1);
+    decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    decoded.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines = decoded.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast(); // the final line break
     return true;
+}
+
+// A print error as one line on the terminal.
+std::string OneLine(const char* message) {
+    std::string text = message;
+    for (std::size_t at; (at = text.find('\n')) != std::string::npos;)
+        text.replace(at, 1, at > 0 && text[at - 1] == '.' ? " " : ": ");
+    return text;
 }
 
 void FirstPrintSettings(TLinePrinter& printer);
@@ -66,7 +71,7 @@ int RunPrint(const TCliOptions& options) {
         linePrinter.PrintLines();
         linePrinter.EndDoc();
     } catch (const std::exception& e) {
-        Complain("cannot print to '" + options.PdfFile + "': " + e.what());
+        Complain("cannot print to '" + options.PdfFile + "': " + OneLine(e.what()));
         return 1;
     }
     return 0;
@@ -95,10 +100,7 @@ int RunReport(const TCliOptions& options) {
     const bool levitsky = options.Scheme == TEvalScheme::esLevitsky;
     TReportData data;
     if (!options.ReportWord.empty() || options.ReportText.empty()) {
-        const std::string& given = options.ReportWord;
-        const bool utf8 = options.Encoding == TInputEncoding::ieUtf8 ||
-                          (options.Encoding == TInputEncoding::ieAuto && IsValidUtf8(given));
-        const std::string word = utf8 ? Utf8ToCp1251(given, TAcuteAccent::amStressMark) : given;
+        const std::string word = ArgumentWord(options.ReportWord, options.Encoding);
         if (russian) {
             TWordEvaluator evaluator;
             evaluator.EvaluateWord(word, options.Scheme);
@@ -112,32 +114,42 @@ int RunReport(const TCliOptions& options) {
         }
     } else {
         std::string error;
-        auto file = TInputFile::Open(options.ReportText, options.Encoding, error);
+        auto file = TInputFile::Open(options.ReportText, error);
         if (!file) {
             Complain(error);
             return 1;
         }
-        TTextEvaluator russianText;
-        TUkrTextEvaluator ukrainianText;
-        const auto feed = [&](std::string_view bytes) {
-            if (russian) russianText.CountTextChunk(bytes);
-            else ukrainianText.UkrCountTextChunk(bytes);
-        };
-        if (!ReadAsCp1251(*file, feed, error)) {
+        // Both readings are counted side by side; the detector picks one at the end.
+        TTextEvaluator russianText, russianUtf8;
+        TUkrTextEvaluator ukrainianText, ukrainianUtf8;
+        bool utf8 = false;
+        if (!ReadTextBothWays(
+                *file, options.Encoding,
+                [&](std::string_view bytes) {
+                    if (russian) russianText.CountTextChunk(bytes);
+                    else ukrainianText.UkrCountTextChunk(bytes);
+                },
+                [&](std::string_view bytes) {
+                    if (russian) russianUtf8.CountTextChunk(bytes);
+                    else ukrainianUtf8.UkrCountTextChunk(bytes);
+                },
+                utf8, error)) {
             Complain(error);
             return 1;
         }
+        TTextEvaluator& russianChosen = utf8 ? russianUtf8 : russianText;
+        TUkrTextEvaluator& ukrainianChosen = utf8 ? ukrainianUtf8 : ukrainianText;
         const QString name = QString::fromStdString(options.ReportText);
         if (russian) {
-            russianText.FinishText();
-            russianText.EvaluateText(options.Scheme);
-            data = RussianTextReport(name, russianText, russianText.TextProfileMaxAbs(), levitsky,
-                                     FromCp1251(RussianTextComment(russianText.TextProfile)));
+            russianChosen.FinishText();
+            russianChosen.EvaluateText(options.Scheme);
+            data = RussianTextReport(name, russianChosen, russianChosen.TextProfileMaxAbs(), levitsky,
+                                     FromCp1251(RussianTextComment(russianChosen.TextProfile)));
         } else {
-            ukrainianText.UkrFinishText();
-            ukrainianText.UkrEvaluateText(options.Scheme);
-            data = UkrainianTextReport(name, ukrainianText, levitsky,
-                                       FromCp1251(UkrainianTextComment(ukrainianText.UkrTextProfile)));
+            ukrainianChosen.UkrFinishText();
+            ukrainianChosen.UkrEvaluateText(options.Scheme);
+            data = UkrainianTextReport(name, ukrainianChosen, levitsky,
+                                       FromCp1251(UkrainianTextComment(ukrainianChosen.UkrTextProfile)));
         }
     }
     auto printer = TQtPrinter::Pdf(QString::fromStdString(options.PdfFile));
@@ -146,7 +158,7 @@ int RunReport(const TCliOptions& options) {
         FirstPrintSettings(linePrinter);
         PrintEvaluationReport(linePrinter, data);
     } catch (const std::exception& e) {
-        Complain("cannot print to '" + options.PdfFile + "': " + e.what());
+        Complain("cannot print to '" + options.PdfFile + "': " + OneLine(e.what()));
         return 1;
     }
     return 0;

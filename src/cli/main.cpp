@@ -2,6 +2,7 @@
 #include "Batch.h"
 #include "CliOptions.h"
 #include "Cp1251.h"
+#include "EncodingDetector.h"
 #include "Evaluation.h"
 #include "Formats.h"
 #include "InputFile.h"
@@ -17,13 +18,6 @@
 using namespace zelm;
 
 namespace {
-
-// The UTF-8 form of text given in the chosen encoding (a file name, or a word as typed).
-std::string AsUtf8(const std::string& text, TInputEncoding encoding) {
-    if (encoding != TInputEncoding::ieCp1251 && IsValidUtf8(text)) return text;
-    if (encoding == TInputEncoding::ieUtf8) return Cp1251ToUtf8(Utf8ToCp1251(text));
-    return Cp1251ToUtf8(text);
-}
 
 // Emits the evaluations of words or texts in the chosen format.
 class TPrinter {
@@ -60,36 +54,40 @@ int RunWords(const TCliOptions& options, TOutput& output) {
     TPrinter printer(options, output, "word");
     TEvaluation result;
     for (const std::string& arg : options.Arguments) {
-        const bool utf8 = options.Encoding == TInputEncoding::ieUtf8 ||
-                          (options.Encoding == TInputEncoding::ieAuto && IsValidUtf8(arg));
-        const std::string word = utf8 ? Utf8ToCp1251(arg, TAcuteAccent::amStressMark) : arg;
-        evaluator.EvaluateWord(word, AsUtf8(arg, options.Encoding), result);
+        evaluator.EvaluateWord(ArgumentWord(arg, options.Encoding), AsUtf8(arg, options.Encoding), result);
         printer.Print(result);
+        if (output.Failed) return 1;
     }
     return 0;
 }
 
+// Each text is counted in both readings at once while its encoding is open, so that nothing
+// needs to be read twice or kept.
 int RunTexts(const TCliOptions& options, TOutput& output) {
-    TEvaluator evaluator(options.Language, options.Scheme);
+    TEvaluator cp1251(options.Language, options.Scheme), utf8(options.Language, options.Scheme);
     TPrinter printer(options, output, "text");
     TEvaluation result;
     int status = 0;
     for (const std::string& path : options.Arguments) {
         std::string error;
-        auto file = TInputFile::Open(path, options.Encoding, error);
+        auto file = TInputFile::Open(path, error);
         if (!file) {
             Complain(error);
             status = 1;
             continue;
         }
-        evaluator.BeginText();
-        if (!ReadAsCp1251(*file, [&](std::string_view piece) { evaluator.FeedText(piece); }, error)) {
+        cp1251.BeginText();
+        utf8.BeginText();
+        bool isUtf8 = false;
+        if (!ReadTextBothWays(*file, options.Encoding, [&](std::string_view piece) { cp1251.FeedText(piece); },
+                              [&](std::string_view piece) { utf8.FeedText(piece); }, isUtf8, error)) {
             Complain(error);
             status = 1;
             continue;
         }
-        evaluator.EndText(AsUtf8(path, TInputEncoding::ieAuto), result);
+        (isUtf8 ? utf8 : cp1251).EndText(AsUtf8(path, TInputEncoding::ieAuto), result);
         printer.Print(result);
+        if (output.Failed) return 1;
     }
     return status;
 }

@@ -212,6 +212,65 @@ void TUtf8ToCp1251::Finish(std::string& out) {
     AtStart_ = true;
 }
 
+void TUtf8Sanitizer::Feed(std::string_view piece, std::string& out) {
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        if (Pending_ == 0) {
+            const std::size_t end = AsciiRunEnd(piece, i);
+            out.append(piece, i, end - i);
+            i = end;
+            if (i == piece.size()) break;
+        }
+        const auto b = static_cast<unsigned char>(piece[i]);
+        if (Pending_ > 0) {
+            if (b >= Low_ && b <= High_) {
+                Low_ = 0x80;
+                High_ = 0xBF;
+                Held_[HeldCount_++] = static_cast<char>(b);
+                if (--Pending_ == 0) {
+                    out.append(Held_, std::size_t(HeldCount_));
+                    HeldCount_ = 0;
+                }
+                continue;
+            }
+            // The sequence broke off: one "?" for it, then the byte starts afresh.
+            Pending_ = 0;
+            HeldCount_ = 0;
+            out.push_back('?');
+            if (b < 0x80) {
+                out.push_back(static_cast<char>(b));
+                continue;
+            }
+        }
+        char32_t code = 0;
+        const int extra = StartSequence(b, code, Low_, High_);
+        if (extra < 0) {
+            out.push_back('?');
+        } else {
+            Pending_ = extra;
+            Held_[0] = static_cast<char>(b);
+            HeldCount_ = 1;
+        }
+    }
+}
+
+void TUtf8Sanitizer::Finish(std::string& out) {
+    if (Pending_ > 0) out.push_back('?');
+    Pending_ = 0;
+    HeldCount_ = 0;
+    Low_ = 0x80;
+    High_ = 0xBF;
+}
+
+void AppendValidUtf8(std::string& out, std::string_view text) {
+    if (IsValidUtf8(text)) {
+        out.append(text);
+        return;
+    }
+    TUtf8Sanitizer sanitizer;
+    sanitizer.Feed(text, out);
+    sanitizer.Finish(out);
+}
+
 std::string Utf8ToCp1251(std::string_view utf8, TAcuteAccent accent) {
     TUtf8ToCp1251 decoder(accent);
     std::string out;

@@ -130,6 +130,24 @@ private:
     unsigned char Low_ = 0x80, High_ = 0xBF;
 };
 
+// Streaming copy of UTF-8 text that keeps every well-formed sequence as it is and writes "?" where
+// TUtf8ToCp1251 would (once for a sequence that breaks off, once for every byte that cannot start
+// one, once for a sequence left open at the end), so that the copy is always well-formed UTF-8.
+class TUtf8Sanitizer {
+public:
+    void Feed(std::string_view piece, std::string& out);
+    void Finish(std::string& out);
+
+private:
+    int Pending_ = 0;
+    unsigned char Low_ = 0x80, High_ = 0xBF;
+    char Held_[4] = {};  // the open sequence so far
+    int HeldCount_ = 0;
+};
+
+// Appends a well-formed UTF-8 copy of a whole text (itself, when it is well-formed).
+void AppendValidUtf8(std::string& out, std::string_view text);
+
 // Decodes a whole UTF-8 text in one call.
 std::string Utf8ToCp1251(std::string_view utf8, TAcuteAccent accent = TAcuteAccent::amDrop);
 

@@ -122,8 +122,8 @@ void TEncodingDetector::Feed(std::string_view piece) {
     }
 }
 
-TDetectedEncoding TEncodingDetector::Result() const {
-    if (!Utf8_.Finish()) return TDetectedEncoding::deCp1251;
+TDetectedEncoding TEncodingDetector::Result(bool complete) const {
+    if (complete ? !Utf8_.Finish() : !Utf8_.Valid()) return TDetectedEncoding::deCp1251;
     if (!Utf8_.SawNonAscii()) return TDetectedEncoding::deAscii;
     if (!Plausible_ && Foreign_ * 2 < NonAscii_) return TDetectedEncoding::deUtf8;
     if (Letters_ == NonAscii_ && Letters_ >= 2) return TDetectedEncoding::deUtf8;

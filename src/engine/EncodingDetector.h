@@ -36,8 +36,9 @@ enum class TDetectedEncoding {
 class TEncodingDetector {
 public:
     void Feed(std::string_view piece);
-    // The answer for everything fed so far, taken as the whole text.
-    TDetectedEncoding Result() const;
+    // The answer for everything fed so far, taken as the whole text; with `complete` false, as
+    // the start of a longer text (a sequence cut off at its end may go on).
+    TDetectedEncoding Result(bool complete = true) const;
     // True once more input cannot change the answer (the text is not well-formed UTF-8).
     bool Decided() const { return !Utf8_.Valid(); }
     // True while the text may still turn out to be UTF-8.

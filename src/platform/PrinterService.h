@@ -19,6 +19,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The file a job prints into cannot be written: the message names it and gives the reason.
+class EPrinterFileError : public EPrinterError {
+public:
+    using EPrinterError::EPrinterError;
+};
+
 enum class TPrinterOrientation { poPortrait, poLandscape };
 enum class TBrushStyle { bsSolid, bsClear };
 

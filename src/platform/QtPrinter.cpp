@@ -1,9 +1,11 @@
 #include "QtPrinter.h"
 
 #include "Colours.h"
+#include "SafeFile.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -11,7 +13,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace zelm {
 
@@ -43,6 +49,7 @@ TQtPrinter::TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfF
 
 TQtPrinter::~TQtPrinter() {
     if (Painter_) Painter_->end();
+    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
 }
 
 void TQtPrinter::BeginJob() {
@@ -60,7 +67,15 @@ void TQtPrinter::BeginJob() {
             file = QDir(folder).filePath(name + QDateTime::currentDateTime().toString(QStringLiteral(" yyyy-MM-dd HH-mm-ss")) +
                                          QStringLiteral(".pdf"));
         }
-        Printer_->setOutputFileName(file);
+        // The toolkit writes the PDF into memory, where writing cannot fail unnoticed; EndJob
+        // then puts it into the file with every write checked, replacing the file only whole.
+        if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
+        PdfBuffer_ = ::memfd_create("zelm-pdf", MFD_CLOEXEC);
+        if (PdfBuffer_ < 0)
+            throw EPrinterFileError(QStringLiteral("Cannot create file %1\n%2")
+                                    .arg(file, QString::fromLocal8Bit(std::strerror(errno)))
+                                    .toStdString());
+        Printer_->setOutputFileName(QStringLiteral("/proc/self/fd/%1").arg(PdfBuffer_));
         OutputFile_ = file;
     }
     auto painter = std::make_unique<QPainter>();
@@ -79,6 +94,37 @@ void TQtPrinter::EndJob() {
     const bool ended = Painter_->end();
     Painter_.reset();
     if (!ended) throw EPrinterError("The printer could not finish the job");
+    if (Pdf_) SavePdf();
+}
+
+// Copies the finished PDF from memory into its file; a document that did not end as a PDF does,
+// or any failure of writing, leaves no file (an old one stays as it was).
+void TQtPrinter::SavePdf() {
+    const QString file = OutputFile_;
+    const int buffer = PdfBuffer_;
+    PdfBuffer_ = -1;
+    auto fail = [&](const QString& reason) {
+        if (buffer >= 0) ::close(buffer);
+        OutputFile_.clear();
+        throw EPrinterFileError(QStringLiteral("Cannot create file %1\n%2").arg(file, reason).toStdString());
+    };
+    TSafeFile out(QFile::encodeName(file).toStdString());
+    if (!out.Open()) fail(QString::fromLocal8Bit(out.Error().c_str()));
+    std::string tail;
+    char chunk[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(buffer, chunk, sizeof chunk, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(QString::fromLocal8Bit(std::strerror(errno)));
+        if (n == 0) break;
+        if (!out.Write(std::string_view(chunk, std::size_t(n)))) fail(QString::fromLocal8Bit(out.Error().c_str()));
+        tail.append(chunk, std::size_t(n)); // the last bytes, where the PDF's end mark stands
+        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
+        at += n;
+    }
+    if (tail.find("%%EOF") == std::string::npos) fail(QStringLiteral("The printer could not finish the job"));
+    if (!out.Commit()) fail(QString::fromLocal8Bit(out.Error().c_str()));
+    ::close(buffer);
 }
 
 void TQtPrinter::NewPage() {

@@ -61,6 +61,7 @@ public:
 
 private:
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
+    void SavePdf();
     QFont MakeFont() const;
     QPen MakePen() const;
     void ApplyFont();
@@ -76,6 +77,7 @@ private:
     TBrushStyle BrushStyle_ = TBrushStyle::bsSolid;
     std::uint32_t BrushColour_ = 0xFFFFFF;
     int PenX_ = 0, PenY_ = 0;
+    int PdfBuffer_ = -1; // the PDF of the running job, in memory
 };
 
 } // namespace zelm

@@ -301,6 +301,8 @@ void TLinePrinter::BeginDoc() {
         Printer_.BeginJob();
         Metrics_ = Printer_.TextMetrics();
         AlignFont();
+    } catch (const EPrinterFileError& e) {
+        throw ELinePrinter(std::string("Unable to begin printing.\n") + e.what());
     } catch (const EPrinterError&) {
         throw ELinePrinter("Unable to begin printing.");
     }
@@ -313,6 +315,9 @@ void TLinePrinter::EndDoc() {
     UpdateProgress(QStringLiteral("Finished Printing"));
     try {
         Printer_.EndJob();
+    } catch (const EPrinterFileError& e) {
+        // The usual message first, then what went wrong with the file.
+        throw ELinePrinter(std::string("Unable to finish printing.\n") + e.what());
     } catch (const EPrinterError&) {
         throw ELinePrinter("Unable to finish printing.");
     }

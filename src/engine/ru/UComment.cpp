@@ -36,6 +36,8 @@ void AppendImpressions(std::string& line, std::span<const double> values, double
 
 } // namespace
 
+std::string_view WordCommentPrefix() { return WordPrefix.View(); }
+
 void AppendWordComment(std::string& line, std::string_view wordBoxText, std::span<const double> values,
                        double threshold, TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
                        TUpperCase upperCase) {

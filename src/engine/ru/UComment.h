@@ -30,6 +30,9 @@ void AppendWordComment(std::string& line, std::string_view wordBoxText, std::spa
 std::string TextComment(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
                         TGenitiveLookup rightGenitive);
 
+// "Слово " (Windows-1251): what a word comment starts with, before the upper-cased word.
+std::string_view WordCommentPrefix();
+
 // The Russian variants, from WordProfile and TextProfile as stored. Windows-1251 text.
 std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile);
 void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,

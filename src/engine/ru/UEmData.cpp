@@ -44,6 +44,7 @@ constexpr std::array<TScaleRecord, ScaleCount> Scales = {{
 template <bool HonourStress> double Transcribe(std::string_view word, std::vector<SoundCode>& sounds) {
     sounds.clear();
     const std::size_t length = word.size();
+    sounds.reserve(length); // at most one sound a letter; a long word grows no copies
     for (std::size_t i = 1; i <= length; ++i) {
         const unsigned char a = LetterAt(word, i);
         if (!InLetterSet(SoundingLetters, a)) continue;

@@ -38,22 +38,23 @@ void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
         WordProfile.fill(0);
         return;
     }
-    // The weights do not depend on the scale: work them out once, exactly as
-    // ZhuravlevWordScale does, and reuse them for all 24 scales.
-    Weights_.resize(WordSounds.size());
-    double weights = 0;
-    for (std::size_t i = 0; i < WordSounds.size(); ++i) {
-        const SoundCode code = WordSounds[i];
-        double weight = m / FrequencyByCode[code];
-        if (i == 0) weight = weight * 4;
-        else if (IsStressedVowel(code)) weight = weight * 2;
-        Weights_[i] = weight;
-        weights = i == 0 ? weight : weights + weight;
+    // A sound's weight depends only on its code and on whether it comes first, not on the scale:
+    // work the codes' weights out once, exactly as ZhuravlevWordScale does, and reuse them for all
+    // 24 scales. (A table per code rather than per sound keeps a long word's memory small.)
+    std::array<double, SoundCodeCount> weightOf{};
+    for (std::size_t c = 0; c < weightOf.size(); ++c) {
+        double weight = m / FrequencyByCode[c];
+        if (IsStressedVowel(SoundCode(c))) weight = weight * 2;
+        weightOf[c] = weight;
     }
+    const SoundCode head = WordSounds[0];
+    const double first = m / FrequencyByCode[head] * 4;
+    double weights = first;
+    for (std::size_t i = 1; i < WordSounds.size(); ++i) weights = weights + weightOf[WordSounds[i]];
     for (int k = 1; k <= ScaleCount; ++k) {
         const auto& row = WordRatings[std::size_t(k - 1)];
-        double sum = row[WordSounds[0]] * Weights_[0];
-        for (std::size_t i = 1; i < WordSounds.size(); ++i) sum = sum + row[WordSounds[i]] * Weights_[i];
+        double sum = row[head] * first;
+        for (std::size_t i = 1; i < WordSounds.size(); ++i) sum = sum + row[WordSounds[i]] * weightOf[WordSounds[i]];
         WordProfile[std::size_t(k - 1)] = weights == 0 ? 0 : sum / weights;
     }
 }

@@ -36,7 +36,6 @@ public:
     double LevitskyWordScale(int scale) const;
 
 private:
-    std::vector<double> Weights_;     // per-sound Zhuravlev weights of the current word
     std::vector<SoundCode> Present_;  // codes the word has (Levitsky), ascending
     std::vector<double> Deviations_;  // their count minus the expected count
 };

@@ -92,6 +92,7 @@ namespace {
 template <bool SingleWord> double Transcribe(std::string_view word, std::vector<SoundCode>& sounds) {
     sounds.clear();
     const std::size_t length = word.size();
+    sounds.reserve(length); // mostly one sound a letter; a long word grows few copies
     std::size_t i = 0;
     while (i < length) {
         ++i;

@@ -1,0 +1,65 @@
+// Cutting a word list into its lines.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace zelm {
+
+// A line at least this long is evaluated where it stands instead of being copied into a block.
+inline constexpr std::size_t LongLine = std::size_t(1) << 20;
+
+// Cuts a word list into its lines, trimmed of blanks and control characters (codes 0 to 32);
+// empty lines are left out. A line may run over any number of pieces; only the part of a line
+// that runs past the end of a piece is copied, into a buffer that grows by a quarter at a time so
+// that a very long line takes little more than its own size.
+class TLineSplitter {
+public:
+    template <class F> void Feed(std::string_view piece, F&& line) {
+        std::size_t start = 0;
+        while (start < piece.size()) {
+            const void* found = std::memchr(piece.data() + start, '\n', piece.size() - start);
+            if (!found) {
+                Hold(piece.substr(start));
+                return;
+            }
+            const auto newline = std::size_t(static_cast<const char*>(found) - piece.data());
+            if (Pending_.empty()) {
+                Emit(piece.substr(start, newline - start), line);
+            } else {
+                Hold(piece.substr(start, newline - start));
+                Emit(Pending_, line);
+                Release();
+            }
+            start = newline + 1;
+        }
+    }
+
+    // The last line, when the list does not end with a line break.
+    template <class F> void Finish(F&& line) {
+        Emit(Pending_, line);
+        Release();
+    }
+
+private:
+    template <class F> static void Emit(std::string_view text, F& line) {
+        std::size_t begin = 0, end = text.size();
+        while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+        while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+        if (begin < end) line(text.substr(begin, end - begin));
+    }
+    void Hold(std::string_view part) {
+        if (Pending_.size() + part.size() > Pending_.capacity())
+            Pending_.reserve(std::max(Pending_.size() + part.size(), Pending_.capacity() + Pending_.capacity() / 4));
+        Pending_.append(part);
+    }
+    void Release() {
+        if (Pending_.capacity() > LongLine) std::string().swap(Pending_); // give a long line's memory back
+        else Pending_.clear();
+    }
+    std::string Pending_;
+};
+
+} // namespace zelm
