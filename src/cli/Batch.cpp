@@ -108,6 +108,14 @@ std::size_t BlockLines() {
     return 128;
 }
 
+// Length from which a line is written in pieces: LongLine, or ZELM_BATCH_LONG_LINE when set (the
+// tests send every line that way to compare both paths).
+std::size_t LongLineLength() {
+    if (const char* forced = std::getenv("ZELM_BATCH_LONG_LINE"))
+        if (const long long n = std::atoll(forced); n >= 1) return std::size_t(n);
+    return LongLine;
+}
+
 } // namespace
 
 int RunBatch(const TCliOptions& options, TOutput& output) {
@@ -121,7 +129,7 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     if (options.Format == TOutputFormat::ofCsv) AppendCsvHeader(output.Buffer, options.Language, "word");
 
     // Blocks of lines go round a ring of slots: evaluated on every processor, written in order.
-    const std::size_t threads = ThreadCount(), blockLines = BlockLines();
+    const std::size_t threads = ThreadCount(), blockLines = BlockLines(), longLine = LongLineLength();
     std::vector<TBatchWorker> workers;
     for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
     TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
@@ -137,7 +145,7 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     };
     const auto addLine = [&](std::string_view line) {
         if (stopped) return;
-        if (line.size() >= LongLine) {
+        if (line.size() >= longLine) {
             // Written in its place among the others, without a copy of it.
             submit();
             if (stopped || !pipeline.Drain(deliver)) {

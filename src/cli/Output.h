@@ -1,6 +1,7 @@
 // Standard output and error of zelm-cli.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,8 @@
 
 namespace zelm {
 
-// Standard output, written in large blocks.
+// Standard output, written in large blocks by this class alone. After the first failure nothing more is written;
+// `Error` keeps the system's reason.
 class TOutput {
 public:
     std::string Buffer;
@@ -23,17 +25,32 @@ public:
             return;
         }
         Flush();
-        if (std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size()) Failed = true;
+        Put(piece);
     }
     void MaybeFlush() {
         if (Buffer.size() >= (std::size_t(1) << 16)) Flush();
     }
     void Flush() {
-        if (!Buffer.empty() && std::fwrite(Buffer.data(), 1, Buffer.size(), stdout) != Buffer.size()) Failed = true;
+        Put(Buffer);
         Buffer.clear();
-        if (std::fflush(stdout) != 0) Failed = true;
     }
     bool Failed = false;
+    int Error = 0;
+
+private:
+    // Straight to the descriptor, so that every failure is seen where it happens.
+    void Put(std::string_view piece) {
+        while (!Failed && !piece.empty()) {
+            const ssize_t n = ::write(STDOUT_FILENO, piece.data(), piece.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                Failed = true;
+                Error = n < 0 ? errno : ENOSPC;
+                return;
+            }
+            piece.remove_prefix(std::size_t(n));
+        }
+    }
 };
 
 // An error message on standard error, after the program's name.

@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     }
     output.Flush();
     if (output.Failed) {
-        Complain("cannot write the output");
+        Complain(std::string("cannot write to standard output: ") + std::strerror(output.Error));
         return 1;
     }
     return status;

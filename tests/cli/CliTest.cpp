@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -40,21 +41,43 @@ protected:
         return s.str();
     }
 
-    // Runs zelm-cli with shell-quoted arguments, feeding `input` to its standard input.
-    TRun Run(const std::string& arguments, const std::string& input = "") {
+    // Runs zelm-cli with shell-quoted arguments, feeding `input` to its standard input; `prefix`
+    // comes before the command (variables, or a command and "|" whose output it reads instead).
+    TRun Run(const std::string& arguments, const std::string& input = "", const std::string& prefix = "",
+             const std::string& out = "") {
         const std::string in = File("stdin", input);
-        const std::string command = std::string("NO_COLOR=1 '") + ZELM_CLI + "' " + arguments + " <'" + in +
-                                    "' >'" + (Dir_ / "out").string() + "' 2>'" + (Dir_ / "err").string() + "'";
+        const std::string target = out.empty() ? (Dir_ / "out").string() : out;
+        const bool piped = !prefix.empty() && prefix.back() == '|'; // the prefix feeds standard input
+        const std::string command = prefix + " NO_COLOR=1 '" + ZELM_CLI + "' " + arguments +
+                                    (piped ? "" : " <'" + in + "'") + " >'" + target + "' 2>'" +
+                                    (Dir_ / "err").string() + "'";
         TRun run;
         const int raw = std::system(command.c_str());
         run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = Slurp(Dir_ / "out");
+        run.Out = out.empty() ? Slurp(Dir_ / "out") : "";
         run.Err = Slurp(Dir_ / "err");
         return run;
     }
 
+    // The environment that preloads the file-system faults (see tests/faults).
+    static std::string Faults(const std::string& ops, const std::string& pattern, long long after = 0,
+                              const std::string& error = "ENOSPC") {
+        return "ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" LD_PRELOAD='" + std::string(ZELM_FAULTS) +
+               "' ZELM_FAULT_OPS=" + ops + " ZELM_FAULT_PATH='" + pattern + "' ZELM_FAULT_AFTER=" +
+               std::to_string(after) + " ZELM_FAULT_ERRNO=" + error;
+    }
+
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     fs::path Dir_;
 };
+
+bool IsUtf8(const std::string& text) { return zelm::IsValidUtf8(text); }
 
 std::string Lines(const std::string& text, std::size_t from, std::size_t count) {
     std::istringstream in(text);
@@ -279,4 +302,166 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("zelm-cli word"), std::string::npos);
     EXPECT_EQ(Run("--version").Out, "zelm-cli 0.1.0\n");
+}
+
+TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
+    EXPECT_EQ(Run("report --word 'мо*ре' --pdf /dev/full").Status, 1);
+    const auto full = Run("report --word 'мо*ре' --pdf /dev/full");
+    EXPECT_NE(full.Err.find("'/dev/full'"), std::string::npos) << full.Err;
+    EXPECT_NE(full.Err.find("No space left on device"), std::string::npos) << full.Err;
+    const std::string doc = File("doc.txt", "строка\r\n");
+    EXPECT_EQ(Run("print '" + doc + "' --pdf /dev/full").Status, 1);
+
+    // Every step of writing the file failing, or the disk filling part-way: exit 1, a message
+    // naming the file, the old file as it was, no temporary file left.
+    const std::string pdf = (Dir_ / "out.pdf").string();
+    const std::string old = "old content";
+    struct TCase {
+        const char* Ops;
+        long long After;
+    };
+    for (const TCase& fault : {TCase{"write", 0}, TCase{"write", 2000}, TCase{"fsync", 0}, TCase{"close", 0},
+                               TCase{"rename", 0}}) {
+        for (const std::string& command : {"report --word 'мо*ре' --pdf '" + pdf + "'", "print '" + doc + "' --pdf '" + pdf + "'"}) {
+            SCOPED_TRACE(command + " / " + fault.Ops + " after " + std::to_string(fault.After));
+            File("out.pdf", old);
+            const auto run = Run(command, "", Faults(fault.Ops, Dir_.string() + "/*.pdf*", fault.After));
+            EXPECT_EQ(run.Status, 1);
+            EXPECT_NE(run.Err.find("cannot print to '" + pdf + "'"), std::string::npos) << run.Err;
+            EXPECT_NE(run.Err.find("No space left on device"), std::string::npos) << run.Err;
+            EXPECT_EQ(Slurp(pdf), old);
+            EXPECT_EQ(Entries(), (std::vector<std::string>{"doc.txt", "err", "out", "out.pdf", "stdin"}));
+        }
+    }
+    // Without faults the same command replaces the file with a whole PDF.
+    ASSERT_EQ(Run("report --word 'мо*ре' --pdf '" + pdf + "'").Status, 0);
+    EXPECT_TRUE(Slurp(pdf).starts_with("%PDF"));
+}
+
+TEST_F(CliTest, PipesNeedNoTemporaryFilesAndGiveTheResultsOfFiles) {
+    // Any write into an unlinked temporary file fails: nothing may depend on one.
+    const std::string faults = Faults("write", "*(deleted)*");
+    std::string text;
+    while (text.size() < 3 * (1u << 20)) text += "Съешь же ещё этих мягких французских булок, да выпей чаю. ";
+    for (const std::string& bytes : {text, zelm::Utf8ToCp1251(text), std::string("\xD0\xB8"), std::string("")}) {
+        const auto piped = Run("text --format json", bytes, faults);
+        const auto file = Run("text --format json '" + File("t.txt", bytes) + "'");
+        ASSERT_EQ(piped.Status, 0) << piped.Err;
+        ASSERT_EQ(file.Status, 0) << file.Err;
+        EXPECT_EQ(piped.Out.substr(piped.Out.find("\"profile\"")), file.Out.substr(file.Out.find("\"profile\"")));
+        const auto batch = Run("batch --format csv", bytes.substr(0, 100000), faults);
+        EXPECT_EQ(batch.Status, 0) << batch.Err;
+    }
+    // Binary input of any size is counted, not refused.
+    const auto zeros = Run("text --format json", std::string(2'000'000, '\0'), faults);
+    EXPECT_EQ(zeros.Status, 0) << zeros.Err;
+    EXPECT_NE(zeros.Out.find("\"total\":0}"), std::string::npos);
+}
+
+TEST_F(CliTest, EncodingsAreDetectedOnTheWholeTextOrAPipesFirstMegabyte) {
+    // «Рё» in Windows-1251 is well-formed UTF-8 («и») but stays Windows-1251; «да» is UTF-8.
+    const auto ryo = Run("batch --format json", "\xD0\xB8\n");
+    EXPECT_NE(ryo.Out.find("\"input\":\"Рё\""), std::string::npos) << ryo.Out;
+    const auto da = Run("batch --format json", "да\n");
+    EXPECT_NE(da.Out.find("\"input\":\"да\""), std::string::npos) << da.Out;
+    // A text counted in both readings picks the detector's.
+    const auto text = Run("text --format json", zelm::Utf8ToCp1251("Сі"));
+    EXPECT_EQ(text.Out, Run("text --format json --encoding cp1251", zelm::Utf8ToCp1251("Сі")).Out);
+    // A pipe decides on its first MiB: later bytes that are not UTF-8 are shown as "?".
+    std::string list(1 << 20, 'a');
+    list += "\n\xFF" "b\n";
+    const auto late = Run("batch --format csv", "", "cat '" + File("list", list) + "' |");
+    EXPECT_EQ(late.Status, 0);
+    EXPECT_NE(late.Out.find("\n?b,"), std::string::npos);
+    EXPECT_TRUE(IsUtf8(late.Out));
+}
+
+TEST_F(CliTest, StandardInputIsReadFromWhereItStandsAndOnlyOnce) {
+    const std::string f = File("lines.txt", "первая\nмама\nкот\n");
+    const std::string group = "{ read -r first; NO_COLOR=1 '" + std::string(ZELM_CLI) + "' ";
+    const auto run = [&](const std::string& arguments) {
+        const std::string command = group + arguments + "; } <'" + f + "' >'" + (Dir_ / "out").string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return Slurp(Dir_ / "out");
+    };
+    const std::string remainder = File("rest.txt", "мама\nкот\n");
+    const auto expected = [&](const std::string& arguments) {
+        return Run(arguments + " '" + remainder + "'").Out;
+    };
+    EXPECT_EQ(AfterFirstField(Lines(run("text --format csv"), 1, 1)),
+              AfterFirstField(Lines(expected("text --format csv"), 1, 1)));
+    EXPECT_EQ(run("batch --format csv"), expected("batch --format csv"));
+
+    const auto twice = Run("text - -");
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_NE(twice.Err.find("standard input ('-') can be read only once"), std::string::npos);
+}
+
+TEST_F(CliTest, EveryOutputIsWellFormedUtf8) {
+    const std::string bad = "к\xFFот\n\xD0\n\xE2\x82\n\xC0\xAF\n";
+    for (const char* format : {"json", "csv", "table"})
+        for (const char* encoding : {"utf-8", "auto", "cp1251"}) {
+            const auto run = Run(std::string("batch --format ") + format + " --encoding " + encoding, bad);
+            EXPECT_EQ(run.Status, 0);
+            EXPECT_TRUE(IsUtf8(run.Out)) << format << " " << encoding << ": " << run.Out;
+            const auto text = Run(std::string("text --format ") + format + " --encoding " + encoding, bad);
+            EXPECT_TRUE(IsUtf8(text.Out)) << format << " " << encoding;
+        }
+    // Malformed input is shown as the word command shows it.
+    const auto json = Run("batch --format json --encoding utf-8", "к\xFFот\n");
+    EXPECT_NE(json.Out.find("\"input\":\"к?от\""), std::string::npos) << json.Out;
+    EXPECT_NE(Run("word --format json --encoding utf-8 \"$(printf 'к\\377от')\"").Out.find("\"input\":\"к?от\""),
+              std::string::npos);
+}
+
+TEST_F(CliTest, LongLinesGiveTheRowsOfShortOnes) {
+    // Every line through the long-line path, against the usual one: the same bytes in every format.
+    const std::string list = "мо*ре\nкот,\"x\"\n\xD0\n  ма́ма  \nxyz\nщи\nїжак\n";
+    const std::string path = File("list.txt", list), cp = File("cp.txt", zelm::Utf8ToCp1251(list));
+    const auto same = [&](const std::string& arguments) {
+        const auto usual = Run(arguments, "", "ZELM_BATCH_LONG_LINE=1000000000000");
+        const auto piecewise = Run(arguments, "", "ZELM_BATCH_LONG_LINE=1");
+        ASSERT_EQ(usual.Status, 0);
+        ASSERT_EQ(piecewise.Status, 0);
+        EXPECT_TRUE(usual.Out == piecewise.Out) << arguments << "\n" << usual.Out << piecewise.Out;
+    };
+    for (const char* format : {"json", "csv", "table"})
+        for (const char* lang : {"ru", "uk"})
+            for (const std::string& file : {path, cp})
+                same(std::string("batch --format ") + format + " --lang " + lang + " '" + file + "'");
+    // A line longer than the pieces it is written in.
+    std::string big;
+    while (big.size() < (1u << 20) + 5000) big += "мама,\"";
+    const std::string bigList = File("big.txt", "кот\n" + big + "\nщи\n");
+    same("batch --format json '" + bigList + "'");
+    same("batch --format csv --lang uk '" + bigList + "'");
+}
+
+TEST_F(CliTest, AnyThreadCountAndBlockSizeKeepsTheOrder) {
+    std::string list;
+    for (int i = 0; i < 3000; ++i) list += (i % 2 ? "мо*ре" : "кот") + std::to_string(i) + "\n";
+    const std::string path = File("list.txt", list);
+    const std::string expected = Run("batch --format csv '" + path + "'").Out;
+    for (int threads : {1, 2, 3, 5, 8, 16})
+        for (int block : {1, 7}) {
+            const auto run = Run("batch --format csv '" + path + "'", "",
+                                 "ZELM_BATCH_THREADS=" + std::to_string(threads) + " ZELM_BATCH_BLOCK_LINES=" + std::to_string(block));
+            EXPECT_TRUE(run.Out == expected) << threads << " threads, blocks of " << block;
+        }
+}
+
+TEST_F(CliTest, OutputErrorsStopTheCommand) {
+    std::string list;
+    for (int i = 0; i < 200000; ++i) list += "кот" + std::to_string(i) + "\n";
+    const std::string path = File("list.txt", list);
+    for (const std::string& arguments : {"batch '" + path + "'", std::string("word кот"), "text '" + path + "'"}) {
+        const auto run = Run(arguments, "", "", "/dev/full");
+        EXPECT_EQ(run.Status, 1) << arguments;
+        EXPECT_NE(run.Err.find("No space left on device"), std::string::npos) << run.Err;
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+    }
+    // An output that fills part-way stops the list there.
+    const auto partly = Run("batch --format csv '" + path + "'", "", Faults("write", (Dir_ / "out").string(), 300000));
+    EXPECT_EQ(partly.Status, 1);
+    EXPECT_LE(partly.Out.size(), 300000u);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace zelm;
 
 TEST(Cp1251, EveryByteSurvivesTheRoundTripThroughUtf8) {
@@ -70,4 +72,28 @@ TEST(Cp1251, ValidatorAcceptsOnlyWellFormedUtf8) {
     EXPECT_TRUE(validator.Feed("\xB2"));
     EXPECT_TRUE(validator.Finish());
     EXPECT_TRUE(validator.SawNonAscii());
+}
+
+TEST(Utf8Sanitizer, KeepsWellFormedTextAndMarksWhatTheDecoderMarks) {
+    EXPECT_EQ([] { std::string out; zelm::AppendValidUtf8(out, "мо́ре ✓ 😀"); return out; }(), "мо́ре ✓ 😀");
+    std::mt19937 random(11);
+    const std::string alphabet = "a\x80\xBF\xC0\xC2\xD0\xB8\xE0\xA0\xED\x9F\xF0\x90\xF4\x8F\xFF";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        for (int i = 0, n = int(random() % 16); i < n; ++i) text.push_back(alphabet[random() % alphabet.size()]);
+        std::string whole;
+        zelm::AppendValidUtf8(whole, text);
+        EXPECT_TRUE(zelm::IsValidUtf8(whole));
+        // As the decoder reads it: the same characters, the same "?" marks.
+        EXPECT_EQ(zelm::Utf8ToCp1251(whole), zelm::Utf8ToCp1251(text)) << text;
+        zelm::TUtf8Sanitizer pieces;
+        std::string out;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t n = std::min<std::size_t>(1 + random() % 3, text.size() - at);
+            pieces.Feed(std::string_view(text).substr(at, n), out);
+            at += n;
+        }
+        pieces.Finish(out);
+        EXPECT_EQ(out, whole) << text;
+    }
 }
