@@ -2,6 +2,11 @@
 
 if(ZELM_SANITIZE)
   set(ZELM_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+elseif(ZELM_SANITIZER STREQUAL "thread")
+  set(ZELM_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(ZELM_SANITIZER STREQUAL "fuzzer")
+  # Coverage for the fuzz targets; they add -fsanitize=fuzzer when they link.
+  set(ZELM_SANITIZER_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 endif()
 
 # Warnings (and sanitizers when asked) for one target.
@@ -10,7 +15,11 @@ function(zelm_target_settings target)
   if(ZELM_WARNINGS_AS_ERRORS)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  if(ZELM_SANITIZE)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # The constant tables are built at compile time in more steps than clang allows by default.
+    target_compile_options(${target} PRIVATE -fconstexpr-steps=100000000)
+  endif()
+  if(ZELM_SANITIZER_FLAGS)
     target_compile_options(${target} PRIVATE ${ZELM_SANITIZER_FLAGS})
     target_link_options(${target} PRIVATE ${ZELM_SANITIZER_FLAGS})
   endif()

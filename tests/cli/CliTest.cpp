@@ -1,96 +1,5 @@
 // Runs the real zelm-cli and checks what it prints and how it exits.
-#include "Cp1251.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-#include <vector>
-
-namespace fs = std::filesystem;
-
-namespace {
-
-struct TRun {
-    int Status = -1;
-    std::string Out, Err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Dir_ = fs::temp_directory_path() / ("zelm-cli-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Dir_);
-    }
-    void TearDown() override { fs::remove_all(Dir_); }
-
-    std::string File(const std::string& name, const std::string& bytes) {
-        const fs::path path = Dir_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
-    }
-
-    static std::string Slurp(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    // Runs zelm-cli with shell-quoted arguments, feeding `input` to its standard input; `prefix`
-    // comes before the command (variables, or a command and "|" whose output it reads instead).
-    TRun Run(const std::string& arguments, const std::string& input = "", const std::string& prefix = "",
-             const std::string& out = "") {
-        const std::string in = File("stdin", input);
-        const std::string target = out.empty() ? (Dir_ / "out").string() : out;
-        const bool piped = !prefix.empty() && prefix.back() == '|'; // the prefix feeds standard input
-        const std::string command = prefix + " NO_COLOR=1 '" + ZELM_CLI + "' " + arguments +
-                                    (piped ? "" : " <'" + in + "'") + " >'" + target + "' 2>'" +
-                                    (Dir_ / "err").string() + "'";
-        TRun run;
-        const int raw = std::system(command.c_str());
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = out.empty() ? Slurp(Dir_ / "out") : "";
-        run.Err = Slurp(Dir_ / "err");
-        return run;
-    }
-
-    // The environment that preloads the file-system faults (see tests/faults).
-    static std::string Faults(const std::string& ops, const std::string& pattern, long long after = 0,
-                              const std::string& error = "ENOSPC") {
-        return "ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" LD_PRELOAD='" + std::string(ZELM_FAULTS) +
-               "' ZELM_FAULT_OPS=" + ops + " ZELM_FAULT_PATH='" + pattern + "' ZELM_FAULT_AFTER=" +
-               std::to_string(after) + " ZELM_FAULT_ERRNO=" + error;
-    }
-
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Dir_)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path Dir_;
-};
-
-bool IsUtf8(const std::string& text) { return zelm::IsValidUtf8(text); }
-
-std::string Lines(const std::string& text, std::size_t from, std::size_t count) {
-    std::istringstream in(text);
-    std::string line, out;
-    for (std::size_t i = 0; std::getline(in, line); ++i)
-        if (i >= from && i < from + count) out += line + "\n";
-    return out;
-}
-
-// A CSV line without its first field.
-std::string AfterFirstField(const std::string& line) { return line.substr(line.find(',') + 1); }
-
-} // namespace
+#include "cli/CliRun.h"
 
 TEST_F(CliTest, WordTableShowsTheChartCommentAndColours) {
     const auto run = Run("word 'мо*ре'");
@@ -243,53 +152,6 @@ TEST_F(CliTest, BadInputNeverBreaksIt) {
     EXPECT_EQ(Run("word -- -то").Status, 0);
 }
 
-TEST_F(CliTest, PrintsATextFileIntoAPdf) {
-    std::string text = "Первая строка документа\r\n\tс табуляцией\r\n";
-    for (int i = 0; i < 120; ++i) text += "строка " + std::to_string(i) + "\r\n";
-    const std::string pdf = (Dir_ / "out.pdf").string();
-    const auto run = Run("print '" + File("doc.txt", zelm::Utf8ToCp1251(text)) + "' --pdf '" + pdf + "'");
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_TRUE(run.Err.empty()) << run.Err;
-    const std::string textFile = (Dir_ / "out.txt").string();
-    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + textFile + "'").c_str()), 0);
-    const std::string printed = Slurp(textFile);
-    EXPECT_NE(printed.find("Первая строка документа"), std::string::npos) << printed.substr(0, 300);
-    EXPECT_NE(printed.find("        с табуляцией"), std::string::npos);
-    EXPECT_NE(printed.find("строка 119"), std::string::npos);
-    EXPECT_NE(printed.find("\f"), std::string::npos); // more than one page
-
-    const auto bad = Run("print '" + File("doc2.txt", "x") + "' --pdf /no/such/folder/out.pdf");
-    EXPECT_EQ(bad.Status, 1);
-    EXPECT_NE(bad.Err.find("cannot print to '/no/such/folder/out.pdf'"), std::string::npos) << bad.Err;
-    EXPECT_EQ(Run("print --pdf x.pdf").Status, 2);
-    EXPECT_EQ(Run("print '" + File("doc3.txt", "x") + "'").Status, 2);
-    EXPECT_EQ(Run("print /no/such/file --pdf '" + pdf + "'").Status, 1);
-}
-
-TEST_F(CliTest, ReportsIntoPdfs) {
-    const auto pdfText = [&](const std::string& arguments, const char* name) {
-        const std::string pdf = (Dir_ / name).string();
-        const auto run = Run(arguments + " --pdf '" + pdf + "'");
-        EXPECT_EQ(run.Status, 0) << run.Err;
-        const std::string text = (Dir_ / (std::string(name) + ".txt")).string();
-        EXPECT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + text + "'").c_str()), 0);
-        return Slurp(text);
-    };
-    const std::string word = pdfText("report --word 'мо*ре'", "word.pdf");
-    for (const char* line : {"Проект ЗЕЛМ", "ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА", "Русский", "Слово : мо*ре",
-                             "Алгоритм А.П.Журавлева", "Хороший", "34", "Плохой", "ХОРОШЕГО", "Звуко-цветовая оценка слова"})
-        EXPECT_NE(word.find(line), std::string::npos) << line;
-
-    const std::string text = pdfText("report --lang uk --algo levitsky --text '" + File("uk.txt", "мама") + "'", "text.pdf");
-    for (const char* line : {"ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА ТЕКСТА", "Язык : Украинский", "Алгоритм В.В.Левицкого", "30,7",
-                             "-19,0", "Твердый", "Звуко-цветовая оценка текста"})
-        EXPECT_NE(text.find(line), std::string::npos) << line;
-
-    EXPECT_EQ(Run("report --word кот").Status, 2);                            // no --pdf
-    EXPECT_EQ(Run("report --word кот --text x.txt --pdf x.pdf").Status, 2);  // both
-    EXPECT_EQ(Run("report --text /no/such/file --pdf '" + (Dir_ / "x.pdf").string() + "'").Status, 1);
-}
-
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     for (const char* arguments : {"", "frobnicate", "word", "word --lang de кот", "word --algo", "text --format xml",
                                   "batch a b", "word --colour кот"}) {
@@ -302,40 +164,6 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("zelm-cli word"), std::string::npos);
     EXPECT_EQ(Run("--version").Out, "zelm-cli 0.1.0\n");
-}
-
-TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
-    EXPECT_EQ(Run("report --word 'мо*ре' --pdf /dev/full").Status, 1);
-    const auto full = Run("report --word 'мо*ре' --pdf /dev/full");
-    EXPECT_NE(full.Err.find("'/dev/full'"), std::string::npos) << full.Err;
-    EXPECT_NE(full.Err.find("No space left on device"), std::string::npos) << full.Err;
-    const std::string doc = File("doc.txt", "строка\r\n");
-    EXPECT_EQ(Run("print '" + doc + "' --pdf /dev/full").Status, 1);
-
-    // Every step of writing the file failing, or the disk filling part-way: exit 1, a message
-    // naming the file, the old file as it was, no temporary file left.
-    const std::string pdf = (Dir_ / "out.pdf").string();
-    const std::string old = "old content";
-    struct TCase {
-        const char* Ops;
-        long long After;
-    };
-    for (const TCase& fault : {TCase{"write", 0}, TCase{"write", 2000}, TCase{"fsync", 0}, TCase{"close", 0},
-                               TCase{"rename", 0}}) {
-        for (const std::string& command : {"report --word 'мо*ре' --pdf '" + pdf + "'", "print '" + doc + "' --pdf '" + pdf + "'"}) {
-            SCOPED_TRACE(command + " / " + fault.Ops + " after " + std::to_string(fault.After));
-            File("out.pdf", old);
-            const auto run = Run(command, "", Faults(fault.Ops, Dir_.string() + "/*.pdf*", fault.After));
-            EXPECT_EQ(run.Status, 1);
-            EXPECT_NE(run.Err.find("cannot print to '" + pdf + "'"), std::string::npos) << run.Err;
-            EXPECT_NE(run.Err.find("No space left on device"), std::string::npos) << run.Err;
-            EXPECT_EQ(Slurp(pdf), old);
-            EXPECT_EQ(Entries(), (std::vector<std::string>{"doc.txt", "err", "out", "out.pdf", "stdin"}));
-        }
-    }
-    // Without faults the same command replaces the file with a whole PDF.
-    ASSERT_EQ(Run("report --word 'мо*ре' --pdf '" + pdf + "'").Status, 0);
-    EXPECT_TRUE(Slurp(pdf).starts_with("%PDF"));
 }
 
 TEST_F(CliTest, PipesNeedNoTemporaryFilesAndGiveTheResultsOfFiles) {
@@ -446,6 +274,7 @@ TEST_F(CliTest, AnyThreadCountAndBlockSizeKeepsTheOrder) {
         for (int block : {1, 7}) {
             const auto run = Run("batch --format csv '" + path + "'", "",
                                  "ZELM_BATCH_THREADS=" + std::to_string(threads) + " ZELM_BATCH_BLOCK_LINES=" + std::to_string(block));
+            EXPECT_EQ(run.Status, 0) << run.Err;
             EXPECT_TRUE(run.Out == expected) << threads << " threads, blocks of " << block;
         }
 }

@@ -1,0 +1,84 @@
+// zelm-cli print and report (through the Qt companion), run for real.
+#include "cli/CliRun.h"
+
+TEST_F(CliTest, PrintsATextFileIntoAPdf) {
+    std::string text = "Первая строка документа\r\n\tс табуляцией\r\n";
+    for (int i = 0; i < 120; ++i) text += "строка " + std::to_string(i) + "\r\n";
+    const std::string pdf = (Dir_ / "out.pdf").string();
+    const auto run = Run("print '" + File("doc.txt", zelm::Utf8ToCp1251(text)) + "' --pdf '" + pdf + "'");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(run.Err.empty()) << run.Err;
+    const std::string textFile = (Dir_ / "out.txt").string();
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + textFile + "'").c_str()), 0);
+    const std::string printed = Slurp(textFile);
+    EXPECT_NE(printed.find("Первая строка документа"), std::string::npos) << printed.substr(0, 300);
+    EXPECT_NE(printed.find("        с табуляцией"), std::string::npos);
+    EXPECT_NE(printed.find("строка 119"), std::string::npos);
+    EXPECT_NE(printed.find("\f"), std::string::npos); // more than one page
+
+    const auto bad = Run("print '" + File("doc2.txt", "x") + "' --pdf /no/such/folder/out.pdf");
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_NE(bad.Err.find("cannot print to '/no/such/folder/out.pdf'"), std::string::npos) << bad.Err;
+    EXPECT_EQ(Run("print --pdf x.pdf").Status, 2);
+    EXPECT_EQ(Run("print '" + File("doc3.txt", "x") + "'").Status, 2);
+    EXPECT_EQ(Run("print /no/such/file --pdf '" + pdf + "'").Status, 1);
+}
+
+TEST_F(CliTest, ReportsIntoPdfs) {
+    const auto pdfText = [&](const std::string& arguments, const char* name) {
+        const std::string pdf = (Dir_ / name).string();
+        const auto run = Run(arguments + " --pdf '" + pdf + "'");
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        const std::string text = (Dir_ / (std::string(name) + ".txt")).string();
+        EXPECT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + text + "'").c_str()), 0);
+        return Slurp(text);
+    };
+    const std::string word = pdfText("report --word 'мо*ре'", "word.pdf");
+    for (const char* line : {"Проект ЗЕЛМ", "ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА", "Русский", "Слово : мо*ре",
+                             "Алгоритм А.П.Журавлева", "Хороший", "34", "Плохой", "ХОРОШЕГО", "Звуко-цветовая оценка слова"})
+        EXPECT_NE(word.find(line), std::string::npos) << line;
+
+    const std::string text = pdfText("report --lang uk --algo levitsky --text '" + File("uk.txt", "мама") + "'", "text.pdf");
+    for (const char* line : {"ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА ТЕКСТА", "Язык : Украинский", "Алгоритм В.В.Левицкого", "30,7",
+                             "-19,0", "Твердый", "Звуко-цветовая оценка текста"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    EXPECT_EQ(Run("report --word кот").Status, 2);                            // no --pdf
+    EXPECT_EQ(Run("report --word кот --text x.txt --pdf x.pdf").Status, 2);  // both
+    EXPECT_EQ(Run("report --text /no/such/file --pdf '" + (Dir_ / "x.pdf").string() + "'").Status, 1);
+}
+
+TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
+    EXPECT_EQ(Run("report --word 'мо*ре' --pdf /dev/full").Status, 1);
+    const auto full = Run("report --word 'мо*ре' --pdf /dev/full");
+    EXPECT_NE(full.Err.find("'/dev/full'"), std::string::npos) << full.Err;
+    EXPECT_NE(full.Err.find("No space left on device"), std::string::npos) << full.Err;
+    const std::string doc = File("doc.txt", "строка\r\n");
+    EXPECT_EQ(Run("print '" + doc + "' --pdf /dev/full").Status, 1);
+
+    // Every step of writing the file failing, or the disk filling part-way: exit 1, a message
+    // naming the file, the old file as it was, no temporary file left.
+    const std::string pdf = (Dir_ / "out.pdf").string();
+    const std::string old = "old content";
+    struct TCase {
+        const char* Ops;
+        long long After;
+    };
+    for (const TCase& fault : {TCase{"write", 0}, TCase{"write", 2000}, TCase{"fsync", 0}, TCase{"close", 0},
+                               TCase{"rename", 0}}) {
+        for (const std::string& command : {"report --word 'мо*ре' --pdf '" + pdf + "'", "print '" + doc + "' --pdf '" + pdf + "'"}) {
+            SCOPED_TRACE(command + " / " + fault.Ops + " after " + std::to_string(fault.After));
+            File("out.pdf", old);
+            const auto run = Run(command, "", Faults(fault.Ops, Dir_.string() + "/*.pdf*", fault.After));
+            EXPECT_EQ(run.Status, 1);
+            EXPECT_NE(run.Err.find("cannot print to '" + pdf + "'"), std::string::npos) << run.Err;
+            EXPECT_NE(run.Err.find("No space left on device"), std::string::npos) << run.Err;
+            EXPECT_EQ(Slurp(pdf), old);
+            EXPECT_EQ(Entries(), (std::vector<std::string>{"doc.txt", "err", "out", "out.pdf", "stdin"}));
+        }
+    }
+    // Without faults the same command replaces the file with a whole PDF.
+    ASSERT_EQ(Run("report --word 'мо*ре' --pdf '" + pdf + "'").Status, 0);
+    EXPECT_TRUE(Slurp(pdf).starts_with("%PDF"));
+}
+
