@@ -119,25 +119,12 @@ int StartSequence(unsigned char lead, char32_t& code, unsigned char& low, unsign
 
 } // namespace
 
-std::size_t AsciiRunEnd(std::string_view text, std::size_t at) {
-    const std::size_t n = text.size();
-    for (; at + 8 <= n; at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        if (word & 0x8080808080808080ULL) break;
-    }
-    while (at < n && static_cast<unsigned char>(text[at]) < 0x80) ++at;
-    return at;
-}
-
 bool TUtf8Validator::Feed(std::string_view piece) {
+    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+    const std::size_t n = piece.size();
     char32_t code = 0;
-    for (std::size_t i = 0; i < piece.size() && Valid_; ++i) {
-        if (Pending_ == 0) {
-            i = AsciiRunEnd(piece, i);
-            if (i == piece.size()) break;
-        }
-        const auto b = static_cast<unsigned char>(piece[i]);
+    for (std::size_t i = 0; i < n && Valid_;) {
+        const unsigned char b = p[i];
         if (Pending_ > 0) {
             if (b < Low_ || b > High_) {
                 Valid_ = false;
@@ -146,12 +133,22 @@ bool TUtf8Validator::Feed(std::string_view piece) {
             --Pending_;
             Low_ = 0x80;
             High_ = 0xBF;
+            ++i;
             continue;
         }
-        if (b < 0x80) continue;
+        if (b < 0x80) {
+            i = AsciiRunEnd(piece, i);
+            continue;
+        }
         SawNonAscii_ = true;
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < n) { // two bytes, as every Cyrillic letter
+            if ((p[i + 1] & 0xC0) != 0x80) Valid_ = false;
+            i += 2;
+            continue;
+        }
         Pending_ = StartSequence(b, code, Low_, High_);
         if (Pending_ < 0) Valid_ = false;
+        ++i;
     }
     return Valid_;
 }
@@ -195,6 +192,17 @@ void TUtf8ToCp1251::Decode(std::string_view piece, std::string& out) {
             AtStart_ = false;
             out.push_back(static_cast<char>(b));
             continue;
+        }
+        if ((b == 0xD0 || b == 0xD1) && i + 1 < piece.size()) {
+            // The letters А..я, straight from their two bytes.
+            const auto c = static_cast<unsigned char>(piece[i + 1]);
+            const unsigned code = ((b & 0x1Fu) << 6) | (c & 0x3Fu);
+            if ((c & 0xC0) == 0x80 && code >= 0x410 && code <= 0x44F) {
+                AtStart_ = false;
+                out.push_back(static_cast<char>(code - 0x410 + 0xC0));
+                ++i;
+                continue;
+            }
         }
         const int extra = StartSequence(b, Code_, Low_, High_);
         if (extra < 0) {

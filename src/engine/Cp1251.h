@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -85,7 +86,16 @@ void AppendUtf8(std::string& out, char32_t code);
 bool IsValidUtf8(std::string_view text);
 
 // The end of the run of ASCII bytes that starts at `at`.
-std::size_t AsciiRunEnd(std::string_view text, std::size_t at);
+inline std::size_t AsciiRunEnd(std::string_view text, std::size_t at) {
+    const std::size_t n = text.size();
+    for (; at + 8 <= n; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        if (word & 0x8080808080808080ULL) break;
+    }
+    while (at < n && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
 
 // Incremental UTF-8 well-formedness check over a text fed in pieces.
 class TUtf8Validator {

@@ -95,6 +95,13 @@ void TEncodingDetector::Feed(std::string_view piece) {
     for (std::size_t i = 0; i < n;) {
         if (p[i] >= 0x80) {
             const unsigned char b = p[i++];
+            if (!Plausible_ && Need_ == 0 && b >= 0xD0 && b <= 0xD3 && i < n) {
+                // A Cyrillic letter (U+0400..U+04FF), never foreign; which one matters only while
+                // the Windows-1251 reading still looks like writing.
+                ++NonAscii_;
+                ++i;
+                continue;
+            }
             if (Plausible_) Look(b);
             // The UTF-8 reading: the validator has checked the form already.
             if (b >= 0xC0) {
