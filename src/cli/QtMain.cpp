@@ -67,6 +67,7 @@ int RunPrint(const TCliOptions& options) {
         FirstPrintSettings(linePrinter);
         linePrinter.Lines = lines;
         linePrinter.PageBorders = 0;
+        const TPrintJobGuard guard(linePrinter);
         linePrinter.BeginDoc();
         linePrinter.PrintLines();
         linePrinter.EndDoc();

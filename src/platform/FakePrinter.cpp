@@ -35,6 +35,12 @@ void TFakePrinter::EndJob() {
     Calls.push_back({TFakeCall::fcEndJob, Page_});
 }
 
+void TFakePrinter::AbortJob() {
+    if (!Printing_) return;
+    Printing_ = false;
+    Calls.push_back({TFakeCall::fcAbortJob, Page_});
+}
+
 void TFakePrinter::NewPage() {
     if (!Printing_ || FailNewPage) throw EPrinterError("The printer could not start a new page");
     ++Page_;

@@ -10,7 +10,7 @@
 namespace zelm {
 
 struct TFakeCall {
-    enum TKind { fcBeginJob, fcEndJob, fcNewPage, fcText, fcLine, fcRectangle } Kind;
+    enum TKind { fcBeginJob, fcEndJob, fcNewPage, fcText, fcLine, fcRectangle, fcAbortJob } Kind;
     TFakeCall(TKind kind, int page, int x = 0, int y = 0, int x2 = 0, int y2 = 0)
         : Kind(kind), Page(page), X(x), Y(y), X2(x2), Y2(y2) {}
     int Page = 0;
@@ -43,6 +43,7 @@ public:
 
     void BeginJob() override;
     void EndJob() override;
+    void AbortJob() override;
     void NewPage() override;
     bool Printing() const override { return Printing_; }
     int PageNumber() const override { return Page_; }

@@ -55,6 +55,9 @@ public:
     virtual void BeginJob() = 0;
     virtual void EndJob() = 0;
     virtual void NewPage() = 0;
+    // Ends a running job at once and discards it (nothing of it reaches the printer or a file);
+    // does nothing when no job runs, and never raises.
+    virtual void AbortJob() = 0;
     virtual bool Printing() const = 0;
     virtual int PageNumber() const = 0; // 1 on the first page of a job
     virtual QString Title() const = 0;

@@ -127,6 +127,16 @@ void TQtPrinter::SavePdf() {
     ::close(buffer);
 }
 
+void TQtPrinter::AbortJob() {
+    if (!Painter_) return;
+    Printer_->abort(); // a system printer's job is cancelled
+    Painter_->end();
+    Painter_.reset();
+    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
+    PdfBuffer_ = -1;
+    OutputFile_.clear();
+}
+
 void TQtPrinter::NewPage() {
     if (!Painter_ || !Printer_->newPage()) throw EPrinterError("The printer could not start a new page");
     ++Page_;

@@ -22,6 +22,7 @@ public:
 
     void BeginJob() override;
     void EndJob() override;
+    void AbortJob() override;
     void NewPage() override;
     bool Printing() const override { return Painter_ != nullptr; }
     int PageNumber() const override { return Page_; }

@@ -306,9 +306,19 @@ void TLinePrinter::BeginDoc() {
     } catch (const EPrinterError&) {
         throw ELinePrinter("Unable to begin printing.");
     }
+    // A report's later pages begin inside its table of bars: their header and footer keep the
+    // layout they had on the first page.
+    PageFormat_ = TableFormat;
+    PageFont_ = Printer_.Font();
     UpdateProgress(QStringLiteral("Preparing to Print"));
     if (OnNewPage) OnNewPage(*this);
     StartPage();
+}
+
+void TLinePrinter::AbortDoc() {
+    if (!Printer_.Printing()) return;
+    Printer_.AbortJob();
+    UpdateProgress(std::nullopt);
 }
 
 void TLinePrinter::EndDoc() {
@@ -342,14 +352,18 @@ void TLinePrinter::StartPage() {
     // Header and footer stand centred in the top and bottom margins. A margin lower than a line
     // has no room for its row: the row would land off the page, so it is not drawn at all.
     const int lineHeight = int(LineHeight_);
+    // In the font of the first page too (a report may be in bold where a page breaks).
+    const TPrinterFont font = Printer_.Font();
+    Printer_.Font() = PageFont_;
     if (!Header.isEmpty() && area.Top >= lineHeight) {
         CurrentY_ = (area.Top - lineHeight) / 2 - area.Top;
-        PrintTableRow(Header);
+        PrintRow(PageFormat_, Header);
     }
     if (!Footer.isEmpty() && area.Bottom >= lineHeight) {
         CurrentY_ = (area.Bottom - lineHeight) / 2 + area.Height;
-        PrintTableRow(Footer);
+        PrintRow(PageFormat_, Footer);
     }
+    Printer_.Font() = font;
     CurrentX_ = 0;
     CurrentY_ = 0;
     LineCounter_ = 0;
@@ -516,9 +530,11 @@ QString TLinePrinter::ReplaceTokens(QString cell) const {
     return cell;
 }
 
-void TLinePrinter::PrintTableRow(const QString& row) {
+void TLinePrinter::PrintTableRow(const QString& row) { PrintRow(TableFormat, row); }
+
+void TLinePrinter::PrintRow(const QString& format, const QString& row) {
     if (!CanPrint()) return;
-    const QStringList specs = TableFormat.split(QLatin1Char('|'));
+    const QStringList specs = format.split(QLatin1Char('|'));
     const QStringList cells = row.split(QLatin1Char('|'));
     const TTextArea area = TextArea();
 

@@ -101,6 +101,10 @@ public:
 
     void BeginDoc();
     void EndDoc();
+    // Ends the job at once and discards it, so that the next BeginDoc works after an error;
+    // does nothing when no job runs.
+    void AbortDoc();
+    bool Printing() const { return Printer_.Printing(); }
     int NewPage();
     unsigned NewLine();
     void PrintLine(const QString& text);
@@ -147,6 +151,7 @@ private:
     QString ReplaceTokens(QString cell) const;
     TColumn ParseColumn(const QString& spec) const;
     bool CanPrint() const;
+    void PrintRow(const QString& format, const QString& row);
 
     IPrinterService& Printer_;
     std::unique_ptr<TPrntProgDlg> Progress_;
@@ -158,6 +163,21 @@ private:
     float DefaultColWidth_ = 0;
     int CurrentX_ = 0, CurrentY_ = 0;
     unsigned LineHeight_ = 0;
+    QString PageFormat_;     // the table format at BeginDoc, which lays out every page's header and footer
+    TPrinterFont PageFont_;  // and the font they are printed in
+};
+
+// Aborts the line printer's job when the code that printed leaves it open (an error on the way):
+// put one before BeginDoc.
+class TPrintJobGuard {
+public:
+    explicit TPrintJobGuard(TLinePrinter& printer) : Printer_(printer) {}
+    ~TPrintJobGuard() { Printer_.AbortDoc(); }
+    TPrintJobGuard(const TPrintJobGuard&) = delete;
+    TPrintJobGuard& operator=(const TPrintJobGuard&) = delete;
+
+private:
+    TLinePrinter& Printer_;
 };
 
 } // namespace zelm

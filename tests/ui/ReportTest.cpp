@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace zelm;
 
 namespace {
@@ -195,6 +197,126 @@ TEST(Report, CancelledSettingsPrintNothing) {
     EXPECT_FALSE(host.Printer.Calls.empty());
     SetReportHost(nullptr);
     EXPECT_FALSE(PrintReportThroughHost(RussianWord("кот")));
+}
+
+namespace {
+
+// The four kinds of report, each with a comment of `commentLines` lines.
+std::vector<TReportData> EveryKind(int commentLines) {
+    QStringList comment;
+    for (int i = 0; i < commentLines; ++i) comment.push_back(QStringLiteral("строка комментария %1").arg(i + 1));
+    std::vector<TReportData> reports;
+    TReportData ru = RussianWord("мо*ре");
+    ru.Comment = comment;
+    reports.push_back(ru);
+    TTextEvaluator text;
+    text.CountTextWords(Utf8ToCp1251("Мама мыла раму, а папа читал газету."));
+    text.EvaluateText(TEvalScheme::esZhuravlev);
+    reports.push_back(RussianTextReport("Untitled", text, text.TextProfileMaxAbs(), false, comment.join('\n')));
+    reports.back().Comment = comment;
+    TUkrWordEvaluator word;
+    word.UkrEvaluateWordZhuravlev(Utf8ToCp1251("мо*ва"));
+    reports.push_back(UkrainianWordReport("мо*ва", word, false, comment.join('\n')));
+    reports.back().Comment = comment;
+    TUkrTextEvaluator ukr;
+    ukr.UkrCountTextWords(Utf8ToCp1251("Мама мила раму."));
+    ukr.UkrEvaluateText(TEvalScheme::esLevitsky);
+    reports.push_back(UkrainianTextReport("Untitled", ukr, true, comment.join('\n')));
+    reports.back().Comment = comment;
+    return reports;
+}
+
+} // namespace
+
+TEST(Report, LongReportsPrintEveryPageWithItsHeader) {
+    for (const TLineSpacing spacing : {lsSingleAndAHalf, lsDoubleSpace})
+        for (const int points : {12, 16}) // two and three pages and more
+            for (const TReportData& report : EveryKind(points == 12 ? 25 : 45)) {
+                SCOPED_TRACE(std::to_string(int(spacing)) + " spacing, " + std::to_string(points) + " points, kind " +
+                             std::to_string(int(report.Kind)));
+                TRig rig;
+                rig.Lp.SetLineSpacing(spacing);
+                TPrinterFont font = rig.Lp.Font();
+                font.SizePoints = points;
+                rig.Lp.SetFont(font);
+                ASSERT_NO_THROW(PrintEvaluationReport(rig.Lp, report));
+                EXPECT_FALSE(rig.Lp.Printing());
+                const auto texts = rig.Printer.Texts();
+                const int pages = texts.back().Page;
+                EXPECT_GE(pages, points == 16 ? 3 : 2);
+                // Every page starts with the header of three cells at the first page's places.
+                for (int page = 1; page <= pages; ++page) {
+                    std::vector<TFakeCall> header;
+                    for (const auto& t : texts)
+                        if (t.Page == page && t.Y == texts[0].Y) header.push_back(t);
+                    ASSERT_EQ(header.size(), 3u) << "page " << page;
+                    EXPECT_EQ(header[1].Text, "Проект ЗЕЛМ");
+                    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(header[i].X, texts[i].X) << "page " << page;
+                }
+                // Bars on every page hug the number column as on the first page (a red bar ends
+                // where it ends there, a blue one starts where it starts), all within the text
+                // area; the colour strip after the heading is left out.
+                const TLinePrinter::TTextArea area = rig.Lp.TextArea();
+                const int middle = area.Left + area.Width / 2; // inside the number column
+                int leftEdge = -1, rightEdge = -1, bars = 0;
+                for (const auto& call : rig.Printer.Calls) {
+                    if (call.Kind == TFakeCall::fcText && call.Text.startsWith("Звуко-цветовая")) break;
+                    if (call.Kind != TFakeCall::fcRectangle) continue;
+                    if (call.X2 <= middle && leftEdge < 0) leftEdge = call.X2;
+                    if (call.X >= middle && rightEdge < 0) rightEdge = call.X;
+                }
+                for (const auto& call : rig.Printer.Calls) {
+                    if (call.Kind == TFakeCall::fcText && call.Text.startsWith("Звуко-цветовая")) break;
+                    if (call.Kind != TFakeCall::fcRectangle) continue;
+                    ++bars;
+                    EXPECT_TRUE((call.X2 <= middle && call.X2 == leftEdge) || (call.X >= middle && call.X == rightEdge))
+                        << "page " << call.Page << ": " << call.X << ".." << call.X2;
+                    EXPECT_GE(call.Y, area.Top);
+                    EXPECT_LE(call.Y2, area.Top + area.Height);
+                }
+                EXPECT_GT(bars, 0);
+                for (const auto& t : texts) {
+                    if (t.Y == texts[0].Y) continue;
+                    EXPECT_GE(t.Y, area.Top) << t.Text.toStdString();
+                    EXPECT_LT(t.Y, area.Top + area.Height) << t.Text.toStdString();
+                }
+                EXPECT_EQ(rig.Printer.Calls.back().Kind, TFakeCall::fcEndJob);
+            }
+}
+
+TEST(Report, AFailedJobIsAbortedAndTheNextPrintWorks) {
+    TRig rig;
+    rig.Printer.FailNewPage = true;
+    TPrinterFont font = rig.Lp.Font();
+    font.SizePoints = 20;
+    rig.Lp.SetFont(font);
+    rig.Lp.SetLineSpacing(lsDoubleSpace);
+    EXPECT_THROW(PrintEvaluationReport(rig.Lp, RussianWord("мо*ре")), ELinePrinter);
+    EXPECT_FALSE(rig.Lp.Printing());
+    EXPECT_EQ(rig.Printer.Calls.back().Kind, TFakeCall::fcAbortJob);
+    // The same line printer takes new settings and prints a document.
+    rig.Printer.FailNewPage = false;
+    rig.Printer.Calls.clear();
+    EXPECT_NO_THROW(rig.Lp.SetMarginTop(30));
+    rig.Lp.Header.clear();
+    rig.Lp.Lines = QStringList{"первая", "вторая"};
+    rig.Lp.PageBorders = 0;
+    rig.Lp.BeginDoc();
+    rig.Lp.PrintLines();
+    rig.Lp.EndDoc();
+    ASSERT_EQ(rig.Printer.Texts().size(), 2u);
+    EXPECT_EQ(rig.Printer.Texts()[1].Text, "вторая");
+    EXPECT_EQ(rig.Printer.Calls.back().Kind, TFakeCall::fcEndJob);
+    // A bad row fails the job as well, and it is aborted.
+    rig.Lp.TableFormat = "G10";
+    EXPECT_THROW(
+        {
+            const TPrintJobGuard guard(rig.Lp);
+            rig.Lp.BeginDoc();
+            rig.Lp.PrintTableRow("not a number");
+        },
+        EConvertError);
+    EXPECT_FALSE(rig.Lp.Printing());
 }
 
 ZELM_QT_TEST_MAIN

@@ -105,6 +105,7 @@ void PrintEvaluationReport(TLinePrinter& lp, const TReportData& data) {
     lp.PageBorders = BorderBit(pbTop);
     lp.TableFormat = QStringLiteral("<T0:55|^T0:50|>T0:55");
     lp.Header = MakerAddress + QStringLiteral("|Проект ЗЕЛМ|") + MakerAddress;
+    const TPrintJobGuard guard(lp);
     lp.BeginDoc();
     lp.PrintLine(word ? QStringLiteral("ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА") : QStringLiteral("ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА ТЕКСТА"));
     lp.PrintLine({});

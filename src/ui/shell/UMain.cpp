@@ -405,6 +405,7 @@ void TMainForm::FilePrint() {
     lp.Header.clear();
     lp.Footer.clear();
     lp.LinesAsTable = false;
+    const TPrintJobGuard guard(lp);
     lp.BeginDoc();
     lp.PrintLines();
     lp.EndDoc();
