@@ -4,13 +4,17 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace zelm {
 
@@ -99,6 +103,31 @@ bool TEscapeWatcher::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         Pending_ = true;
     return QObject::eventFilter(watched, event);
+}
+
+double ScaleToScreen(QWidget* window, double designDpi) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const double factor = screen ? screen->logicalDotsPerInch() / designDpi : 1.0;
+    if (factor == 1.0) return factor;
+    const auto scaled = [factor](int v) { return int(std::lround(v * factor)); };
+    const auto scaleFont = [&](QWidget* w) {
+        if (!w->testAttribute(Qt::WA_SetFont) || w->font().pixelSize() <= 0) return;
+        QFont font = w->font();
+        font.setPixelSize(std::max(1, scaled(font.pixelSize())));
+        w->setFont(font);
+    };
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->isWindow()) continue;
+        const QRect g = child->geometry();
+        child->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
+        scaleFont(child);
+    }
+    scaleFont(window);
+    const QSize size = window->minimumSize() == window->maximumSize() ? window->minimumSize() : window->size();
+    const QSize target(scaled(size.width()), scaled(size.height()));
+    if (window->minimumSize() == window->maximumSize()) window->setFixedSize(target);
+    else window->resize(target);
+    return factor;
 }
 
 } // namespace zelm

@@ -15,6 +15,11 @@ enum class TConfirmResult { crYes, crNo, crCancel };
 // the box counts as Cancel.
 TConfirmResult ConfirmYesNoCancel(QWidget* parent, const QString& text);
 
+// Scales a window laid out in pixels at `designDpi` to the screen it is on: its size, every
+// child's place and size, and every font given in pixels, by the screen's logical dots per inch
+// over `designDpi`. Returns the factor.
+double ScaleToScreen(QWidget* window, double designDpi);
+
 // One text value of the per-user settings store: `name` in `section` under `key` (on Windows the
 // registry's current-user hive; elsewhere the user's configuration folder, file
 // "<key>/<section>.ini"). "ERROR" when the section or the value does not exist.

@@ -167,11 +167,23 @@ int TQtPrinter::PhysicalOffsetY() const {
 int TQtPrinter::PageWidth() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).width())); }
 int TQtPrinter::PageHeight() const { return int(std::lround(Printer_->pageRect(QPrinter::DevicePixel).height())); }
 
+QStringList PlainFamilyNames(const QStringList& families) {
+    QStringList names;
+    for (const QString& family : families) {
+        QString name = family;
+        // A family that several foundries make is listed as "C059 [urw]", "C059 [UKWN]".
+        const qsizetype open = name.lastIndexOf(QStringLiteral(" ["));
+        if (name.endsWith(QLatin1Char(']')) && open > 0) name.truncate(open);
+        if (!names.contains(name)) names.push_back(name);
+    }
+    return names;
+}
+
 // The installed families, plus the names of the common Windows fonts whose metric-compatible
 // stand-ins are installed (fontconfig answers "Courier New" with Liberation Mono), so that a
 // document or report set in "Courier New" keeps its font in the print settings dialog.
 QStringList TQtPrinter::FontNames() const {
-    QStringList names = QFontDatabase::families();
+    QStringList names = PlainFamilyNames(QFontDatabase::families());
     const std::pair<const char*, const char*> aliases[] = {{"Courier New", "Liberation Mono"},
                                                            {"Arial", "Liberation Sans"},
                                                            {"Times New Roman", "Liberation Serif"}};

@@ -11,6 +11,10 @@
 
 namespace zelm {
 
+// Font families by their plain names, each once: the foundry a family list adds in brackets
+// ("Nimbus Sans [URW ]") is left out.
+QStringList PlainFamilyNames(const QStringList& families);
+
 class TQtPrinter : public IPrinterService {
 public:
     // A PDF printer writing to `pdfFile`; with an empty name, each job goes to a new file in the

@@ -45,6 +45,13 @@ QString ExpandTabs(const QString& text, unsigned tabSize) {
 
 } // namespace
 
+QString LongTime(const QTime& time, const QLocale& locale) {
+    // The locale's long format names the time zone ("t"); a printed page shows the clock only.
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return locale.toString(time, format.trimmed());
+}
+
 // ---------------------------------------------------------------------------------------------
 // The progress window.
 
@@ -522,7 +529,7 @@ QString TLinePrinter::ReplaceTokens(QString cell) const {
         {QStringLiteral("{$LINE}"), QString::number(LineCounter_)},
         {QStringLiteral("{$PAGE}"), QString::number(Printer_.PageNumber())},
         {QStringLiteral("{$DATE}"), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)},
-        {QStringLiteral("{$TIME}"), QLocale().toString(QTime::currentTime(), QLocale::LongFormat)},
+        {QStringLiteral("{$TIME}"), LongTime(QTime::currentTime())},
         {QStringLiteral("{$TITLE}"), Printer_.Title()},
     };
     for (const auto& [token, value] : tokens)

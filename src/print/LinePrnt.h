@@ -6,6 +6,8 @@
 #include "PrinterService.h"
 
 #include <QDialog>
+#include <QLocale>
+#include <QTime>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +44,9 @@ constexpr TPageBorders BorderBit(TPageBorderStyle style) { return 1u << style; }
 inline constexpr TPageBorders AllBorders = 15;
 
 class TLinePrinter;
+
+// The locale's long time without a time zone, as the {$TIME} token prints it.
+QString LongTime(const QTime& time, const QLocale& locale = QLocale());
 
 // The progress window of a print job: status, title and page number.
 class TPrntProgDlg : public QDialog {

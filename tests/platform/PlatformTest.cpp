@@ -7,6 +7,7 @@
 #include "StatusPanel.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 using namespace zelm;
@@ -200,6 +202,32 @@ TEST(Platform, PrinterFontListNamesTheStandInsOfWindowsFonts) {
         EXPECT_TRUE(names.contains("Courier New"));
     }
     EXPECT_FALSE(names.isEmpty());
+}
+
+TEST(Platform, FontFamiliesByTheirPlainNamesOnce) {
+    EXPECT_EQ(PlainFamilyNames({"C059 [UKWN]", "C059 [urw]", "Nimbus Sans [URW ]", "DejaVu Sans", "Odd [name"}),
+              (QStringList{"C059", "Nimbus Sans", "DejaVu Sans", "Odd [name"}));
+    const auto printer = TQtPrinter::Pdf("unused.pdf");
+    const QStringList names = printer->FontNames();
+    for (const QString& name : names) EXPECT_FALSE(name.endsWith(']')) << name.toStdString();
+    EXPECT_EQ(QStringList(names).removeDuplicates(), 0);
+    EXPECT_TRUE(names.contains("Courier New")); // the stand-in of fonts-liberation
+}
+
+TEST(Platform, WindowsScaleToTheScreensResolution) {
+    QWidget window;
+    window.setFixedSize(240, 120);
+    QFont font("MS Sans Serif");
+    font.setPixelSize(12);
+    window.setFont(font);
+    auto* child = new QLabel("x", &window);
+    child->setGeometry(24, 12, 120, 24);
+    const double factor = ScaleToScreen(&window, 120);
+    EXPECT_DOUBLE_EQ(factor, QGuiApplication::primaryScreen()->logicalDotsPerInch() / 120);
+    EXPECT_EQ(window.size(), QSize(int(std::lround(240 * factor)), int(std::lround(120 * factor))));
+    EXPECT_EQ(child->geometry(), QRect(int(std::lround(24 * factor)), int(std::lround(12 * factor)),
+                                       int(std::lround(120 * factor)), int(std::lround(24 * factor))));
+    EXPECT_EQ(window.font().pixelSize(), int(std::lround(12 * factor)));
 }
 
 ZELM_QT_TEST_MAIN

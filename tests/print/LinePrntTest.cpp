@@ -327,4 +327,13 @@ TEST(PrintProgress, ShownPageByPageAndGoneAfterTheJob) {
     rig.Lp.EndDoc();
 }
 
+TEST(LinePrinter, TimeTokenPrintsTheClockWithoutAZone) {
+    for (const char* name : {"C", "ru_RU", "uk_UA", "en_US"}) {
+        const QString text = LongTime(QTime(23, 4, 53), QLocale(name));
+        EXPECT_TRUE(text.contains("23:04:53") || text.contains("11:04:53")) << name << ": " << text.toStdString();
+        EXPECT_FALSE(text.contains("UTC") || text.contains("GMT")) << name;
+        EXPECT_EQ(text, text.trimmed());
+    }
+}
+
 ZELM_QT_TEST_MAIN

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -293,6 +295,9 @@ TEST(PrintSettings, SizeStyleLimitsAndSpacing) {
     AnswerNextDialog([](QWidget* dialog) {
         auto* form = static_cast<TFontForm*>(dialog);
         EXPECT_EQ(form->windowTitle(), "Параметры печати");
+        // Designed at 120 dots per inch, shown at the screen's.
+        const double factor = form->screen()->logicalDotsPerInch() / 120;
+        EXPECT_EQ(form->size(), QSize(int(std::lround(554 * factor)), int(std::lround(309 * factor))));
         EXPECT_EQ(form->udSize->Position(), 10);
         EXPECT_EQ(form->rgStyle->checkedId(), 1);
         EXPECT_EQ(form->rgSpacing->checkedId(), 0);

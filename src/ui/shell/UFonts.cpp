@@ -1,5 +1,7 @@
 #include "UFonts.h"
 
+#include "Dialogs.h"
+
 #include <QFrame>
 #include <QGroupBox>
 #include <QPushButton>
@@ -112,6 +114,8 @@ TFontForm::TFontForm() {
         SampleFont.SizePoints = position;
         ShowSample();
     };
+    // Laid out at 120 dots per inch, shown at the screen's.
+    ScaleToScreen(this, 120);
 }
 
 void TFontForm::cmbFontsChange() {
