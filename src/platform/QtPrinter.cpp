@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPrinterInfo>
@@ -20,6 +21,8 @@
 #include <unistd.h>
 
 namespace zelm {
+
+const char* const NoPrinter = "There is no default printer currently selected";
 
 int TPrinterFont::Height() const { return -int(std::lround(SizePoints * PixelsPerInch / 72.0)); }
 
@@ -52,20 +55,33 @@ TQtPrinter::~TQtPrinter() {
     if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
 }
 
+// The folder a job goes into when the system has no printer, made when missing; empty when it
+// cannot be made or written.
+QString TQtPrinter::FallbackFolder() const {
+    QString folder = FallbackFolder_;
+    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable()) return {};
+    return folder;
+}
+
 void TQtPrinter::BeginJob() {
     if (Painter_) throw EPrinterError("A print job is already in progress");
+    OutputFile_.clear();
     if (Pdf_) {
         QString file = PdfFile_;
         if (file.isEmpty()) {
             // No printer on the system: the job becomes a PDF file in the documents folder.
-            QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-            if (folder.isEmpty()) folder = QDir::homePath();
-            QDir().mkpath(folder);
+            const QString folder = FallbackFolder();
+            if (folder.isEmpty()) throw EPrinterError(NoPrinter);
             QString name = Printer_->docName().trimmed();
             name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
             if (name.isEmpty()) name = QStringLiteral("ZELM");
-            file = QDir(folder).filePath(name + QDateTime::currentDateTime().toString(QStringLiteral(" yyyy-MM-dd HH-mm-ss")) +
-                                         QStringLiteral(".pdf"));
+            const QString stem = QDir(folder).filePath(
+                name + QDateTime::currentDateTime().toString(QStringLiteral(" yyyy-MM-dd HH-mm-ss")));
+            // Two prints in the same second must not overwrite each other.
+            file = stem + QStringLiteral(".pdf");
+            for (int n = 2; QFileInfo::exists(file); ++n) file = stem + QStringLiteral(" (%1).pdf").arg(n);
         }
         // The toolkit writes the PDF into memory, where writing cannot fail unnoticed; EndJob
         // then puts it into the file with every write checked, replacing the file only whole.
@@ -183,6 +199,8 @@ QStringList PlainFamilyNames(const QStringList& families) {
 // stand-ins are installed (fontconfig answers "Courier New" with Liberation Mono), so that a
 // document or report set in "Courier New" keeps its font in the print settings dialog.
 QStringList TQtPrinter::FontNames() const {
+    // With no printer the jobs go into files: when no file can be made there is no printer at all.
+    if (Pdf_ && PdfFile_.isEmpty() && FallbackFolder().isEmpty()) throw EPrinterError(NoPrinter);
     QStringList names = PlainFamilyNames(QFontDatabase::families());
     const std::pair<const char*, const char*> aliases[] = {{"Courier New", "Liberation Mono"},
                                                            {"Arial", "Liberation Sans"},

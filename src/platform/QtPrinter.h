@@ -15,6 +15,9 @@ namespace zelm {
 // ("Nimbus Sans [URW ]") is left out.
 QStringList PlainFamilyNames(const QStringList& families);
 
+// The printer service's message when there is no printer.
+extern const char* const NoPrinter;
+
 class TQtPrinter : public IPrinterService {
 public:
     // A PDF printer writing to `pdfFile`; with an empty name, each job goes to a new file in the
@@ -62,11 +65,14 @@ public:
     void Rectangle(int left, int top, int right, int bottom) override;
 
     QString OutputFile() const override { return OutputFile_; }
+    // The folder of the jobs when the system has no printer (the documents folder by default).
+    void SetFallbackFolder(const QString& folder) { FallbackFolder_ = folder; }
     QPrinter& Printer() { return *Printer_; }
 
 private:
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
     void SavePdf();
+    QString FallbackFolder() const;
     QFont MakeFont() const;
     QPen MakePen() const;
     void ApplyFont();
@@ -83,6 +89,7 @@ private:
     std::uint32_t BrushColour_ = 0xFFFFFF;
     int PenX_ = 0, PenY_ = 0;
     int PdfBuffer_ = -1; // the PDF of the running job, in memory
+    QString FallbackFolder_;
 };
 
 } // namespace zelm

@@ -1,6 +1,8 @@
 #include "Cp1251.h"
 #include "Engines.h"
 #include "FakePrinter.h"
+#include "QtPrinter.h"
+#include "UMainWrd.h"
 #include "faults/Faults.h"
 #include "QtTestMain.h"
 #include "UFonts.h"
@@ -78,6 +80,15 @@ std::function<void(QWidget*)> Click(const QString& button, QString* text = nullp
         if (button == "OK") static_cast<QMessageBox*>(box)->accept();
         else ClickButton(box, button);
     };
+}
+
+// Runs `answer` on the first modal window for which `wanted` holds, once it is shown.
+void AnswerWhen(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [=] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (window && wanted(window)) answer(window);
+        else AnswerWhen(wanted, answer);
+    });
 }
 
 std::string Slurp(const QString& path) {
@@ -528,5 +539,56 @@ TEST(MainWindow, PasteTakesTheClipboardTextOnly) {
     clipboard->clear();
 }
 
+
+TEST(PrintIntoFiles, EveryWindowTellsWhereThePrintWent) {
+    QTemporaryDir folder;
+    auto printer = TQtPrinter::Pdf({});
+    printer->SetFallbackFolder(folder.path());
+    TMainForm form(std::move(printer));
+    form.RichEdit1->setPlainText("строка документа");
+    const auto accept = [](QWidget* w) { return dynamic_cast<TFontForm*>(w) != nullptr; };
+    const auto box = [](QWidget* w) { return dynamic_cast<QMessageBox*>(w) != nullptr; };
+    QString told;
+    AnswerWhen(accept, [](QWidget* w) { static_cast<TFontForm*>(w)->BitBtn1->click(); });
+    AnswerWhen(box, [&](QWidget* w) {
+        told = static_cast<QMessageBox*>(w)->text();
+        static_cast<QMessageBox*>(w)->accept();
+    });
+    form.PrintButton->click();
+    const QStringList files = QDir(folder.path()).entryList({"*.pdf"});
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(told, "Печать сохранена в файл:\n" + QDir(folder.path()).filePath(files[0]));
+    EXPECT_TRUE(Slurp(QDir(folder.path()).filePath(files[0])).starts_with("%PDF"));
+
+    // A report from a result window says so too, in its own window.
+    QString reported;
+    form.cmbWord->setEditText("кот");
+    AnswerWhen([](QWidget* w) { return dynamic_cast<TWordForm*>(w) != nullptr; }, [&](QWidget* w) {
+        auto* window = static_cast<TWordForm*>(w);
+        AnswerWhen(accept, [](QWidget* f) { static_cast<TFontForm*>(f)->BitBtn1->click(); });
+        AnswerWhen(box, [&, window](QWidget* b) {
+            reported = static_cast<QMessageBox*>(b)->text();
+            static_cast<QMessageBox*>(b)->accept();
+            QTimer::singleShot(0, window, [window] { window->reject(); });
+        });
+        window->btnPrint->click();
+    });
+    form.WordEvalItemClick();
+    EXPECT_TRUE(reported.startsWith("Печать сохранена в файл:\n" + folder.path())) << reported.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.pdf"}).size(), 2);
+}
+
+TEST(PrintIntoFiles, NoPrinterAndNoFileIsNoPrinter) {
+    auto printer = TQtPrinter::Pdf({});
+    printer->SetFallbackFolder("/dev/null/zelm");
+    TMainForm form(std::move(printer));
+    QString message;
+    AnswerNextDialog([&](QWidget* w) {
+        message = static_cast<QMessageBox*>(w)->text();
+        static_cast<QMessageBox*>(w)->accept();
+    });
+    form.PrintButton->click();
+    EXPECT_EQ(message, "There is no default printer currently selected");
+}
 
 ZELM_QT_TEST_MAIN

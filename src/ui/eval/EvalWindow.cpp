@@ -78,7 +78,7 @@ void TEvalWindow::ShowComment(const QString& line) {
 
 void TEvalWindow::PrintReport(const TReportData& report) {
     try {
-        PrintReportThroughHost(report);
+        if (PrintReportThroughHost(report)) ReportHost()->TellWherePrinted(this);
     } catch (const std::exception& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
     }

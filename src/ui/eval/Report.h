@@ -58,6 +58,8 @@ public:
     virtual ~IReportHost() = default;
     virtual TLinePrinter& ReportPrinter() = 0;
     virtual bool EditPrintSettings(TLinePrinter& printer) = 0;
+    // After a successful print: tells the user where the print went when it went into a file.
+    virtual void TellWherePrinted(QWidget* /*window*/) {}
 };
 void SetReportHost(IReportHost* host);
 IReportHost* ReportHost();

@@ -409,8 +409,15 @@ void TMainForm::FilePrint() {
     lp.BeginDoc();
     lp.PrintLines();
     lp.EndDoc();
-    if (!Printer().OutputFile().isEmpty())
-        stBar->showMessage(QStringLiteral("Документ напечатан в файл %1").arg(Printer().OutputFile()));
+    TellWherePrinted(this);
+}
+
+void TMainForm::TellWherePrinted(QWidget* window) {
+    const QString file = Printer().OutputFile();
+    if (file.isEmpty()) return;
+    stBar->showMessage(QStringLiteral("Напечатано в файл %1").arg(file));
+    QMessageBox::information(window, window->windowTitle(),
+                             QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
 }
 
 void TMainForm::PrintSetupItemClick() {

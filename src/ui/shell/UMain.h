@@ -67,6 +67,8 @@ public:
     // spacing through the print settings dialog; false when the user cancels.
     bool EditPrintSettings(TLinePrinter& printer) override;
     TLinePrinter& ReportPrinter() override { return LinePrinter(); }
+    // A message box naming the file the last print went into, when it went into one.
+    void TellWherePrinted(QWidget* window) override;
     // Loads a file into the editor (the work of FileOpen after its dialog).
     bool OpenDocument(const QString& path, bool readOnly);
 
