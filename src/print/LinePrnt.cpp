@@ -2,11 +2,17 @@
 
 #include "ru/Utils.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPalette>
 #include <QLocale>
 #include <QTime>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -57,19 +63,41 @@ QString LongTime(const QTime& time, const QLocale& locale) {
 
 TPrntProgDlg::TPrntProgDlg() {
     setWindowTitle(QStringLiteral("Print Progress"));
-    // A tool window with a caption and no caption buttons, on top of the others; its fixed size
-    // keeps its borders from being dragged.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+    // A small window on top of the others with a caption and no caption buttons. Window managers
+    // differ in what they leave out of a frame when asked (some always add a close, minimise and
+    // maximise button), so the window draws its own thin frame and caption: 293 x 111 outside,
+    // whatever the window manager, and a fixed size, so no border can be dragged.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
     setFixedSize(293, 111);
-    auto* bevel = new QFrame(this);
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    frame->setGeometry(0, 0, 293, 111);
+    auto* caption = new QLabel(windowTitle(), this);
+    caption->setObjectName(QStringLiteral("caption"));
+    caption->setGeometry(Border, Border, 293 - 2 * Border, CaptionHeight);
+    caption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    caption->setIndent(4);
+    caption->setAutoFillBackground(true);
+    QPalette palette = caption->palette();
+    palette.setColor(QPalette::Window, QColor(0, 0, 128));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    caption->setPalette(palette);
+    QFont bold = font;
+    bold.setBold(true);
+    caption->setFont(bold);
+    // The client area lies under the caption, as it would in a window manager's frame.
+    auto* client = new QWidget(this);
+    client->setGeometry(Border, Border + CaptionHeight, 293 - 2 * Border, 111 - 2 * Border - CaptionHeight);
+    auto* bevel = new QFrame(client);
     bevel->setFrameShape(QFrame::Box);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(4, 4, 277, 77);
-    auto label = [this](int x, int y, const QString& text) {
-        auto* l = new QLabel(text, this);
+    auto label = [client](int x, int y, const QString& text) {
+        auto* l = new QLabel(text, client);
         l->move(x, y);
         l->resize(260 - x, 16);
         return l;
@@ -78,6 +106,31 @@ TPrntProgDlg::TPrntProgDlg() {
     lblTitle = label(12, 36, {});
     lblPageNumDesc = label(12, 56, QStringLiteral("Page Number:"));
     lblPageNumber = label(92, 56, {});
+}
+
+// The event loop does not run while a job prints: the window is shown, waited for until the
+// windowing system has put it on the screen (at most half a second), and painted by handling the
+// pending window events here, never the user's input.
+void TPrntProgDlg::ShowNow() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    PaintNow();
+}
+
+// The caption moves the window, as a window manager's caption would.
+void TPrntProgDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && event->position().y() < Border + CaptionHeight && windowHandle())
+        windowHandle()->startSystemMove();
+}
+
+void TPrntProgDlg::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void TPrntProgDlg::PaintNow() {
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,13 +343,13 @@ bool TLinePrinter::CanPrint() const {
 void TLinePrinter::UpdateProgress(const std::optional<QString>& message) {
     if (ShowProgress && Printer_.Printing()) {
         if (!Progress_) Progress_ = std::make_unique<TPrntProgDlg>();
-        if (Progress_->isHidden()) Progress_->show();
+        if (Progress_->isHidden()) Progress_->ShowNow();
         if (message) Progress_->lblStatus->setText(*message);
         Progress_->lblTitle->setText(Printer_.Title());
         Progress_->lblPageNumber->setText(QString::number(Printer_.PageNumber()));
-        if (Progress_->isVisible()) Progress_->repaint();
+        if (Progress_->isVisible()) Progress_->PaintNow();
     } else if (Progress_) {
-        if (Progress_->isVisible()) Progress_->close();
+        Progress_->hide();
         Progress_.reset();
     }
 }

@@ -52,10 +52,19 @@ QString LongTime(const QTime& time, const QLocale& locale = QLocale());
 class TPrntProgDlg : public QDialog {
 public:
     TPrntProgDlg();
+    // Shows the window at once and paints it, while no event loop runs.
+    void ShowNow();
+    void PaintNow();
     QLabel* lblStatus;
     QLabel* lblTitle;
     QLabel* lblPageNumDesc;
     QLabel* lblPageNumber;
+
+    static constexpr int Border = 1, CaptionHeight = 19;
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // the user cannot close it while a job prints
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 class TLinePrinter {

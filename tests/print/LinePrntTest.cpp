@@ -313,7 +313,15 @@ TEST(PrintProgress, ShownPageByPageAndGoneAfterTheJob) {
     EXPECT_EQ(rig.Lp.ProgressDialog()->windowTitle(), "Print Progress");
     EXPECT_EQ(rig.Lp.ProgressDialog()->lblStatus->text(), "Currently Printing");
     EXPECT_EQ(rig.Lp.ProgressDialog()->lblTitle->text(), "Job");
-    EXPECT_EQ(rig.Lp.ProgressDialog()->size(), QSize(293, 111));
+    // Its own thin frame and caption, no window manager's buttons: 293 x 111 outside.
+    EXPECT_EQ(rig.Lp.ProgressDialog()->frameGeometry().size(), QSize(293, 111));
+    const Qt::WindowFlags flags = rig.Lp.ProgressDialog()->windowFlags();
+    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));
+    EXPECT_EQ(rig.Lp.ProgressDialog()->findChild<QLabel*>("caption")->text(), "Print Progress");
+    rig.Lp.ProgressDialog()->close(); // closing it does nothing while the job prints
+    EXPECT_TRUE(rig.Lp.ProgressDialog()->isVisible());
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
     for (int i = 0; i < 5; ++i) rig.Lp.PrintLine("x");
     rig.Lp.EndDoc();
     EXPECT_EQ(pages, (std::vector<QString>{"1", "2", "3"}));
