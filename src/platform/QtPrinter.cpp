@@ -55,6 +55,19 @@ TQtPrinter::~TQtPrinter() {
     if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
 }
 
+void TQtPrinter::PrinterChosen() {
+    if (Printer_->outputFormat() == QPrinter::NativeFormat && !Printer_->printerName().isEmpty()) {
+        Pdf_ = false;
+        PdfFile_.clear();
+        Printer_->setOutputFileName({});
+    } else {
+        Pdf_ = true;
+        const QString chosen = Printer_->outputFileName();
+        if (!chosen.isEmpty() && !chosen.startsWith(QStringLiteral("/proc/self/fd/"))) PdfFile_ = chosen;
+    }
+    Font_.PixelsPerInch = Printer_->resolution();
+}
+
 // The folder a job goes into when the system has no printer, made when missing; empty when it
 // cannot be made or written.
 QString TQtPrinter::FallbackFolder() const {

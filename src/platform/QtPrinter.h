@@ -65,6 +65,9 @@ public:
     void Rectangle(int left, int top, int right, int bottom) override;
 
     QString OutputFile() const override { return OutputFile_; }
+    // After the printer setup dialog changed the QPrinter: later jobs go where it now points (a
+    // system printer, or a PDF file the dialog named).
+    void PrinterChosen();
     // The folder of the jobs when the system has no printer (the documents folder by default).
     void SetFallbackFolder(const QString& folder) { FallbackFolder_ = folder; }
     QPrinter& Printer() { return *Printer_; }

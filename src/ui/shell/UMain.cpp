@@ -19,7 +19,8 @@
 #include <QGridLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPushButton>
 #include <QPainter>
 #include <QPainterPath>
 #include <QShortcut>
@@ -420,11 +421,18 @@ void TMainForm::TellWherePrinted(QWidget* window) {
                              QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
 }
 
+// The system's printer setup: printer, paper and orientation, which every later print uses.
 void TMainForm::PrintSetupItemClick() {
-    if (auto* qt = dynamic_cast<TQtPrinter*>(&Printer())) {
-        QPageSetupDialog dialog(&qt->Printer(), this);
-        dialog.exec();
-    }
+    auto* qt = dynamic_cast<TQtPrinter*>(&Printer());
+    if (!qt) return;
+    QPrintDialog dialog(&qt->Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Настройка принтера"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // A setup, not a print: its button accepts the settings.
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == QLatin1String("&Print") || button->text() == QLatin1String("Print"))
+            button->setText(QStringLiteral("Принять"));
+    if (dialog.exec() == QDialog::Accepted) qt->PrinterChosen();
 }
 
 void TMainForm::miEditFontClick() {

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Starts a CUPS server of its own (private folders, a Unix socket, never the system's CUPS) with
+# two cups-pdf queues, ZelmPDF (the default) and ZelmPDF2.
+# Usage: cups-private.sh start FOLDER  |  cups-private.sh stop FOLDER
+# After start, FOLDER/env holds CUPS_SERVER=...; cups-pdf writes each job as a PDF into the
+# printing user's ~/PDF (its /etc/cups/cups-pdf.conf), named after the job title and the job
+# number; `lpstat -W completed -o` tells which queue took which job.
+set -euo pipefail
+command="$1"
+dir="$(cd "$2" && pwd)"
+
+if [ "$command" = stop ]; then
+  if [ -f "$dir/run/cupsd.pid" ]; then kill "$(cat "$dir/run/cupsd.pid")" 2>/dev/null || true; fi
+  for _ in $(seq 50); do [ -S "$dir/run/cups.sock" ] || break; sleep 0.1; done
+  rm -rf "${dir:?}"/{conf,spool,cache,state,log,run,env}
+  exit 0
+fi
+
+command -v cupsd >/dev/null || { echo "cups-private: cupsd is not installed (package cups)" >&2; exit 1; }
+[ -x /usr/lib/cups/backend/cups-pdf ] || { echo "cups-private: the cups-pdf backend is missing (package printer-driver-cups-pdf)" >&2; exit 1; }
+mkdir -p "$dir"/{conf/ppd,spool/tmp,cache,state,log,run}
+# The filters run as the user lp: they must reach the spool.
+chmod 755 "$dir" "$dir"/*
+chmod 1777 "$dir/spool/tmp"
+cat >"$dir/conf/cupsd.conf" <<CONF
+LogLevel warn
+Listen $dir/run/cups.sock
+Browsing Off
+DefaultAuthType None
+WebInterface No
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+CONF
+cat >"$dir/conf/cups-files.conf" <<CONF
+ServerRoot $dir/conf
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+Sandboxing Relaxed
+FileDevice No
+CONF
+cupsd -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" -f >"$dir/log/cupsd.out" 2>&1 &
+echo $! >"$dir/run/cupsd.pid"
+export CUPS_SERVER="$dir/run/cups.sock"
+for _ in $(seq 100); do [ -S "$CUPS_SERVER" ] && lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
+if ! lpstat -r >/dev/null 2>&1; then
+  echo "cups-private: cupsd did not start; its log:" >&2
+  cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null || true
+  exit 1
+fi
+for queue in ZelmPDF ZelmPDF2; do
+  # Cairo turns the jobs into PostScript keeping their text searchable in the PDFs that arrive.
+  lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+    -o pdftops-renderer-default=pdftocairo 2>/dev/null
+done
+lpadmin -d ZelmPDF
+echo "CUPS_SERVER=$CUPS_SERVER" >"$dir/env"
