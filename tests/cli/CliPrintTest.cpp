@@ -82,3 +82,34 @@ TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
     EXPECT_TRUE(Slurp(pdf).starts_with("%PDF"));
 }
 
+
+TEST_F(CliTest, LongReportsPrintEveryPageWhole) {
+    // A 1,000-letter word, and a text whose comment runs long, at a first print's settings.
+    std::string word;
+    for (int i = 0; i < 500; ++i) word += "ма";
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "щи ";
+    const std::string textFile = File("long.txt", text);
+    for (const std::string& arguments :
+         {"report --word '" + word + "'", "report --text '" + textFile + "'", "report --lang uk --word '" + word + "'"}) {
+        const std::string pdf = (Dir_ / "long.pdf").string();
+        const auto run = Run(arguments + " --pdf '" + pdf + "'");
+        ASSERT_EQ(run.Status, 0) << arguments << ": " << run.Err;
+        ASSERT_EQ(std::system(("pdfinfo '" + pdf + "' > '" + (Dir_ / "info").string() + "'").c_str()), 0);
+        const std::string details = Slurp(Dir_ / "info");
+        const int pages = std::atoi(details.c_str() + details.find("Pages:") + 6);
+        ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + (Dir_ / "long.txt.out").string() + "'").c_str()), 0);
+        const std::string printed = Slurp(Dir_ / "long.txt.out");
+        std::size_t headers = 0;
+        for (std::size_t at = 0; (at = printed.find("Проект ЗЕЛМ", at)) != std::string::npos; ++at) ++headers;
+        if (arguments.starts_with("report --word")) { // the Ukrainian word line is cut to 58 characters
+            EXPECT_GE(pages, 2) << arguments;
+        }
+        EXPECT_EQ(headers, std::size_t(pages)) << arguments; // a header on every page
+        const bool ukrainian = arguments.find("--lang uk") != std::string::npos;
+        for (const char* name : ukrainian ? std::vector<const char*>{"Большой", "Твердый"}
+                                          : std::vector<const char*>{"Хороший", "красивый", "радостный"})
+            EXPECT_NE(printed.find(name), std::string::npos) << arguments << ": " << name;
+        EXPECT_NE(printed.find(ukrainian ? "Звуко-цветовая оценка слова" : "Звуко-цветовая оценка"), std::string::npos);
+    }
+}
