@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "EncodingDetector.h"
+#include "Version.h"
 
 #include <algorithm>
 #include <clocale>
@@ -10,7 +11,7 @@
 
 namespace zelm {
 
-const char* const VersionText = "zelm-cli 0.1.0\n";
+const char* const VersionText = "zelm-cli " ZELM_VERSION "\n";
 
 const char* const UsageText =
     "Usage:\n"

@@ -92,12 +92,15 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     return status;
 }
 
-// Runs the command in zelm-cli-qt, which lies beside this program.
+// Runs the command in zelm-cli-qt: installed in ../libexec/zelm from this program's folder, or
+// beside it in a build folder.
 int RunCompanion(char** argv) {
     char self[4096];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = length > 0 ? std::string(self, std::size_t(length)) : std::string(argv[0]);
-    path = path.substr(0, path.rfind('/') + 1) + "zelm-cli-qt";
+    const std::string exe = length > 0 ? std::string(self, std::size_t(length)) : std::string(argv[0]);
+    const std::string folder = exe.substr(0, exe.rfind('/') + 1);
+    std::string path = folder + "../libexec/zelm/zelm-cli-qt";
+    if (::access(path.c_str(), X_OK) != 0) path = folder + "zelm-cli-qt";
     argv[0] = path.data();
     ::execv(path.c_str(), argv);
     Complain("cannot start '" + path + "': " + std::strerror(errno));

@@ -6,8 +6,12 @@
 #include "UMainWrd.h"
 #include "UUkrMainWord.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -245,6 +249,8 @@ TEST(HelpLocation, FolderSettingBecomesThePath) {
     EXPECT_EQ(HelpFilePathFor("C:\\Help", '\\'), "C:\\Help\\Devuvodi.hlp");
     EXPECT_EQ(HelpFilePathFor("C:\\Help\\", '\\'), "C:\\Help\\Devuvodi.hlp");
     EXPECT_EQ(HelpFilePathFor("ERROR", '\\'), "ERROR\\Devuvodi.hlp");
+    // With no setting a program run from its build folder finds the source tree's help.
+    EXPECT_TRUE(QFileInfo::exists(QDir(DefaultHelpFolder()).filePath("Devuvodi.hlp"))) << DefaultHelpFolder().toStdString();
     EXPECT_EQ(HelpFilePathFor("/usr/share/zelm", '/'), "/usr/share/zelm/Devuvodi.hlp");
 }
 
@@ -255,6 +261,7 @@ TEST(AboutBox, FramesRunForwardsAndBackAcrossOpenings) {
         about.show();
         EXPECT_EQ(about.windowTitle(), "ЗЕЛМ-dare (Проект ЗЕЛМ)");
         EXPECT_EQ(about.Timer1->interval(), 300);
+        EXPECT_TRUE(about.Label2->text().endsWith("версия " ZELM_VERSION)); // the project's one version
         EXPECT_EQ(about.VisibleImage(), 1);
         std::vector<int> frames;
         for (int i = 0; i < 16; ++i) {

@@ -3,7 +3,9 @@
 #include "Cp1251.h"
 #include "Dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace zelm {
 
@@ -95,10 +97,18 @@ const QString& UkrainianRightName(int scale) {
 
 const QString& HelpFilePath() { return HelpFile; }
 
+QString DefaultHelpFolder() {
+    const QString installed = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(ZELM_HELP_FROM_BINDIR));
+    for (const QString& folder : {installed, QStringLiteral(ZELM_SOURCE_HELP_DIR)})
+        if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Devuvodi.hlp")))) return QDir::cleanPath(folder);
+    return {};
+}
+
+// The user's setting comes first; with none ("ERROR"), an installed program still finds its help.
 void InitHelpFilePath() {
-    HelpFile = HelpFilePathFor(ReadUserSetting(QStringLiteral("SOFTWARE"), QStringLiteral("Zelm Ruza"),
-                                               QStringLiteral("Directory")),
-                               QDir::separator());
+    QString folder = ReadUserSetting(QStringLiteral("SOFTWARE"), QStringLiteral("Zelm Ruza"), QStringLiteral("Directory"));
+    if (folder == QLatin1String("ERROR") && !DefaultHelpFolder().isEmpty()) folder = DefaultHelpFolder();
+    HelpFile = HelpFilePathFor(folder, QDir::separator());
 }
 
 } // namespace zelm

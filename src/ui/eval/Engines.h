@@ -45,6 +45,9 @@ const QString& UkrainianRightName(int scale);
 // Directory, read once at start-up by InitHelpFilePath.
 const QString& HelpFilePath();
 void InitHelpFilePath();
+// The help folder to use when the setting is absent: the installed one, else the source tree's
+// (a program run from its build folder); empty when neither holds the help file.
+QString DefaultHelpFolder();
 // The path made of a folder setting: a separator added unless the folder ends with one.
 QString HelpFilePathFor(const QString& folder, QChar separator);
 

@@ -1,5 +1,7 @@
 #include "UAbout.h"
 
+#include "Version.h"
+
 #include <QFrame>
 #include <QPainter>
 #include <QPainterPath>
@@ -80,7 +82,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     Label1 = new QLabel(QString(), Panel2);
     Label1->setGeometry(80, 8, 181, 64);
     Label1->setWordWrap(true);
-    Label2 = new QLabel(QStringLiteral("Звук и смысл: оценка слов и текстов"), Panel2);
+    Label2 = new QLabel(QStringLiteral("Звук и смысл: оценка слов и текстов\nверсия " ZELM_VERSION), Panel2);
     Label2->setGeometry(64, 80, 143, 48);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
