@@ -32,6 +32,7 @@ struct TBatchBlock {
     std::string Bytes;
     std::vector<std::pair<std::size_t, std::size_t>> Lines; // offset and length in Bytes
     std::string Output;
+    std::vector<double> Scores; // rank: one per line
 
     void Add(std::string_view line) {
         Lines.emplace_back(Bytes.size(), line.size());
@@ -41,6 +42,7 @@ struct TBatchBlock {
         Bytes.clear();
         Lines.clear();
         Output.clear();
+        Scores.clear();
     }
 };
 
@@ -69,6 +71,39 @@ public:
             Evaluator_.EvaluateWord(Word_, Input_, Result_);
             AppendBatchRow(block.Output, Options_, Result_, Colour_);
         }
+    }
+
+    // The score of every line against the wanted poles: the mean of the values (negated for a
+    // right pole), in double.
+    void Score(TBatchBlock& block) {
+        block.Scores.clear();
+        for (const auto& [offset, length] : block.Lines) {
+            const std::string_view line(block.Bytes.data() + offset, length);
+            std::string_view word = line;
+            if (Utf8_) {
+                Word_.clear();
+                Decoder_.Decode(line, Word_);
+                Decoder_.Finish(Word_);
+                word = Word_;
+            }
+            block.Scores.push_back(ScoreOf(Evaluator_.WordProfileOf(word), Options_.Want));
+        }
+    }
+
+    // The full evaluation of one line, for printing.
+    const TEvaluation& Evaluate(std::string_view line) {
+        Word_.clear();
+        Input_.clear();
+        if (Utf8_) {
+            Decoder_.Decode(line, Word_);
+            Decoder_.Finish(Word_);
+            AppendValidUtf8(Input_, line);
+        } else {
+            Word_.assign(line);
+            AppendCp1251AsUtf8(Input_, line);
+        }
+        Evaluator_.EvaluateWord(Word_, Input_, Result_);
+        return Result_;
     }
 
     // A line too long to copy: evaluated on the spot and written straight out in pieces.
@@ -117,6 +152,12 @@ std::size_t LongLineLength() {
 }
 
 } // namespace
+
+double ScoreOf(std::span<const double> profile, const std::vector<TWantedPole>& poles) {
+    double sum = 0;
+    for (const TWantedPole& pole : poles) sum += pole.Left ? profile[pole.Scale] : -profile[pole.Scale];
+    return poles.empty() ? 0 : sum / double(poles.size());
+}
 
 int RunBatch(const TCliOptions& options, TOutput& output) {
     const std::string& path = options.Arguments.front();
@@ -172,6 +213,117 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     if (!stopped) lines.Finish(addLine);
     submit();
     if (!stopped) pipeline.Drain(deliver);
+    return output.Failed ? 1 : 0;
+}
+
+int RunRank(const TCliOptions& options, TOutput& output) {
+    const std::string& path = options.Arguments.front();
+    std::string error;
+    auto file = TInputFile::Open(path, error);
+    if (!file || !file->DecideEncoding(options.Encoding, error)) {
+        Complain(error);
+        return 1;
+    }
+    const std::size_t threads = ThreadCount(), blockLines = BlockLines();
+    std::vector<TBatchWorker> workers;
+    for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
+
+    // The words kept: the N best so far in a heap whose top is the worst of them, or all.
+    struct TCandidate {
+        double Score;
+        std::uint64_t Index;
+        std::string Line;
+    };
+    const auto better = [](const TCandidate& a, const TCandidate& b) {
+        return a.Score > b.Score || (a.Score == b.Score && a.Index < b.Index);
+    };
+    std::vector<TCandidate> kept;
+    std::uint64_t index = 0;
+    TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
+                                           [&](TBatchBlock& block, std::size_t worker) { workers[worker].Score(block); });
+    const auto deliver = [&](TBatchBlock& block) {
+        for (std::size_t i = 0; i < block.Lines.size(); ++i, ++index) {
+            const double score = block.Scores[i];
+            if (options.Top > 0 && kept.size() == options.Top &&
+                !better(TCandidate{score, index, {}}, kept.front()))
+                continue;
+            const auto& [offset, length] = block.Lines[i];
+            TCandidate candidate{score, index, std::string(block.Bytes, offset, length)};
+            if (options.Top == 0) {
+                kept.push_back(std::move(candidate));
+                continue;
+            }
+            if (kept.size() == options.Top) {
+                std::pop_heap(kept.begin(), kept.end(), better);
+                kept.back() = std::move(candidate);
+            } else {
+                kept.push_back(std::move(candidate));
+            }
+            std::push_heap(kept.begin(), kept.end(), better);
+        }
+        block.Clear();
+        return true;
+    };
+    const auto submit = [&] {
+        if (!pipeline.Current().Lines.empty()) pipeline.Submit(deliver);
+    };
+    const auto addLine = [&](std::string_view line) {
+        TBatchBlock& block = pipeline.Current();
+        block.Add(line);
+        if (block.Lines.size() >= blockLines) submit();
+    };
+    TLineSplitter lines;
+    std::string_view piece;
+    while (file->Read(piece, error)) lines.Feed(piece, addLine);
+    if (!error.empty()) {
+        pipeline.Drain(deliver);
+        Complain(error);
+        return 1;
+    }
+    lines.Finish(addLine);
+    submit();
+    pipeline.Drain(deliver);
+
+    std::sort(kept.begin(), kept.end(), better);
+    if (options.Format == TOutputFormat::ofCsv) {
+        output.Buffer += "rank,score,";
+        AppendCsvHeader(output.Buffer, options.Language, "word");
+    }
+    TBatchWorker& printer = workers.front();
+    const bool colour = UseTerminalColour();
+    std::string row;
+    for (std::size_t r = 0; r < kept.size() && !output.Failed; ++r) {
+        const TEvaluation& e = printer.Evaluate(kept[r].Line);
+        row.clear();
+        switch (options.Format) {
+        case TOutputFormat::ofJson: {
+            row += "{\"rank\":";
+            row += std::to_string(r + 1);
+            row += ",\"score\":";
+            AppendNumber(row, kept[r].Score, false);
+            row.push_back(',');
+            std::string object;
+            AppendJson(object, e);
+            row.append(object, 1); // the word object without its opening brace
+            break;
+        }
+        case TOutputFormat::ofCsv:
+            row += std::to_string(r + 1);
+            row.push_back(',');
+            AppendNumber(row, kept[r].Score, false);
+            row.push_back(',');
+            AppendCsvRow(row, e);
+            break;
+        case TOutputFormat::ofTable:
+            row += std::to_string(r + 1);
+            row += "  ";
+            AppendNumber(row, kept[r].Score, false);
+            row += "  ";
+            AppendCompactRow(row, e, colour);
+            break;
+        }
+        output.Write(row);
+    }
     return output.Failed ? 1 : 0;
 }
 

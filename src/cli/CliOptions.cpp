@@ -5,6 +5,7 @@
 #include "Version.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
@@ -16,8 +17,13 @@ const char* const VersionText = "zelm-cli " ZELM_VERSION "\n";
 const char* const UsageText =
     "Usage:\n"
     "  zelm-cli word  [options] WORD...        evaluate each word (a stress mark * may follow a vowel)\n"
-    "  zelm-cli text  [options] [FILE...|-]    evaluate each file (or standard input) as one text\n"
+    "  zelm-cli text  [options] [--by line|paragraph] [FILE...|-]\n"
+    "                                          evaluate each file (or standard input) as one text,\n"
+    "                                          or each of its lines or paragraphs\n"
     "  zelm-cli batch [options] [FILE|-]       evaluate every line of a word list\n"
+    "  zelm-cli rank  [options] --want POLES [--top N] [FILE|-]\n"
+    "                                          a word list, best match of the wanted poles first\n"
+    "  zelm-cli sounds [options] [FILE...|-]   the sound statistics of each text\n"
     "  zelm-cli report [options] (--word WORD | --text FILE) --pdf OUT.pdf\n"
     "                                          print the evaluation report into a PDF file\n"
     "  zelm-cli print [--encoding E] FILE --pdf OUT.pdf\n"
@@ -29,9 +35,12 @@ const char* const UsageText =
     "  --lang ru|uk                    language (default ru)\n"
     "  --algo zhuravlev|levitsky       algorithm (default zhuravlev)\n"
     "  --format table|json|csv         output format (default table)\n"
-    "  --encoding auto|utf-8|cp1251    input encoding (default auto: valid UTF-8 is UTF-8,\n"
-    "                                  anything else Windows-1251)\n"
+    "  --encoding auto|utf-8|cp1251    input encoding (default auto: UTF-8 when the text reads\n"
+    "                                  as Russian or Ukrainian UTF-8, else Windows-1251)\n"
     "  --pdf OUT.pdf                   the PDF file to print to\n"
+    "  --want POLES                    rank: pole names, comma-separated (Нежный,светлый)\n"
+    "  --top N                         rank: only the N best\n"
+    "  --by line|paragraph             text: one result per line or paragraph\n"
     "  --                              end of options (for words that begin with a hyphen)\n";
 
 namespace {
@@ -62,6 +71,52 @@ std::string AsUtf8(const std::string& text, TInputEncoding encoding) {
 
 std::string ArgumentWord(const std::string& text, TInputEncoding encoding) {
     return ArgumentIsUtf8(text, encoding) ? Utf8ToCp1251(text, TAcuteAccent::amStressMark) : text;
+}
+
+namespace {
+
+// A pole name as compared: Windows-1251 small letters, ё as е.
+std::string FoldedName(const std::string& utf8) {
+    std::string name = Utf8ToCp1251(utf8);
+    for (char& c : name) {
+        auto b = static_cast<unsigned char>(c);
+        if (b >= 0xC0 && b <= 0xDF) b = static_cast<unsigned char>(b + 0x20);
+        else if (b == 0xA8 || b == 0xB8) b = 0xE5; // Ё ё -> е
+        else if (b == 0xAA) b = 0xBA;              // Є
+        else if (b == 0xAF) b = 0xBF;              // Ї
+        else if (b == 0xB2) b = 0xB3;              // І
+        else if (b == 0xA5) b = 0xB4;              // Ґ
+        else if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b + 32);
+        c = static_cast<char>(b);
+    }
+    return name;
+}
+
+} // namespace
+
+bool ParsePoles(const std::string& list, TLanguage language, std::vector<TWantedPole>& poles, std::string& error) {
+    const auto& scales = ScaleNamesOf(language);
+    poles.clear();
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        std::string name = list.substr(at, comma - at);
+        while (!name.empty() && static_cast<unsigned char>(name.front()) <= 32) name.erase(0, 1);
+        while (!name.empty() && static_cast<unsigned char>(name.back()) <= 32) name.pop_back();
+        bool found = false;
+        for (std::size_t k = 0; k < scales.size() && !found; ++k) {
+            if (FoldedName(scales[k].Left) == FoldedName(name)) poles.push_back({k, true}), found = true;
+            else if (FoldedName(scales[k].Right) == FoldedName(name)) poles.push_back({k, false}), found = true;
+        }
+        if (!found) {
+            error = "unknown pole '" + name + "'; the poles are:";
+            for (const auto& scale : scales) error += " " + scale.Left + ", " + scale.Right + ",";
+            error.pop_back();
+            return false;
+        }
+        if (comma == list.size()) return true;
+        at = comma + 1;
+    }
 }
 
 namespace {
@@ -97,6 +152,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     if (command == "word") options.Command = TCommand::cmWord;
     else if (command == "text") options.Command = TCommand::cmText;
     else if (command == "batch") options.Command = TCommand::cmBatch;
+    else if (command == "rank") options.Command = TCommand::cmRank;
+    else if (command == "sounds") options.Command = TCommand::cmSounds;
     else if (command == "print") options.Command = TCommand::cmPrint;
     else if (command == "report") options.Command = TCommand::cmReport;
     else {
@@ -105,6 +162,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     }
 
     bool optionsEnded = false;
+    std::string want;
+    bool wantGiven = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
@@ -124,7 +183,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding" ||
-                   name == "--pdf" || name == "--word" || name == "--text") {
+                   name == "--pdf" || name == "--word" || name == "--text" || name == "--want" || name == "--top" ||
+                   name == "--by") {
             if (i + 1 >= args.size()) {
                 error = "option " + name + " needs a value";
                 return std::nullopt;
@@ -146,6 +206,20 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
                         chosen))
                 return std::nullopt;
             options.Encoding = static_cast<TInputEncoding>(chosen);
+        } else if (name == "--by" && options.Command == TCommand::cmText) {
+            if (!Choose(name, value, error, {{"line", 1}, {"paragraph", 2}}, chosen)) return std::nullopt;
+            options.By = static_cast<TCliOptions::TSegments>(chosen);
+        } else if (name == "--want" && options.Command == TCommand::cmRank) {
+            want = value;
+            wantGiven = true;
+        } else if (name == "--top" && options.Command == TCommand::cmRank) {
+            char* end = nullptr;
+            const long long top = std::strtoll(value.c_str(), &end, 10);
+            if (value.empty() || *end || top < 1) {
+                error = "--top needs a whole number of at least 1, not '" + value + "'";
+                return std::nullopt;
+            }
+            options.Top = std::size_t(top);
         } else if ((name == "--word" || name == "--text") && options.Command == TCommand::cmReport) {
             (name == "--word" ? options.ReportWord : options.ReportText) = value;
             if (name == "--text" && value.empty()) {
@@ -179,6 +253,22 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
     }
     if (options.Command == TCommand::cmText &&
+        std::count(options.Arguments.begin(), options.Arguments.end(), std::string("-")) > 1) {
+        error = "standard input ('-') can be read only once";
+        return std::nullopt;
+    }
+    if (options.Command == TCommand::cmRank) {
+        if (!wantGiven) {
+            error = "rank needs --want POLES";
+            return std::nullopt;
+        }
+        if (!ParsePoles(want, options.Language, options.Want, error)) return std::nullopt;
+    }
+    if ((options.Command == TCommand::cmBatch || options.Command == TCommand::cmRank) && options.Arguments.size() > 1) {
+        error = "rank and batch read one word list";
+        return std::nullopt;
+    }
+    if (options.Command == TCommand::cmSounds &&
         std::count(options.Arguments.begin(), options.Arguments.end(), std::string("-")) > 1) {
         error = "standard input ('-') can be read only once";
         return std::nullopt;

@@ -11,7 +11,13 @@
 
 namespace zelm {
 
-enum class TCommand { cmWord, cmText, cmBatch, cmPrint, cmReport, cmHelp, cmVersion };
+enum class TCommand { cmWord, cmText, cmBatch, cmRank, cmSounds, cmPrint, cmReport, cmHelp, cmVersion };
+
+// A pole wanted by rank: the scale (0-based) and whether it is the left pole.
+struct TWantedPole {
+    std::size_t Scale = 0;
+    bool Left = true;
+};
 
 struct TCliOptions {
     TCommand Command = TCommand::cmHelp;
@@ -22,6 +28,9 @@ struct TCliOptions {
     std::vector<std::string> Arguments; // words or files
     std::string PdfFile;                // --pdf
     std::string ReportWord, ReportText; // report: --word or --text
+    std::vector<TWantedPole> Want;      // rank: --want
+    std::size_t Top = 0;                // rank: --top (0: every word)
+    enum class TSegments { sgWhole, sgLine, sgParagraph } By = TSegments::sgWhole; // text: --by
 };
 
 // Commands that need Qt run in the companion program zelm-cli-qt, so that the others start fast.
@@ -39,6 +48,10 @@ bool ArgumentIsUtf8(const std::string& text, TInputEncoding encoding);
 std::string AsUtf8(const std::string& text, TInputEncoding encoding);
 // The word as the engines take it: Windows-1251, with an acute accent as the stress mark.
 std::string ArgumentWord(const std::string& text, TInputEncoding encoding);
+
+// The poles of a comma-separated list of pole names of the language's scales (matched without
+// regard to letter case, ё equal to е); false with the valid names in `error` for an unknown one.
+bool ParsePoles(const std::string& list, TLanguage language, std::vector<TWantedPole>& poles, std::string& error);
 
 // Parses the arguments after the program name; on a usage error returns nothing and sets `error`.
 std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);

@@ -118,6 +118,15 @@ void TEvaluator::EvaluateLongWord(std::string_view word, TEvaluation& out) {
     FinishCommon(out);
 }
 
+std::span<const double> TEvaluator::WordProfileOf(std::string_view word) {
+    if (Language_ == TLanguage::lgRussian) {
+        Word_.EvaluateWord(word, Scheme_);
+        return Word_.WordProfile;
+    }
+    UkrWord_.UkrEvaluateWord(word, Scheme_);
+    return UkrWord_.UkrWordProfile;
+}
+
 std::span<const SoundCode> TEvaluator::LastSounds() const {
     if (Language_ == TLanguage::lgRussian) return Word_.WordSounds;
     return UkrWord_.UkrWordSounds;

@@ -48,6 +48,7 @@ struct TEvaluation {
     std::vector<SoundCode> Sounds;   // word only
     std::vector<std::int64_t> Counts; // text only: per rating column (ru) or sound code (uk)
     std::int64_t Total = 0;
+    std::int64_t Segment = 0, Line = 0; // text --by: the segment's number and its first line (0: none)
 
     // The chart as the result window draws it: the value of each row, the bar scale, and
     // whether a row's bar is significant.
@@ -73,6 +74,8 @@ public:
     // what follows the word in it (CommentTail, Windows-1251); the sounds stay in the evaluator.
     void EvaluateLongWord(std::string_view word, TEvaluation& out);
     std::span<const SoundCode> LastSounds() const;
+    // Only the profile of a word, as stored (the fast path of rank).
+    std::span<const double> WordProfileOf(std::string_view word);
 
     // A text fed in Windows-1251 pieces.
     void BeginText();

@@ -327,6 +327,12 @@ void AppendSounds(std::string& out, std::span<const SoundCode> sounds, bool firs
 void AppendJson(std::string& out, const TEvaluation& e) {
     AppendJsonHead(out, e);
     AppendJsonString(out, e.Input);
+    if (e.Segment > 0) {
+        out += ",\"segment\":";
+        AppendInteger(out, e.Segment);
+        out += ",\"line\":";
+        AppendInteger(out, e.Line);
+    }
     AppendJsonProfile(out, e);
     AppendJsonString(out, e.Comment);
     AppendJsonColours(out, e);

@@ -1,5 +1,7 @@
 // zelm-cli: the phonosemantic engines from the terminal.
 #include "Batch.h"
+#include "Segments.h"
+#include "Sounds.h"
 #include "CliOptions.h"
 #include "Cp1251.h"
 #include "EncodingDetector.h"
@@ -125,8 +127,12 @@ int main(int argc, char** argv) {
     case TCommand::cmHelp: output.Buffer = UsageText; break;
     case TCommand::cmVersion: output.Buffer = VersionText; break;
     case TCommand::cmWord: status = RunWords(*options, output); break;
-    case TCommand::cmText: status = RunTexts(*options, output); break;
+    case TCommand::cmText:
+        status = options->By == TCliOptions::TSegments::sgWhole ? RunTexts(*options, output) : RunSegments(*options, output);
+        break;
     case TCommand::cmBatch: status = RunBatch(*options, output); break;
+    case TCommand::cmRank: status = RunRank(*options, output); break;
+    case TCommand::cmSounds: status = RunSounds(*options, output); break;
     case TCommand::cmPrint:
     case TCommand::cmReport: break;
     }

@@ -1,5 +1,9 @@
 // Runs the real zelm-cli and checks what it prints and how it exits.
 #include "cli/CliRun.h"
+#include "ru/UTextEvl.h"
+#include "uk/UUkrTextEvl.h"
+
+#include <cmath>
 
 TEST_F(CliTest, WordTableShowsTheChartCommentAndColours) {
     const auto run = Run("word 'мо*ре'");
@@ -293,4 +297,167 @@ TEST_F(CliTest, OutputErrorsStopTheCommand) {
     const auto partly = Run("batch --format csv '" + path + "'", "", Faults("write", (Dir_ / "out").string(), 300000));
     EXPECT_EQ(partly.Status, 1);
     EXPECT_LE(partly.Out.size(), 300000u);
+}
+
+namespace {
+
+// The numbers of a JSON array that follows `key` in `object`.
+std::vector<double> JsonNumbers(const std::string& object, const std::string& key) {
+    std::vector<double> numbers;
+    std::size_t at = object.find("\"" + key + "\":[");
+    if (at == std::string::npos) return numbers;
+    at = object.find('[', at) + 1;
+    const std::size_t end = object.find(']', at);
+    while (at < end) {
+        char* next = nullptr;
+        numbers.push_back(std::strtod(object.c_str() + at, &next));
+        at = std::size_t(next - object.c_str()) + 1;
+    }
+    return numbers;
+}
+
+double JsonNumber(const std::string& object, const std::string& key) {
+    const std::size_t at = object.find("\"" + key + "\":");
+    return at == std::string::npos ? NAN : std::strtod(object.c_str() + at + key.size() + 3, nullptr);
+}
+
+} // namespace
+
+TEST_F(CliTest, RankScoresAreMeansOfTheWantedPoles) {
+    const std::string list = File("list.txt", "мо*ре\nкот\nмама\nщи\nзло\nкот\nлес\n");
+    for (const char* lang : {"ru", "uk"}) {
+        const std::string want = std::string(lang) == "ru" ? "хороший,Светлый,ТЕМНЫЙ,радостный" : "большой,Мягкий";
+        const auto run = Run("rank --format json --lang " + std::string(lang) + " --want '" + want + "' '" + list + "'");
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        std::istringstream rows(run.Out);
+        std::string row, previousWord;
+        double previous = INFINITY;
+        int rank = 0;
+        std::vector<std::string> words;
+        while (std::getline(rows, row)) {
+            ++rank;
+            EXPECT_TRUE(row.starts_with("{\"rank\":" + std::to_string(rank) + ",\"score\":")) << row;
+            const double score = JsonNumber(row, "score");
+            EXPECT_LE(score, previous);
+            previous = score;
+            // The score again, from the values `word` prints.
+            const std::string word = row.substr(row.find("\"input\":\"") + 9, row.find("\",\"profile\"") - row.find("\"input\":\"") - 9);
+            words.push_back(word);
+            const auto profile = JsonNumbers(Run("word --format json --lang " + std::string(lang) + " '" + word + "'").Out, "profile");
+            double expected = 0;
+            if (std::string(lang) == "ru")
+                expected = (profile[0] + profile[7] - profile[7] + profile[23]) / 4; // Хороший, светлый, темный, радостный
+            else
+                expected = (profile[0] - profile[6]) / 2; // Большой, Мягкий (the right pole of Твердый / Мягкий)
+            EXPECT_EQ(score, expected) << word;
+            const std::string object = Run("word --format json --lang " + std::string(lang) + " '" + word + "'").Out;
+            EXPECT_EQ(row.substr(row.find("\"kind\"")), object.substr(1, object.size() - 2)); // the word object
+        }
+        EXPECT_EQ(rank, 7);
+        // Ties keep the order of the list; --top keeps the best.
+        const auto firstKot = std::find(words.begin(), words.end(), "кот");
+        ASSERT_NE(firstKot, words.end());
+        EXPECT_EQ(*(firstKot + 1), "кот");
+        const auto top = Run("rank --format json --lang " + std::string(lang) + " --want '" + want + "' --top 3 '" + list + "'");
+        EXPECT_EQ(top.Out, Lines(run.Out, 0, 3));
+    }
+    const auto csv = Run("rank --format csv --want Нежный --top 1 '" + list + "'");
+    EXPECT_TRUE(Lines(csv.Out, 0, 1).starts_with("rank,score,word,Хороший/Плохой,")) << csv.Out;
+    EXPECT_TRUE(Lines(csv.Out, 1, 1).starts_with("1,")) << csv.Out;
+    const auto table = Run("rank --want Нежный --top 1 '" + list + "'");
+    EXPECT_TRUE(table.Out.starts_with("1  ")) << table.Out;
+
+    const auto unknown = Run("rank --want 'Хороший,нечто' '" + list + "'");
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_NE(unknown.Err.find("unknown pole 'нечто'; the poles are: Хороший, Плохой,"), std::string::npos) << unknown.Err;
+    EXPECT_EQ(Run("rank --want Хороший --top 0 '" + list + "'").Status, 2);
+    EXPECT_EQ(Run("rank '" + list + "'").Status, 2);
+    EXPECT_EQ(Run("rank --want Хороший --format csv", "").Out, Lines(csv.Out, 0, 1));
+    EXPECT_EQ(Run("rank --want Хороший /no/such/list").Status, 1);
+}
+
+TEST_F(CliTest, SoundsGiveTheCountsAndZScoresOfTheTextEvaluation) {
+    const std::string text = "Мама мыла раму, а папа читал газету. Щи да каша — пища наша.";
+    for (const char* lang : {"ru", "uk"}) {
+        const bool russian = std::string(lang) == "ru";
+        const auto run = Run("sounds --format json --lang " + std::string(lang), text);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const auto counts = JsonNumbers(Run("text --format json --lang " + std::string(lang), text).Out, "counts");
+        ASSERT_EQ(counts.size(), russian ? 45u : 50u);
+        // The z-scores as the text evaluation has them.
+        std::vector<float> z;
+        const std::string cp = zelm::Utf8ToCp1251(text);
+        if (russian) {
+            zelm::TTextEvaluator e;
+            e.CountTextWords(cp);
+            e.EvaluateText(zelm::TEvalScheme::esZhuravlev);
+            z.assign(e.TextZScores.begin(), e.TextZScores.end());
+        } else {
+            zelm::TUkrTextEvaluator e;
+            e.UkrCountTextWords(cp);
+            e.UkrEvaluateText(zelm::TEvalScheme::esZhuravlev);
+            z.assign(e.UkrTextZScores.begin(), e.UkrTextZScores.end());
+        }
+        std::size_t row = 0;
+        for (std::size_t at = run.Out.find("{\"label\""); at != std::string::npos; at = run.Out.find("{\"label\"", at + 1), ++row) {
+            const std::string object = run.Out.substr(at, run.Out.find('}', at) - at + 1);
+            ASSERT_LT(row, counts.size());
+            EXPECT_EQ(JsonNumber(object, "count"), counts[row]) << object;
+            EXPECT_EQ(float(JsonNumber(object, "z")), z[row]) << object;
+        }
+        EXPECT_EQ(row, counts.size());
+        EXPECT_TRUE(run.Out.starts_with("{\"kind\":\"sounds\",\"lang\":\"" + std::string(lang) + "\",\"input\":\"-\",\"total\":"));
+    }
+    EXPECT_NE(Run("sounds", text).Out.find("\nа   "), std::string::npos); // a table row per unit
+    EXPECT_NE(Run("sounds --lang uk --format csv", "мама").Out.find("-,м,2,0.5,"), std::string::npos);
+    EXPECT_NE(Run("sounds --format csv", "").Out.find("-,а,0,0,"), std::string::npos);
+    EXPECT_EQ(Run("sounds - -").Status, 2);
+    const auto bad = Run("sounds /no/such/file");
+    EXPECT_EQ(bad.Status, 1);
+}
+
+TEST_F(CliTest, SegmentsAreTextsOfTheirOwn) {
+    // UTF-8 paragraphs and one in Windows-1251, every kind of line end, blank lines of blanks.
+    const std::string cp = zelm::Utf8ToCp1251("Ещё одна строка в другой кодировке.");
+    const std::string text = "Мама мыла раму.\n  \nКот ел щи,\r\nа пёс спал.\r\n\r\n\tЩи да каша\rпоследняя\n\n\n" + cp + "\n";
+    const std::string path = File("poem.txt", text);
+    const std::vector<std::pair<std::string, int>> paragraphs = {
+        {"Мама мыла раму.", 1}, {"Кот ел щи,\r\nа пёс спал.", 3}, {"\tЩи да каша\rпоследняя", 6}, {cp, 10}};
+    const std::vector<std::pair<std::string, int>> lines = {{"Мама мыла раму.", 1}, {"Кот ел щи,", 3}, {"а пёс спал.", 4},
+                                                            {"\tЩи да каша", 6},    {"последняя", 7},  {cp, 10}};
+    for (const char* lang : {"ru", "uk"})
+        for (const auto& [by, segments] : {std::pair{"paragraph", paragraphs}, std::pair{"line", lines}}) {
+            const auto run = Run(std::string("text --format json --lang ") + lang + " --by " + by + " '" + path + "'");
+            ASSERT_EQ(run.Status, 0) << run.Err;
+            std::istringstream rows(run.Out);
+            std::string row;
+            std::size_t n = 0;
+            while (std::getline(rows, row)) {
+                ASSERT_LT(n, segments.size()) << row;
+                const auto& [bytes, line] = segments[n];
+                ++n;
+                EXPECT_NE(row.find("\"input\":\"" + path + "\",\"segment\":" + std::to_string(n) +
+                                   ",\"line\":" + std::to_string(line) + ",\"profile\""),
+                          std::string::npos)
+                    << row;
+                // Exactly what `text` gives for the segment's bytes alone.
+                const std::string alone = Run(std::string("text --format json --lang ") + lang, bytes).Out;
+                EXPECT_EQ(row.substr(row.find("\"profile\"")), alone.substr(alone.find("\"profile\""), alone.size() - alone.find("\"profile\"") - 1))
+                    << lang << " " << by << " segment " << n;
+            }
+            EXPECT_EQ(n, segments.size()) << by;
+        }
+    const auto csv = Run("text --format csv --by line '" + path + "'");
+    EXPECT_TRUE(Lines(csv.Out, 0, 1).starts_with("segment,line,text,Хороший/Плохой,")) << csv.Out;
+    EXPECT_TRUE(Lines(csv.Out, 2, 1).starts_with("2,3," + path + ",")) << csv.Out;
+    const auto table = Run("text --by paragraph '" + path + "'");
+    EXPECT_TRUE(table.Out.starts_with("1  Мама мыла раму.:")) << table.Out;
+    EXPECT_NE(table.Out.find("\n6  Щи да каша последняя:"), std::string::npos) << table.Out; // first line, first words
+    // From a pipe, the same.
+    std::string fromFile = Run("text --format json --by paragraph '" + path + "'").Out;
+    for (std::size_t at; (at = fromFile.find("\"input\":\"" + path + "\"")) != std::string::npos;)
+        fromFile.replace(at, path.size() + 10, "\"input\":\"-\"");
+    EXPECT_EQ(Run("text --format json --by paragraph", "", "cat '" + path + "' |").Out, fromFile);
+    EXPECT_EQ(Run("text --by sentence '" + path + "'").Status, 2);
+    EXPECT_EQ(Run("text --by line", "").Out, "");
 }

@@ -1,0 +1,15 @@
+// text --by line|paragraph: each line or paragraph of a text evaluated as a text of its own.
+#pragma once
+
+#include "CliOptions.h"
+#include "Output.h"
+
+namespace zelm {
+
+// Streams each input once: a segment is a line with a non-blank character (blank: spaces, tabs
+// and control characters), or a run of such lines between blank lines; lines end at LF, CR LF
+// or CR. Each result is what `text` gives for the segment's bytes alone (its encoding detected
+// on them alone), numbered, with its first line. Memory stays bounded. Returns the exit status.
+int RunSegments(const TCliOptions& options, TOutput& output);
+
+} // namespace zelm
