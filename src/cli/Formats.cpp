@@ -45,11 +45,6 @@ void AppendJsonEscaped(std::string& out, std::string_view text) {
     out.append(text, plain);
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-    out.push_back('"');
-    AppendJsonEscaped(out, text);
-    out.push_back('"');
-}
 
 void AppendCsvField(std::string& out, std::string_view field) {
     const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
@@ -268,6 +263,12 @@ void AppendNumbers(std::string& out, const std::vector<double>& values, bool sin
 }
 
 } // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out.push_back('"');
+    AppendJsonEscaped(out, text);
+    out.push_back('"');
+}
 
 void AppendNumber(std::string& out, double value, bool singlePrecision) {
     char text[NumberRoom];

@@ -13,6 +13,9 @@ namespace zelm {
 
 enum class TOutputFormat { ofTable, ofJson, ofCsv };
 
+// A JSON string: the text in quotes, with the escapes JSON needs.
+void AppendJsonString(std::string& out, std::string_view text);
+
 // One JSON object on one line (with its newline), keys in the documented order.
 void AppendJson(std::string& out, const TEvaluation& e);
 

@@ -6,6 +6,7 @@
 #include "ru/UTextEvl.h"
 #include "uk/UUkrTextEvl.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -29,21 +30,6 @@ std::vector<TSoundRow> Rows(const std::vector<std::int64_t>& counts, std::int64_
         rows.push_back({labels[c], counts[c], total > 0 ? double(counts[c]) / double(total) : 0, norm(int(c)),
                         z(int(c), counts[c], total)});
     return rows;
-}
-
-void AppendJsonText(std::string& out, const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        if (c == '"' || c == '\\') escaped.push_back('\\');
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned char>(c));
-            escaped += code;
-            continue;
-        }
-        escaped.push_back(c);
-    }
-    out += '"' + escaped + '"';
 }
 
 std::size_t Columns(const std::string& utf8) {
@@ -115,11 +101,11 @@ int RunSounds(const TCliOptions& options, TOutput& output) {
             out += "{\"kind\":\"sounds\",\"lang\":\"";
             out += russian ? "ru" : "uk";
             out += "\",\"input\":";
-            AppendJsonText(out, input);
+            AppendJsonString(out, input);
             out += ",\"total\":" + std::to_string(total) + ",\"rows\":[";
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 out += i ? ",{\"label\":" : "{\"label\":";
-                AppendJsonText(out, rows[i].Label);
+                AppendJsonString(out, rows[i].Label);
                 out += ",\"count\":" + std::to_string(rows[i].Count) + ",\"share\":";
                 AppendNumber(out, rows[i].Share, false);
                 out += ",\"norm\":";
