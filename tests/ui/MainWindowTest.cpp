@@ -481,6 +481,11 @@ TEST(MainWindow, OpeningAndSavingWritesBackEveryCharacter) {
         rig.Form.FileSave();
         EXPECT_EQ(Slurp(path), saved) << bytes;
     }
+    // The print shows the same lines: a line separator breaks a line, the final line end adds none.
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("round.txt"), false));
+    Write(rig.Path("lines.txt"), "один\u2028два\r\nтри\r\n");
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("lines.txt"), false));
+    EXPECT_EQ(rig.Form.RichEdit1->Lines(), (QStringList{"один", "два", "три"}));
     // An empty new document saves as an empty file.
     rig.Form.FileNew();
     rig.SaveAnswer = rig.Path("empty.txt");

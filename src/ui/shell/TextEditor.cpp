@@ -88,7 +88,7 @@ QStringList TTextEditor::Lines() const {
     const QTextDocument* doc = document();
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) {
         if (!block.next().isValid() && block.length() <= 1) break; // after the last line end
-        lines.push_back(block.text());
+        lines += block.text().split(QChar(QChar::LineSeparator)); // a line separator breaks the line too
     }
     return lines;
 }

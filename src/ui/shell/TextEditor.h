@@ -21,8 +21,8 @@ public:
     QString DocumentText() const;
     // Loads a text made by LoadDocument (the "\n" and U+2029 separators become lines).
     void SetDocumentText(const QString& text);
-    // The lines a print shows: the text's lines, an empty last line after the final line end
-    // left out.
+    // The lines a print shows: the text's lines (a line separator, U+2028, breaks one), an empty
+    // last line after the final line end left out.
     QStringList Lines() const;
 
 protected:
