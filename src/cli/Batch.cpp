@@ -23,7 +23,10 @@ void AppendBatchRow(std::string& out, const TCliOptions& options, const TEvaluat
     switch (options.Format) {
     case TOutputFormat::ofJson: AppendJson(out, e); break;
     case TOutputFormat::ofCsv: AppendCsvRow(out, e); break;
-    case TOutputFormat::ofTable: AppendCompactRow(out, e, colour); break;
+    case TOutputFormat::ofTable:
+    case TOutputFormat::ofSvg: // refused for word lists by the command line
+        AppendCompactRow(out, e, colour);
+        break;
     }
 }
 
@@ -315,6 +318,7 @@ int RunRank(const TCliOptions& options, TOutput& output) {
             AppendCsvRow(row, e);
             break;
         case TOutputFormat::ofTable:
+        case TOutputFormat::ofSvg: // refused for rank by the command line
             row += std::to_string(r + 1);
             row += "  ";
             AppendNumber(row, kept[r].Score, false);

@@ -34,7 +34,7 @@ const char* const UsageText =
     "Options:\n"
     "  --lang ru|uk                    language (default ru)\n"
     "  --algo zhuravlev|levitsky       algorithm (default zhuravlev)\n"
-    "  --format table|json|csv         output format (default table)\n"
+    "  --format table|json|csv|svg     output format (default table; svg: one word or text)\n"
     "  --encoding auto|utf-8|cp1251    input encoding (default auto: UTF-8 when the text reads\n"
     "                                  as Russian or Ukrainian UTF-8, else Windows-1251)\n"
     "  --pdf OUT.pdf                   the PDF file to print to\n"
@@ -199,7 +199,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             if (!Choose(name, value, error, {{"zhuravlev", 0}, {"levitsky", 1}}, chosen)) return std::nullopt;
             options.Scheme = chosen ? TEvalScheme::esLevitsky : TEvalScheme::esZhuravlev;
         } else if (name == "--format") {
-            if (!Choose(name, value, error, {{"table", 0}, {"json", 1}, {"csv", 2}}, chosen)) return std::nullopt;
+            if (!Choose(name, value, error, {{"table", 0}, {"json", 1}, {"csv", 2}, {"svg", 3}}, chosen)) return std::nullopt;
             options.Format = static_cast<TOutputFormat>(chosen);
         } else if (name == "--encoding") {
             if (!Choose(name, value, error, {{"auto", 0}, {"utf-8", 1}, {"utf8", 1}, {"cp1251", 2}, {"windows-1251", 2}},
@@ -256,6 +256,20 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         std::count(options.Arguments.begin(), options.Arguments.end(), std::string("-")) > 1) {
         error = "standard input ('-') can be read only once";
         return std::nullopt;
+    }
+    if (options.Format == TOutputFormat::ofSvg) {
+        if (options.Command != TCommand::cmWord && options.Command != TCommand::cmText) {
+            error = "--format svg is for word and text only";
+            return std::nullopt;
+        }
+        if (options.By != TCliOptions::TSegments::sgWhole) {
+            error = "--format svg draws one whole text, not segments";
+            return std::nullopt;
+        }
+        if (options.Arguments.size() > 1) {
+            error = "--format svg draws one word or one text";
+            return std::nullopt;
+        }
     }
     if (options.Command == TCommand::cmRank) {
         if (!wantGiven) {

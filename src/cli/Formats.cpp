@@ -563,4 +563,122 @@ void WriteLongWordRow(TOutput& output, TOutputFormat format, const TEvaluation& 
     spill();
 }
 
+namespace {
+
+void AppendXmlText(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t') out.push_back(' '); // XML 1.0 allows no controls
+            else out.push_back(c);
+        }
+    }
+}
+
+// "#rrggbb" of a 0x00BBGGRR colour.
+std::string CssColour(std::uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return text;
+}
+
+void SvgText(std::string& out, int x, int y, std::string_view anchor, std::string_view text, std::string_view extra = {}) {
+    out += "  <text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" text-anchor=\"";
+    out += anchor;
+    out += "\"";
+    out += extra;
+    out += ">";
+    AppendXmlText(out, text);
+    out += "</text>\n";
+}
+
+void SvgRect(std::string& out, int x, int y, int width, int height, std::uint32_t colour) {
+    out += "  <rect x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" + std::to_string(width) +
+           "\" height=\"" + std::to_string(height) + "\" fill=\"" + CssColour(colour) + "\"/>\n";
+}
+
+// The comment in lines of at most `width` characters, broken at blanks; each line exactly as it
+// stands in the comment (its double blanks kept).
+std::vector<std::string> WrapWords(const std::string& utf8, std::size_t width) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < utf8.size()) {
+        std::size_t end = start, lastBlank = std::string::npos, columns = 0;
+        while (end < utf8.size() && columns < width) {
+            if (utf8[end] == ' ') lastBlank = end;
+            if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80) ++columns;
+            ++end;
+        }
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+        if (end < utf8.size() && lastBlank != std::string::npos && lastBlank > start) end = lastBlank;
+        lines.push_back(utf8.substr(start, end - start));
+        start = end;
+        while (start < utf8.size() && utf8[start] == ' ') ++start;
+    }
+    return lines;
+}
+
+} // namespace
+
+void AppendSvg(std::string& out, const TEvaluation& e) {
+    constexpr int Width = 820, RowHeight = 22, Top = 54, BarLength = 220, ValueLeft = 380, ValueRight = 440;
+    const auto& names = ScaleNamesOf(e.Language);
+    const auto comment = WrapWords(e.Comment, 100);
+    const int commentTop = Top + int(names.size()) * RowHeight + 24;
+    const int stripTop = commentTop + int(comment.size()) * 18 + 34;
+    const int height = stripTop + 30;
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + std::to_string(Width) + "\" height=\"" +
+           std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(Width) + " " + std::to_string(height) + "\"";
+    out += " font-family=\"DejaVu Sans, Liberation Sans, Arial, Helvetica, sans-serif\" font-size=\"13\">\n";
+    out += "  <rect x=\"0\" y=\"0\" width=\"" + std::to_string(Width) + "\" height=\"" + std::to_string(height) +
+           "\" fill=\"#ffffff\"/>\n";
+    std::string title = e.IsWord ? "Слово: " : "Текст: ";
+    title += e.Input;
+    title += " (";
+    title += LanguageName(e.Language);
+    title += ", ";
+    title += SchemeTitle(e.Scheme);
+    if (!e.IsWord) title += ", звуков: " + std::to_string(e.Total);
+    title += ")";
+    SvgText(out, 10, 26, "start", title, " font-size=\"16\" font-weight=\"bold\"");
+    for (std::size_t row = 0; row < names.size(); ++row) {
+        const int y = Top + int(row) * RowHeight;
+        const double v = e.ChartValue(row);
+        const bool significant = e.Significant(row);
+        const int length = int(std::min<double>(BarLength, double(RoundHalfEven(std::fabs(v) * BarLength / e.BarScale))));
+        const std::uint32_t colour = !significant ? 8421504 : v > 0 ? Red : Blue;
+        if (length > 0) {
+            if (v > 0) SvgRect(out, ValueLeft - length, y, length, RowHeight - 6, colour);
+            else SvgRect(out, ValueRight, y, length, RowHeight - 6, colour);
+        }
+        const std::string_view weight = significant ? " font-weight=\"bold\"" : "";
+        SvgText(out, 10, y + 13, "start", names[row].Left, weight);
+        std::string value = e.ValueText(row);
+        value.erase(0, value.find_first_not_of(' '));
+        SvgText(out, ValueRight - 6, y + 13, "end", value);
+        SvgText(out, Width - 10, y + 13, "end", names[row].Right, weight);
+    }
+    for (std::size_t i = 0; i < comment.size(); ++i)
+        SvgText(out, 10, commentTop + int(i) * 18, "start", comment[i], " xml:space=\"preserve\"");
+    SvgText(out, 10, stripTop - 8, "start", e.IsWord ? "Звуко-цветовая оценка слова" : "Звуко-цветовая оценка текста");
+    // The colour strip: a word's classes side by side by their shares, a text's in their sixths.
+    int x = 10;
+    for (std::size_t k = 0; k < e.Colours.size(); ++k) {
+        const auto& c = e.Colours[k];
+        if (e.IsWord) {
+            const int w = int(RoundHalfEven(std::min(c.Measure, 1.0) * (Width - 20)));
+            if (c.Shown && w > 0) SvgRect(out, x, stripTop, w, 18, c.Colour);
+            if (c.Shown) x += w;
+        } else if (c.Shown) {
+            SvgRect(out, 10 + int(k) * (Width - 20) / 6, stripTop, (Width - 20) / 6, 18, c.Colour);
+        }
+    }
+    out += "</svg>\n";
+}
+
 } // namespace zelm

@@ -11,7 +11,7 @@
 
 namespace zelm {
 
-enum class TOutputFormat { ofTable, ofJson, ofCsv };
+enum class TOutputFormat { ofTable, ofJson, ofCsv, ofSvg }; // svg: word and text, one input
 
 // A JSON string: the text in quotes, with the escapes JSON needs.
 void AppendJsonString(std::string& out, std::string_view text);
@@ -29,6 +29,10 @@ void AppendTable(std::string& out, const TEvaluation& e, bool colour);
 
 // One compact line for a word of a word list: its significant scales, or a dash.
 void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour);
+
+// A standalone SVG 1.1 document of one evaluation: a title line, the bipolar chart by the result
+// windows' rules and colours, the comment and the colour strip; real text elements, a viewBox.
+void AppendSvg(std::string& out, const TEvaluation& e);
 
 // The parts of a word list's row that are as long as its line, for a line too long to copy.
 struct TLongWordParts {

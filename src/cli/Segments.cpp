@@ -108,7 +108,8 @@ int RunSegments(const TCliOptions& options, TOutput& output) {
                 out += std::to_string(result.Segment) + "," + std::to_string(result.Line) + ",";
                 AppendCsvRow(out, result);
                 break;
-            case TOutputFormat::ofTable: {
+            case TOutputFormat::ofTable:
+            case TOutputFormat::ofSvg: { // refused for segments by the command line
                 TEvaluation shown = result;
                 shown.Input = std::to_string(result.Line) + "  " + segment.Words();
                 AppendCompactRow(out, shown, UseTerminalColour());

@@ -138,7 +138,8 @@ int RunSounds(const TCliOptions& options, TOutput& output) {
                 out.push_back('\n');
             }
             break;
-        case TOutputFormat::ofTable: {
+        case TOutputFormat::ofTable:
+        case TOutputFormat::ofSvg: { // refused for sounds by the command line
             if (!first) out.push_back('\n');
             out += "Звуки: " + input + " (" + (russian ? "русский" : "украинский") + ", звуков: " +
                    std::to_string(total) + ")\n\n";

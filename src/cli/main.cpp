@@ -35,6 +35,7 @@ public:
         switch (Options_.Format) {
         case TOutputFormat::ofJson: AppendJson(out, e); break;
         case TOutputFormat::ofCsv: AppendCsvRow(out, e); break;
+        case TOutputFormat::ofSvg: AppendSvg(out, e); break;
         case TOutputFormat::ofTable:
             if (Count_ > 0) out.push_back('\n');
             AppendTable(out, e, Colour_);

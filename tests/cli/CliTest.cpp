@@ -461,3 +461,57 @@ TEST_F(CliTest, SegmentsAreTextsOfTheirOwn) {
     EXPECT_EQ(Run("text --by sentence '" + path + "'").Status, 2);
     EXPECT_EQ(Run("text --by line", "").Out, "");
 }
+
+TEST_F(CliTest, SvgChartsParseAndRender) {
+    struct TCase {
+        std::string Arguments, Input, Title;
+        std::vector<std::string> Texts;
+    };
+    const std::string text = File("text.txt", "Мама мыла раму, а папа читал газету.");
+    const std::vector<TCase> cases = {
+        {"word --format svg 'мо*ре'", "", "Слово: мо*ре (русский, Алгоритм Журавлева)",
+         {">Хороший<", ">34%<", ">радостный<", ">печальный<", ">Слово МО*РЕ производит впечатление чего-то  ХОРОШЕГО,  МОГУЧЕГО<",
+          ">Звуко-цветовая оценка слова<"}},
+        {"word --format svg --lang uk --algo levitsky 'мо*ва'", "", "Слово: мо*ва (украинский, Алгоритм Левицкого)",
+         {">Большой<", ">Мягкий<"}},
+        {"text --format svg '" + text + "'", "", "Текст: " + text + " (русский, Алгоритм Журавлева, звуков: ",
+         {">Хороший<", ">Звуко-цветовая оценка текста<"}},
+        {"text --format svg --lang uk", "мама", "Текст: - (украинский, Алгоритм Журавлева, звуков: 4)", {">Твердый<"}},
+    };
+    for (const auto& c : cases) {
+        const auto run = Run(c.Arguments, c.Input);
+        ASSERT_EQ(run.Status, 0) << c.Arguments << ": " << run.Err;
+        const std::string& svg = run.Out;
+        EXPECT_TRUE(svg.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\""));
+        EXPECT_NE(svg.find("viewBox=\"0 0 820 "), std::string::npos);
+        EXPECT_NE(svg.find("sans-serif"), std::string::npos);
+        EXPECT_NE(svg.find(c.Title), std::string::npos) << c.Arguments;
+        for (const auto& t : c.Texts) EXPECT_NE(svg.find(t), std::string::npos) << c.Arguments << ": " << t;
+        EXPECT_TRUE(IsUtf8(svg));
+        // A well-formed document that both renderers draw.
+        const std::string path = File("chart.svg", svg), png = (Dir_ / "chart.png").string();
+        ASSERT_EQ(std::system(("xmllint --noout '" + path + "'").c_str()), 0) << c.Arguments;
+        ASSERT_EQ(std::system(("rsvg-convert '" + path + "' -o '" + png + "'").c_str()), 0) << c.Arguments;
+        EXPECT_GT(fs::file_size(png), 1000u);
+        const std::string shot = (Dir_ / "chromium.png").string();
+        const std::string chromium = "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                                     "--disable-background-networking --disable-component-update --disable-sync "
+                                     "--user-data-dir='" + (Dir_ / "profile").string() + "' --screenshot='" + shot +
+                                     "' --window-size=820,700 'file://" + path + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(chromium.c_str()), 0) << c.Arguments;
+        EXPECT_GT(fs::file_size(shot), 1000u);
+    }
+    // The colours of the grid: significant bars red and blue, the others grey.
+    const auto word = Run("word --format svg 'мо*ре'").Out;
+    EXPECT_NE(word.find("fill=\"#ff0000\""), std::string::npos);
+    EXPECT_NE(word.find("fill=\"#808080\""), std::string::npos);
+    EXPECT_NE(Run("text --format svg --lang ru", "Щи да каша — пища наша").Out.find("fill=\"#0000ff\""),
+              std::string::npos);
+    // One input only, and only for word and text.
+    for (const char* arguments : {"word --format svg кот мама", "batch --format svg", "rank --want Хороший --format svg",
+                                  "sounds --format svg", "text --by line --format svg"})
+        EXPECT_EQ(Run(arguments).Status, 2) << arguments;
+    EXPECT_EQ(Run("text --format svg '" + text + "' '" + text + "'").Status, 2);
+    const auto escaped = Run("word --format svg --encoding cp1251 '<&>\"'").Out;
+    EXPECT_NE(escaped.find("&lt;&amp;&gt;&quot;"), std::string::npos) << escaped.substr(0, 300);
+}
