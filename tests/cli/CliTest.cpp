@@ -515,3 +515,20 @@ TEST_F(CliTest, SvgChartsParseAndRender) {
     const auto escaped = Run("word --format svg --encoding cp1251 '<&>\"'").Out;
     EXPECT_NE(escaped.find("&lt;&amp;&gt;&quot;"), std::string::npos) << escaped.substr(0, 300);
 }
+
+TEST_F(CliTest, ResearchCommandsTakeBadInput) {
+    std::string binary;
+    for (int i = 0; i < 50000; ++i) binary.push_back(static_cast<char>((i * 7919) % 256));
+    const std::string invalid = "к\xFFот\n\xD0\nмо*ре\n\xC0\xAF\n";
+    for (const std::string& arguments :
+         {std::string("rank --want Хороший --format json"), std::string("rank --want Хороший --format csv --top 5"),
+          std::string("sounds --format json"), std::string("text --by line --format json"),
+          std::string("text --by paragraph --format csv"), std::string("word --format svg кот")})
+        for (const std::string& input : {binary, invalid, std::string()}) {
+            const auto run = Run(arguments, input);
+            EXPECT_EQ(run.Status, 0) << arguments << ": " << run.Err;
+            EXPECT_TRUE(IsUtf8(run.Out)) << arguments;
+        }
+    const auto ranked = Run("rank --want Хороший --format json --encoding utf-8", invalid);
+    EXPECT_NE(ranked.Out.find("\"input\":\"к?от\""), std::string::npos) << ranked.Out;
+}
