@@ -89,11 +89,7 @@ bool TSafeFile::Commit() {
     if (!InPlace_ && ::fsync(Fd_) != 0) return Fail(errno);
     const int fd = Fd_;
     Fd_ = -1;
-    if (::close(fd) != 0) {
-        const int code = errno;
-        Fd_ = -1;
-        return Fail(code);
-    }
+    if (::close(fd) != 0) return Fail(errno); // a late write error of the file system
     if (InPlace_) return true;
     if (::rename(Temp_.c_str(), Target_.c_str()) != 0) return Fail(errno);
     Temp_.clear();
