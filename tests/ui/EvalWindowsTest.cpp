@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -278,6 +277,37 @@ TEST(AboutBox, FramesRunForwardsAndBackAcrossOpenings) {
     // The middle frame differs from the first: the smoke has gathered.
     EXPECT_NE(AboutFrame(5).toImage(), AboutFrame(1).toImage());
     EXPECT_EQ(AboutFrame(1).size(), QSize(65, 57));
+}
+
+TEST(WordBox, KeepsWhatWasTypedAndSortsInTheLanguagesOrder) {
+    // Whatever the system's locale: the list in Russian alphabetical order, ignoring case, ё with е.
+    const QLocale system = QLocale();
+    QLocale::setDefault(QLocale::c());
+    TWordBox box(nullptr);
+    for (const char* word : {"мо*ре", "Яма", "кот", "арбуз", "Баня", "ель", "ёлка", "ерш"}) box.Remember(QString::fromUtf8(word));
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items.push_back(box.itemText(i));
+    EXPECT_EQ(items, (QStringList{"арбуз", "Баня", "ёлка", "ель", "ерш", "кот", "мо*ре", "Яма"}));
+    box.Remember("КОТ"); // the same word in capitals is not added again
+    EXPECT_EQ(box.count(), 8);
+
+    // Typing «м» leaves «м», not «мо*ре» with the rest selected; «КОТ» and Tab stay «КОТ».
+    box.show();
+    box.setEditText({});
+    Type(box.lineEdit(), "м");
+    EXPECT_EQ(box.currentText(), "м");
+    EXPECT_FALSE(box.lineEdit()->hasSelectedText());
+    box.setEditText({});
+    Type(box.lineEdit(), "КОТ");
+    QTest::keyClick(box.lineEdit(), Qt::Key_Tab);
+    EXPECT_EQ(box.currentText(), "КОТ");
+    QLocale::setDefault(system);
+
+    TWordBox ukrainian(nullptr, QLocale::Ukrainian);
+    for (const char* word : {"їжак", "іній", "ґанок", "гора", "єнот", "епос"}) ukrainian.Remember(QString::fromUtf8(word));
+    QStringList ukrItems;
+    for (int i = 0; i < ukrainian.count(); ++i) ukrItems.push_back(ukrainian.itemText(i));
+    EXPECT_EQ(ukrItems, (QStringList{"гора", "ґанок", "епос", "єнот", "іній", "їжак"}));
 }
 
 ZELM_QT_TEST_MAIN

@@ -30,7 +30,7 @@ TUkrMainForm::TUkrMainForm()
     BiGist1->SetRowCount(7);
     PlaceComments({8, 176, 293, 89});
     Panel2 = MakePanel({308, 176, 197, 89});
-    cbWord = new TWordBox(Panel2);
+    cbWord = new TWordBox(Panel2, QLocale::Ukrainian);
     cbWord->setGeometry(8, 6, 181, 24);
     cbWord->setToolTip(QStringLiteral("Оцениваемое слово"));
     btnEval = MakeButton(Panel2, {8, 34, 87, 22}, QStringLiteral("Оценить"), QStyle::SP_DialogApplyButton);

@@ -17,16 +17,20 @@ QString TrimmedWord(const QString& text) { return TrimControls(text).left(50); }
 
 QString OpeningWord(const QString& text) { return TrimControls(text.left(50)); }
 
-TWordBox::TWordBox(QWidget* parent) : QComboBox(parent) {
+TWordBox::TWordBox(QWidget* parent, QLocale::Language language)
+    : QComboBox(parent), Collator_(QLocale(language, language == QLocale::Ukrainian ? QLocale::Ukraine : QLocale::Russia)) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(12);
+    // The toolkit would complete the typed text inline from the list and correct its case.
+    setCompleter(nullptr);
+    Collator_.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
 void TWordBox::Remember(const QString& word) {
     if (findText(word, Qt::MatchFixedString) >= 0) return; // case-insensitive
     int at = 0;
-    while (at < count() && QString::localeAwareCompare(itemText(at), word) < 0) ++at;
+    while (at < count() && Collator_.compare(itemText(at), word) < 0) ++at;
     const QString text = currentText();
     insertItem(at, word);
     setEditText(text);

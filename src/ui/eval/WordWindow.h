@@ -3,7 +3,9 @@
 
 #include "EvalWindow.h"
 
+#include <QCollator>
 #include <QComboBox>
+#include <QLocale>
 #include <QString>
 
 #include <string>
@@ -18,11 +20,16 @@ QString TrimmedWord(const QString& text);
 QString OpeningWord(const QString& text);
 
 // The editable word box: its list is the history, sorted, and searched ignoring letter case.
+// A word box: its edit text is exactly what the user typed (no completion, no case correction),
+// and its list is kept in the alphabetical order of the language, whatever the system's locale.
 class TWordBox : public QComboBox {
 public:
-    explicit TWordBox(QWidget* parent);
+    explicit TWordBox(QWidget* parent, QLocale::Language language = QLocale::Russian);
     // Adds the word unless an entry equals it ignoring case; the list stays sorted.
     void Remember(const QString& word);
+
+private:
+    QCollator Collator_;
 };
 
 // What the two word windows do alike: the word box's evaluation, its live evaluation, the
