@@ -80,7 +80,8 @@ void TDrawGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void TDrawGrid::contextMenuEvent(QContextMenuEvent* event) {
-    if (PopupMenu_) PopupMenu_->popup(event->globalPos());
+    // The menu opens centred on the click point (its top at the point).
+    if (PopupMenu_) PopupMenu_->popup(event->globalPos() - QPoint(PopupMenu_->sizeHint().width() / 2, 0));
 }
 
 } // namespace zelm

@@ -7,6 +7,7 @@
 #include "StatusPanel.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
@@ -228,6 +229,23 @@ TEST(Platform, WindowsScaleToTheScreensResolution) {
     EXPECT_EQ(child->geometry(), QRect(int(std::lround(24 * factor)), int(std::lround(12 * factor)),
                                        int(std::lround(120 * factor)), int(std::lround(24 * factor))));
     EXPECT_EQ(window.font().pixelSize(), int(std::lround(12 * factor)));
+}
+
+TEST(Platform, GridPopupMenusOpenCentredOnTheClick) {
+    TDrawGrid grid;
+    grid.resize(400, 200);
+    grid.show();
+    QMenu menu;
+    menu.addAction("Алгоритм Левицкого");
+    menu.addAction("Алгоритм  Журавлева");
+    grid.SetPopupMenu(&menu);
+    const QPoint click = grid.mapToGlobal(QPoint(200, 100));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(200, 100), click);
+    QApplication::sendEvent(grid.viewport(), &event);
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(menu.pos().x() + menu.width() / 2, click.x()) << menu.pos().x() << " + " << menu.width();
+    EXPECT_EQ(menu.pos().y(), click.y());
+    menu.hide();
 }
 
 ZELM_QT_TEST_MAIN
