@@ -8,7 +8,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     zelm::InitHelpFilePath();
     QApplication::setApplicationName(QStringLiteral("zelm"));
-    QApplication::setApplicationDisplayName(zelm::ApplicationTitle);
+    // The application title is the second half of the main window's caption only: no display
+    // name is set, which the toolkit would append to every other window's caption.
     zelm::TMainForm window;
     window.showMaximized();
     return application.exec();

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The captions as the window manager shows them (_NET_WM_NAME under Xvfb with openbox): the main
+# window, the about box and the word window carry exactly their own captions.
+# Usage: captions-under-xvfb.sh ZELM
+set -uo pipefail
+zelm="$1"
+number_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$number_file" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$number_file")"
+rm -f "$number_file"
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+"$zelm" >/dev/null 2>&1 &
+app=$!
+failures=0
+cleanup() { kill "$app" "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; }
+trap cleanup EXIT
+
+# The caption of the newest window whose caption contains $1, as the window manager has it.
+caption_of() {
+  local window=""
+  for _ in $(seq 50); do
+    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -z "$window" ] && return 1
+  xprop -id "$window" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+}
+expect() {
+  if [ "$2" != "$3" ]; then
+    echo "captions: $1: expected '$3', the window manager shows '$2'" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+main=$(caption_of "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
+expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
+window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
+xdotool windowactivate --sync "$window" >/dev/null 2>&1
+# The about box: menu "Помощь", its last item.
+xdotool key --window "$window" alt+F10 >/dev/null 2>&1
+xdotool mousemove --window "$window" 244 10 click 1
+sleep 0.5
+xdotool key Up Return
+sleep 1
+about=$(caption_of "Проект ЗЕЛМ)$" 2>/dev/null | grep -v '^Untitled' | head -1)
+expect "about box" "$about" "ЗЕЛМ-dare (Проект ЗЕЛМ)"
+xdotool key Escape
+sleep 0.5
+# The word window: the single note of the tool bar on the word typed into the word box.
+xdotool mousemove --window "$window" 300 36 click 1
+xdotool type --delay 20 "kot"
+xdotool mousemove --window "$window" 411 36 click 1
+word=$(caption_of "Фоносемантическая оценка слова")
+expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © Команда ЗЕЛМ, 2026"
+[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them"
+[ "$failures" -eq 0 ]
