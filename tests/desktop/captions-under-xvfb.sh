@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The captions as the window manager shows them (_NET_WM_NAME under Xvfb with openbox): the main
-# window, the about box and the word window carry exactly their own captions.
+# window, the about box and the word window carry exactly their own captions, and an icon
+# (_NET_WM_ICON).
 # Usage: captions-under-xvfb.sh ZELM
 set -uo pipefail
 zelm="$1"
@@ -40,6 +41,8 @@ expect() {
 main=$(caption_of "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
 expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
 window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
+has_icon() { xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = '; }
+has_icon "$window" || { echo "captions: the main window has no icon" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 # The about box: menu "Помощь", its last item.
 xdotool key --window "$window" alt+F10 >/dev/null 2>&1
@@ -57,5 +60,7 @@ xdotool type --delay 20 "kot"
 xdotool mousemove --window "$window" 411 36 click 1
 word=$(caption_of "Фоносемантическая оценка слова")
 expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © Команда ЗЕЛМ, 2026"
-[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them"
+has_icon "$(xdotool search --onlyvisible --name "Фоносемантическая оценка слова" | tail -1)" ||
+  { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
+[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon"
 [ "$failures" -eq 0 ]

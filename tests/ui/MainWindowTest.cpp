@@ -596,4 +596,21 @@ TEST(PrintIntoFiles, NoPrinterAndNoFileIsNoPrinter) {
     EXPECT_EQ(message, "There is no default printer currently selected");
 }
 
+TEST(MainWindow, ApplicationIconAtEverySize) {
+    const QIcon icon = ApplicationIcon();
+    for (const int size : {16, 32, 64}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        // The navy note and the red start of the colour strip are there at every size.
+        const QColor note = image.pixelColor(size * 30 / 64, size * 20 / 64);
+        EXPECT_LT(note.red(), 60) << size;
+        EXPECT_GT(note.blue(), 90) << size;
+        const QColor red = image.pixelColor(size * 9 / 64, size * 52 / 64);
+        EXPECT_GT(red.red(), 200) << size;
+        EXPECT_LT(red.green(), 60) << size;
+    }
+    if (const QString folder = qEnvironmentVariable("ZELM_SCREENSHOTS"); !folder.isEmpty())
+        icon.pixmap(64, 64).save(QDir(folder).filePath("icon64.png"));
+}
+
 ZELM_QT_TEST_MAIN

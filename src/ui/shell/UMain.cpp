@@ -110,6 +110,42 @@ QIcon ToolGlyph(const QString& name) {
     return QIcon(pixmap);
 }
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.scale(size / 64.0, size / 64.0); // drawn on the 64-unit grid of the SVG
+        const QColor navy(0, 0, 128);
+        p.setPen(QPen(navy, 3));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+        p.setPen(Qt::NoPen);
+        const QColor strip[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 128, 0),
+                                QColor(0, 0, 255), QColor(128, 0, 128), QColor(128, 0, 0)};
+        const double left[] = {6, 15, 24, 33, 41, 50, 58};
+        for (int i = 0; i < 6; ++i) p.fillRect(QRectF(left[i], 46, left[i + 1] - left[i], 12), strip[i]);
+        p.setBrush(navy);
+        p.save();
+        p.translate(23, 37);
+        p.rotate(-20);
+        p.drawEllipse(QRectF(-9, -6.5, 18, 13));
+        p.restore();
+        p.drawRect(QRectF(28.5, 8, 4.5, 29));
+        QPainterPath flag;
+        flag.moveTo(33, 8);
+        flag.cubicTo(40, 14, 48, 16, 46, 29);
+        flag.cubicTo(45, 22, 40, 19, 33, 18);
+        flag.closeSubpath();
+        p.drawPath(flag);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);

@@ -94,6 +94,10 @@ private:
     QWidget* SpeedBar_ = nullptr;
 };
 
+// The application's icon on every window: the dark-blue note of the word button over the six
+// sound colours (packaging/zelm.svg is the same drawing), at 16, 24, 32, 48, 64 and 128 pixels.
+QIcon ApplicationIcon();
+
 // Draws the tool bar glyphs (16 x 16): "new", "open", "save", "print", "undo", "cut", "copy",
 // "paste", "note" (one dark-blue eighth note) and "notes" (two beamed notes).
 QIcon ToolGlyph(const QString& name);

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("zelm"));
     // The application title is the second half of the main window's caption only: no display
     // name is set, which the toolkit would append to every other window's caption.
+    QApplication::setWindowIcon(zelm::ApplicationIcon()); // every window's
     zelm::TMainForm window;
     window.showMaximized();
     return application.exec();
