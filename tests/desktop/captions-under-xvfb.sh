@@ -41,7 +41,7 @@ expect() {
 main=$(caption_of "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
 expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
 window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
-has_icon() { xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = '; }
+has_icon() { xprop -id "$1" _NET_WM_ICON | grep -q 'Icon (16 x 16)'; }
 has_icon "$window" || { echo "captions: the main window has no icon" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 # The about box: menu "Помощь", its last item.
