@@ -310,4 +310,22 @@ TEST(WordBox, KeepsWhatWasTypedAndSortsInTheLanguagesOrder) {
     EXPECT_EQ(ukrItems, (QStringList{"гора", "ґанок", "епос", "єнот", "іній", "їжак"}));
 }
 
+TEST(EvalWindows, HintsThatAreNotShownAreThereForScreenReaders) {
+    TWordForm word;
+    EXPECT_EQ(word.btnEval->accessibleDescription(), "Нажмите на эту кнопку, чтобы оценить слово");
+    EXPECT_EQ(word.cmbWord->accessibleDescription(), "Поле ввода оцениваемого слова");
+    EXPECT_EQ(word.grFon24->accessibleDescription(),
+              "Оценки эмоционального впечатления, которое оказывает на человека данное слово");
+    EXPECT_TRUE(word.btnEval->toolTip().isEmpty()); // nothing visible changes
+    TUkrMainForm ukrainian;
+    EXPECT_EQ(ukrainian.mComments->accessibleDescription(), "Словесное описание эмоционального впечатления от слова");
+    EXPECT_EQ(ukrainian.btnEval->accessibleDescription(), "Оценить слово");
+    TTextForm text;
+    EXPECT_EQ(text.btnPrint->accessibleDescription(), "Нажмите на эту кнопку, чтобы распечатать результаты на принтере");
+    EXPECT_TRUE(text.btnPrint->toolTip().isEmpty());
+    TUkrTextForm ukrainianText;
+    EXPECT_EQ(ukrainianText.btnPrint->accessibleDescription(), "Распечатать на принтере");
+    EXPECT_TRUE(ukrainianText.btnPrint->toolTip().isEmpty());
+}
+
 ZELM_QT_TEST_MAIN

@@ -104,6 +104,12 @@ TTextForm::TTextForm() : TTextWindowBase(542, 369) {
     grFon24 = Grid;
     Panel1 = Panel;
     btnExit->setToolTip({});
+    // The hints, not displayed: kept where a screen reader finds them.
+    grFon24->setAccessibleDescription(QStringLiteral("Оценки эмоционального впечатления, которое оказывает на человека данный текст"));
+    mComments->setAccessibleDescription(QStringLiteral("Словесное описание эмоционального впечатления от текста"));
+    btnPrint->setAccessibleDescription(QStringLiteral("Нажмите на эту кнопку, чтобы распечатать результаты на принтере"));
+    btnHelp->setAccessibleDescription(QStringLiteral("Система помощи"));
+    btnExit->setAccessibleDescription(QStringLiteral("Выход"));
     mComments->installEventFilter(this);
     grFon24->SetColumnWidths({108, 131, 30, 131, 103});
     grFon24->SetDefaultRowHeight(18);
@@ -157,6 +163,11 @@ TUkrTextForm::TUkrTextForm() : TTextWindowBase(498, 291) {
     Panel2 = Panel;
     btnHelp->setToolTip(QStringLiteral("Контекстная система помощи"));
     btnExit->setToolTip(QStringLiteral("Выход из системы"));
+    // Every hint, shown or not, where a screen reader finds it.
+    mComments->setAccessibleDescription(QStringLiteral("Словесное описание эмоционального впечатления от текста"));
+    btnPrint->setAccessibleDescription(QStringLiteral("Распечатать на принтере"));
+    btnHelp->setAccessibleDescription(btnHelp->toolTip());
+    btnExit->setAccessibleDescription(btnExit->toolTip());
     grFon7->SetColumnWidths({98, 120, 36, 126, 91});
     grFon7->SetDefaultRowHeight(22);
     grFon7->SetVerticalScrollBar(false);

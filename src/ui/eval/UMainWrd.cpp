@@ -43,6 +43,15 @@ TWordForm::TWordForm()
     MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));
     grFon24->SetPopupMenu(pupMenuEvalSchem);
 
+    // The hints, not displayed: kept where a screen reader finds them.
+    grFon24->setAccessibleDescription(QStringLiteral("Оценки эмоционального впечатления, которое оказывает на человека данное слово"));
+    mComments->setAccessibleDescription(QStringLiteral("Словесное описание эмоционального впечатления от слова"));
+    cmbWord->setAccessibleDescription(QStringLiteral("Поле ввода оцениваемого слова"));
+    btnEval->setAccessibleDescription(QStringLiteral("Нажмите на эту кнопку, чтобы оценить слово"));
+    btnPrint->setAccessibleDescription(QStringLiteral("Нажмите на эту кнопку, чтобы распечатать результаты на принтере"));
+    btnHelp->setAccessibleDescription(QStringLiteral("Система помощи"));
+    btnExit->setAccessibleDescription(QStringLiteral("Выход из системы"));
+
     ConnectControls(cmbWord, btnEval);
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
 

@@ -40,6 +40,10 @@ TUkrMainForm::TUkrMainForm()
     btnHelp->setToolTip(QStringLiteral("Контекстная помощь"));
     btnExit = MakeButton(Panel2, {100, 59, 87, 22}, QStringLiteral("Выход"), QStyle::SP_DialogCloseButton);
     btnExit->setToolTip(QStringLiteral("Выход из системы"));
+    // Every hint, shown or not, where a screen reader finds it.
+    for (QWidget* w : std::initializer_list<QWidget*>{cbWord, btnEval, btnHelp, btnExit})
+        w->setAccessibleDescription(w->toolTip());
+    mComments->setAccessibleDescription(QStringLiteral("Словесное описание эмоционального впечатления от слова"));
     MakeStatusBar();
     stBar->OnDrawPanel = [this](const QRect& rect, TCanvas& canvas) { stBarDrawPanel(rect, canvas); };
     MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));
