@@ -89,6 +89,19 @@ void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
     viewer.exec();
 }
 
+void SetHelpContext(QObject* control, int context) { control->setProperty("zelmHelpContext", context); }
+
+int HelpContextOf(const QObject* control, int fallback) {
+    const QVariant context = control ? control->property("zelmHelpContext") : QVariant();
+    return context.isValid() ? context.toInt() : fallback;
+}
+
+int HelpContextAt(const QWidget* focused, int fallback) {
+    for (const QWidget* w = focused; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (const int context = HelpContextOf(w, -1); context >= 0) return context;
+    return fallback;
+}
+
 TEscapeWatcher::TEscapeWatcher(QObject* parent) : QObject(parent) {
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
 }

@@ -29,6 +29,12 @@ QString ReadUserSetting(const QString& key, const QString& section, const QStrin
 // file is reported to the user with its path.
 void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context);
 
+// Help contexts of controls: F1 opens the context of the focused control, or of the nearest
+// control around it that has one, else `fallback` (the window's).
+void SetHelpContext(QObject* control, int context);
+int HelpContextOf(const QObject* control, int fallback);
+int HelpContextAt(const QWidget* focused, int fallback);
+
 // The topics of a help file: "#<context> <title>" lines start a topic, the lines after it are
 // its text (HTML or plain). Empty when the file cannot be read.
 struct THelpTopic {

@@ -2,7 +2,10 @@
 #include "Engines.h"
 #include "FakePrinter.h"
 #include "QtPrinter.h"
+#include "UAbout.h"
+#include "UMainTxt.h"
 #include "UMainWrd.h"
+#include "UUkrMainWord.h"
 #include "faults/Faults.h"
 #include "QtTestMain.h"
 #include "UFonts.h"
@@ -13,6 +16,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QComboBox>
@@ -611,6 +615,50 @@ TEST(MainWindow, ApplicationIconAtEverySize) {
     }
     if (const QString folder = qEnvironmentVariable("ZELM_SCREENSHOTS"); !folder.isEmpty())
         icon.pixmap(64, 64).save(QDir(folder).filePath("icon64.png"));
+}
+
+TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
+    InitHelpFilePath();
+    TRig rig;
+    const auto f1 = [](QObject* target) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    };
+    const auto viewerTitle = [](std::function<void()> ask) {
+        QString title;
+        AnswerNextDialog([&](QWidget* viewer) {
+            title = viewer->windowTitle();
+            viewer->close();
+        });
+        ask();
+        return title;
+    };
+    // The highlighted items of the analysis menu: contexts 120 and 140.
+    QMenu* phone = nullptr;
+    for (QObject* object : rig.Form.WordEvalItem->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(object)) phone = menu;
+    ASSERT_NE(phone, nullptr);
+    phone->setActiveAction(rig.Form.WordEvalItem);
+    EXPECT_EQ(viewerTitle([&] { f1(phone); }), "Эмоциональная оценка слова");
+    phone->setActiveAction(rig.Form.TextEvalItem);
+    EXPECT_EQ(viewerTitle([&] { f1(phone); }), "Эмоциональная оценка текста");
+    EXPECT_EQ(HelpContextOf(rig.Form.RichEdit1, -1), 10);
+    EXPECT_EQ(HelpContextOf(rig.Form.cmbWord, -1), 10);
+
+    // The about box: 50.
+    TAboutForm about;
+    EXPECT_EQ(viewerTitle([&] { f1(&about); }), "Оценка слова");
+
+    // The result windows: their controls carry the window's context, the button panels their own.
+    TWordForm word;
+    EXPECT_EQ(HelpContextOf(word.Panel2, -1), 60);
+    EXPECT_EQ(HelpContextAt(word.btnEval, -1), 50);
+    EXPECT_EQ(HelpContextAt(word.grFon24, -1), 50);
+    TTextForm text;
+    EXPECT_EQ(HelpContextOf(text.Panel1, -1), 80);
+    EXPECT_EQ(HelpContextAt(text.btnPrint, -1), 60);
+    TUkrMainForm ukrainian;
+    EXPECT_EQ(HelpContextAt(ukrainian.btnEval, -1), 50);
 }
 
 ZELM_QT_TEST_MAIN

@@ -84,7 +84,12 @@ void TEvalWindow::PrintReport(const TReportData& report) {
     }
 }
 
-void TEvalWindow::ShowHelp() { ShowHelpTopic(this, HelpFilePath(), HelpContext_); }
+void TEvalWindow::SetHelpContexts() {
+    SetHelpContext(this, HelpContext_);
+    for (QWidget* control : findChildren<QWidget*>()) SetHelpContext(control, HelpContext_);
+}
+
+void TEvalWindow::ShowHelp() { ShowHelpTopic(this, HelpFilePath(), HelpContextAt(focusWidget(), HelpContext_)); }
 
 void TEvalWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {

@@ -1,6 +1,7 @@
 #include "UMainTxt.h"
 
 #include "Colours.h"
+#include "Dialogs.h"
 #include "Engines.h"
 #include "Report.h"
 #include "ru/UComment.h"
@@ -110,6 +111,8 @@ TTextForm::TTextForm() : TTextWindowBase(542, 369) {
     btnPrint->setAccessibleDescription(QStringLiteral("Нажмите на эту кнопку, чтобы распечатать результаты на принтере"));
     btnHelp->setAccessibleDescription(QStringLiteral("Система помощи"));
     btnExit->setAccessibleDescription(QStringLiteral("Выход"));
+    SetHelpContexts();
+    SetHelpContext(Panel1, 80); // the panel that holds the buttons
     mComments->installEventFilter(this);
     grFon24->SetColumnWidths({108, 131, 30, 131, 103});
     grFon24->SetDefaultRowHeight(18);
@@ -168,6 +171,7 @@ TUkrTextForm::TUkrTextForm() : TTextWindowBase(498, 291) {
     btnPrint->setAccessibleDescription(QStringLiteral("Распечатать на принтере"));
     btnHelp->setAccessibleDescription(btnHelp->toolTip());
     btnExit->setAccessibleDescription(btnExit->toolTip());
+    SetHelpContexts();
     grFon7->SetColumnWidths({98, 120, 36, 126, 91});
     grFon7->SetDefaultRowHeight(22);
     grFon7->SetVerticalScrollBar(false);

@@ -1,6 +1,7 @@
 #include "UMainWrd.h"
 
 #include "Colours.h"
+#include "Dialogs.h"
 #include "Engines.h"
 #include "Report.h"
 #include "ru/UComment.h"
@@ -51,6 +52,9 @@ TWordForm::TWordForm()
     btnPrint->setAccessibleDescription(QStringLiteral("Нажмите на эту кнопку, чтобы распечатать результаты на принтере"));
     btnHelp->setAccessibleDescription(QStringLiteral("Система помощи"));
     btnExit->setAccessibleDescription(QStringLiteral("Выход из системы"));
+
+    SetHelpContexts();
+    SetHelpContext(Panel2, 60); // the panel that holds the buttons
 
     ConnectControls(cmbWord, btnEval);
     connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });

@@ -44,6 +44,7 @@ TUkrMainForm::TUkrMainForm()
     for (QWidget* w : std::initializer_list<QWidget*>{cbWord, btnEval, btnHelp, btnExit})
         w->setAccessibleDescription(w->toolTip());
     mComments->setAccessibleDescription(QStringLiteral("Словесное описание эмоционального впечатления от слова"));
+    SetHelpContexts();
     MakeStatusBar();
     stBar->OnDrawPanel = [this](const QRect& rect, TCanvas& canvas) { stBarDrawPanel(rect, canvas); };
     MakeAlgorithmMenu(QStringLiteral("Алгоритм  Журавлева"));

@@ -1,6 +1,10 @@
 #include "UAbout.h"
 
+#include "Dialogs.h"
+#include "Engines.h"
 #include "Version.h"
+
+#include <QKeyEvent>
 
 #include <QFrame>
 #include <QPainter>
@@ -110,6 +114,14 @@ int TAboutForm::VisibleImage() const {
     for (int i = 0; i < 9; ++i)
         if (!Images[std::size_t(i)]->isHidden()) return i + 1;
     return 0;
+}
+
+void TAboutForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ShowHelpTopic(this, HelpFilePath(), 50);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ShowAboutBox(QWidget* parent) {

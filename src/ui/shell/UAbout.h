@@ -25,6 +25,11 @@ public:
     QTimer* Timer1;
 
     void Timer1Timer();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override; // F1: help at context 50
+
+public:
     // Which of the nine pictures is visible (1..9), 0 when none.
     int VisibleImage() const;
 };

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -212,8 +213,12 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     };
 
     // F1 opens help at the editor's and the word box's context, 10.
+    // F1 opens help at the focused control's context (the editor's and the word box's, 10).
+    SetHelpContext(RichEdit1, 10);
+    SetHelpContext(cmbWord, 10);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { HelpContentsItemClick(); });
+    connect(help, &QShortcut::activated, this,
+            [this] { ShowHelpTopic(this, HelpFilePath(), HelpContextAt(QApplication::focusWidget(), 10)); });
 
     SetDocumentName(Untitled);
     Document_.Encoding = TDocEncoding::deCp1251;
@@ -314,6 +319,10 @@ void TMainForm::BuildMenu() {
     QMenu* phone = menuBar()->addMenu(QStringLiteral("Анализ"));
     WordEvalItem = item(phone, QStringLiteral("Эмоциональная оценка слова"), {}, [this] { WordEvalItemClick(); });
     TextEvalItem = item(phone, QStringLiteral("Эмоциональная оценка текста"), {}, [this] { TextEvalItemClick(); });
+    SetHelpContext(WordEvalItem, 120);
+    SetHelpContext(TextEvalItem, 140);
+    // F1 on a highlighted menu item opens its context.
+    for (QMenu* menu : {file, edit, phone}) menu->installEventFilter(this);
     QMenu* help = menuBar()->addMenu(QStringLiteral("Помощь"));
     HelpContentsItem = item(help, QStringLiteral("Содержание"), QStringLiteral("Display the help contents screen"),
                             [this] { HelpContentsItemClick(); });
@@ -506,6 +515,17 @@ void TMainForm::TextEvalItemClick() {
 void TMainForm::HelpContentsItemClick() { ShowHelpTopic(this, HelpFilePath(), 10); }
 
 void TMainForm::HelpAbout() { ShowAboutBox(this); }
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1)
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            const int context = HelpContextOf(menu->activeAction(), 10);
+            menu->hide();
+            ShowHelpTopic(this, HelpFilePath(), context);
+            return true;
+        }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool allowed = false; // an error while saving refuses the close

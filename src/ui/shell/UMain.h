@@ -74,6 +74,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // F1 in the menus
 
 private:
     enum class TConfirm { Continue, Abort };
