@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -659,6 +660,36 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     EXPECT_EQ(HelpContextAt(text.btnPrint, -1), 60);
     TUkrMainForm ukrainian;
     EXPECT_EQ(HelpContextAt(ukrainian.btnEval, -1), 50);
+}
+
+TEST(MainWindow, ToolkitTextsInRussianOursAsTheyAre) {
+    ASSERT_TRUE(InstallToolkitTranslations(*QCoreApplication::instance()))
+        << "the toolkit's Russian translations are missing (package qt6-translations-l10n)";
+    // A dialog of the toolkit: its buttons and labels are Russian.
+    QFileDialog dialog(nullptr, "Открыть");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList buttons;
+    for (auto* button : dialog.findChildren<QPushButton*>()) buttons.push_back(button->text());
+    EXPECT_TRUE(buttons.contains("Отмена")) << buttons.join(", ").toStdString();
+    EXPECT_FALSE(buttons.contains("Cancel"));
+    // The editor's context menu.
+    TRig rig;
+    std::unique_ptr<QMenu> menu(rig.Form.RichEdit1->createStandardContextMenu());
+    QStringList items;
+    for (QAction* action : menu->actions()) items.push_back(action->text());
+    EXPECT_TRUE(items.join("|").contains("Выделить все") || items.join("|").contains("Выделить всё"))
+        << items.join("|").toStdString();
+    // The texts the program quotes stay as they are.
+    QString question;
+    QStringList confirm;
+    AnswerNextDialog([&](QWidget* box) {
+        question = box->windowTitle();
+        for (auto* button : box->findChildren<QPushButton*>()) confirm.push_back(button->text());
+        ClickButton(box, "Cancel");
+    });
+    ConfirmYesNoCancel(nullptr, "Save changes to Untitled?");
+    EXPECT_EQ(question, "Confirm");
+    EXPECT_TRUE(confirm.contains("&Yes") && confirm.contains("&No") && confirm.contains("Cancel")) << confirm.join(",").toStdString();
 }
 
 ZELM_QT_TEST_MAIN

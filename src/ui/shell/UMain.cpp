@@ -18,6 +18,8 @@
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -25,6 +27,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QShortcut>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -109,6 +112,16 @@ QIcon ToolGlyph(const QString& name) {
         }
     }
     return QIcon(pixmap);
+}
+
+bool InstallToolkitTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 QIcon ApplicationIcon() {

@@ -10,6 +10,7 @@
 #include "TextEditor.h"
 #include "WordWindow.h"
 
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -94,6 +95,11 @@ private:
     QFont DialogFont_; // the font dialog starts from its own last choice
     QWidget* SpeedBar_ = nullptr;
 };
+
+// Loads the toolkit's own Russian translations (its dialogs, context menus and buttons), so that
+// nothing of the toolkit is English beside the Russian captions; the texts the program sets
+// itself stay as they are. False when they are not installed (package qt6-translations-l10n).
+bool InstallToolkitTranslations(QCoreApplication& application);
 
 // The application's icon on every window: the dark-blue note of the word button over the six
 // sound colours (packaging/zelm.svg is the same drawing), at 16, 24, 32, 48, 64 and 128 pixels.

@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     zelm::InitHelpFilePath();
+    zelm::InstallToolkitTranslations(application);
     QApplication::setApplicationName(QStringLiteral("zelm"));
     // The application title is the second half of the main window's caption only: no display
     // name is set, which the toolkit would append to every other window's caption.
