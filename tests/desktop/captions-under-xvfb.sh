@@ -60,7 +60,19 @@ xdotool type --delay 20 "kot"
 xdotool mousemove --window "$window" 411 36 click 1
 word=$(caption_of "Фоносемантическая оценка слова")
 expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © Команда ЗЕЛМ, 2026"
-has_icon "$(xdotool search --onlyvisible --name "Фоносемантическая оценка слова" | tail -1)" ||
-  { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
-[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon"
+word_window="$(xdotool search --onlyvisible --name "Фоносемантическая оценка слова" | tail -1)"
+has_icon "$word_window" || { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
+# Centred on the screen, its frame included.
+sleep 0.5
+read -r x y w h < <(xwininfo -id "$word_window" -frame | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+  /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
+frame_w=$(xprop -id "$word_window" _NET_FRAME_EXTENTS | sed 's/.*= //' | tr -d ' ')
+IFS=, read -r fl fr ft fb <<<"${frame_w:-0,0,0,0}"
+left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
+dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
+if [ "${dx#-}" -gt 1 ] || [ "${dy#-}" -gt 1 ]; then
+  echo "captions: the word window's frame is off the screen's centre by $dx, $dy" >&2
+  failures=$((failures + 1))
+fi
+[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon; the word window centred"
 [ "$failures" -eq 0 ]

@@ -7,9 +7,13 @@
 #include <QMessageBox>
 
 #include <QActionGroup>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace zelm {
 
@@ -82,6 +86,21 @@ void TEvalWindow::PrintReport(const TReportData& report) {
     } catch (const std::exception& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
     }
+}
+
+void TEvalWindow::CentreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft()); // a window's position is its frame's
+}
+
+// Centred once shown, and again once the window manager has put its frame around it.
+void TEvalWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen();
+    QTimer::singleShot(100, this, [this] { CentreOnScreen(); });
 }
 
 void TEvalWindow::SetHelpContexts() {
