@@ -59,21 +59,8 @@ public:
 
     void Process(TBatchBlock& block) {
         block.Output.clear();
-        for (const auto& [offset, length] : block.Lines) {
-            const std::string_view line(block.Bytes.data() + offset, length);
-            Word_.clear();
-            Input_.clear();
-            if (Utf8_) {
-                Decoder_.Decode(line, Word_);
-                Decoder_.Finish(Word_);
-                AppendValidUtf8(Input_, line); // malformed bytes are shown as "?", as the word is read
-            } else {
-                Word_.assign(line);
-                AppendCp1251AsUtf8(Input_, line);
-            }
-            Evaluator_.EvaluateWord(Word_, Input_, Result_);
-            AppendBatchRow(block.Output, Options_, Result_, Colour_);
-        }
+        for (const auto& [offset, length] : block.Lines)
+            AppendBatchRow(block.Output, Options_, Evaluate({block.Bytes.data() + offset, length}), Colour_);
     }
 
     // The score of every line against the wanted poles: the mean of the values (negated for a
@@ -100,7 +87,7 @@ public:
         if (Utf8_) {
             Decoder_.Decode(line, Word_);
             Decoder_.Finish(Word_);
-            AppendValidUtf8(Input_, line);
+            AppendValidUtf8(Input_, line); // malformed bytes are shown as "?", as the word is read
         } else {
             Word_.assign(line);
             AppendCp1251AsUtf8(Input_, line);
@@ -154,6 +141,16 @@ std::size_t LongLineLength() {
     return LongLine;
 }
 
+// The word list of the options, its encoding decided; null, with the reason said, when it
+// cannot be read.
+std::unique_ptr<TInputFile> OpenWordList(const TCliOptions& options) {
+    std::string error;
+    auto file = TInputFile::Open(options.Arguments.front(), error);
+    if (file && file->DecideEncoding(options.Encoding, error)) return file;
+    Complain(error);
+    return nullptr;
+}
+
 } // namespace
 
 double ScoreOf(std::span<const double> profile, const std::vector<TWantedPole>& poles) {
@@ -163,13 +160,9 @@ double ScoreOf(std::span<const double> profile, const std::vector<TWantedPole>& 
 }
 
 int RunBatch(const TCliOptions& options, TOutput& output) {
-    const std::string& path = options.Arguments.front();
+    auto file = OpenWordList(options);
+    if (!file) return 1;
     std::string error;
-    auto file = TInputFile::Open(path, error);
-    if (!file || !file->DecideEncoding(options.Encoding, error)) {
-        Complain(error);
-        return 1;
-    }
     if (options.Format == TOutputFormat::ofCsv) AppendCsvHeader(output.Buffer, options.Language, "word");
 
     // Blocks of lines go round a ring of slots: evaluated on every processor, written in order.
@@ -220,13 +213,9 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
 }
 
 int RunRank(const TCliOptions& options, TOutput& output) {
-    const std::string& path = options.Arguments.front();
+    auto file = OpenWordList(options);
+    if (!file) return 1;
     std::string error;
-    auto file = TInputFile::Open(path, error);
-    if (!file || !file->DecideEncoding(options.Encoding, error)) {
-        Complain(error);
-        return 1;
-    }
     const std::size_t threads = ThreadCount(), blockLines = BlockLines();
     std::vector<TBatchWorker> workers;
     for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());

@@ -46,22 +46,6 @@ void AppendJsonEscaped(std::string& out, std::string_view text) {
 }
 
 
-void AppendCsvField(std::string& out, std::string_view field) {
-    const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
-    if (!has(',') && !has('"') && !has('\n') && !has('\r')) {
-        out += field;
-        return;
-    }
-    out.push_back('"');
-    for (std::size_t at = 0; at < field.size();) {
-        const std::size_t quote = std::min(field.find('"', at), field.size());
-        out.append(field, at, quote - at);
-        if (quote < field.size()) out += "\"\"";
-        at = quote + 1;
-    }
-    out.push_back('"');
-}
-
 // A CSV field from Windows-1251 text, written as UTF-8 straight into the row.
 void AppendCsvFieldCp1251(std::string& out, std::string_view field) {
     const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
@@ -83,14 +67,6 @@ void AppendInteger(std::string& out, long long value) {
     char text[24];
     const auto result = std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
-}
-
-// Display width of UTF-8 text: one column per character.
-std::size_t Columns(std::string_view utf8) {
-    std::size_t n = 0;
-    for (const char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
 }
 
 void Pad(std::string& out, std::size_t count) { out.append(count, ' '); }
@@ -263,6 +239,30 @@ void AppendNumbers(std::string& out, const std::vector<double>& values, bool sin
 }
 
 } // namespace
+
+void AppendCsvField(std::string& out, std::string_view field) {
+    const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
+    if (!has(',') && !has('"') && !has('\n') && !has('\r')) {
+        out += field;
+        return;
+    }
+    out.push_back('"');
+    for (std::size_t at = 0; at < field.size();) {
+        const std::size_t quote = std::min(field.find('"', at), field.size());
+        out.append(field, at, quote - at);
+        if (quote < field.size()) out += "\"\"";
+        at = quote + 1;
+    }
+    out.push_back('"');
+}
+
+// Display width of UTF-8 text: one column per character.
+std::size_t Columns(std::string_view utf8) {
+    std::size_t n = 0;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
+}
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out.push_back('"');

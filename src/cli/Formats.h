@@ -13,6 +13,12 @@ namespace zelm {
 
 enum class TOutputFormat { ofTable, ofJson, ofCsv, ofSvg }; // svg: word and text, one input
 
+// A CSV field, quoted (with doubled quotes) when it holds a comma, a quote or a line break.
+void AppendCsvField(std::string& out, std::string_view field);
+
+// Display width of UTF-8 text: one column per character.
+std::size_t Columns(std::string_view utf8);
+
 // A JSON string: the text in quotes, with the escapes JSON needs.
 void AppendJsonString(std::string& out, std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "EncodingDetector.h"
+#include "Output.h"
 
 #include <cerrno>
 #include <cstring>
@@ -104,6 +105,16 @@ bool TInputFile::Read(std::string_view& piece, std::string& error) {
     }
     if (!Prefix_.empty()) std::string().swap(Prefix_);
     return ReadFrom(piece, error);
+}
+
+std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status) {
+    std::string error;
+    auto file = TInputFile::Open(path, error);
+    if (!file) {
+        Complain(error);
+        status = 1;
+    }
+    return file;
 }
 
 bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,

@@ -53,6 +53,10 @@ private:
     bool PrefixPending_ = false;
 };
 
+// Opens an input of a command that reads several; when it cannot be opened, says why on standard
+// error, sets `status` to 1 (the others are still read) and returns null.
+std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status);
+
 // Reads a whole text and hands it on in Windows-1251 pieces. With `auto`, both readings are made
 // side by side while both are possible, `cp1251` getting the bytes as they are and `utf8` their
 // UTF-8 decoding (acute accents dropped, a byte order mark left out); `isUtf8` tells at the end

@@ -87,13 +87,9 @@ int RunSegments(const TCliOptions& options, TOutput& output) {
     TEvaluation result;
     int status = 0;
     for (const std::string& path : options.Arguments) {
+        auto file = OpenOrComplain(path, status);
+        if (!file) continue;
         std::string error;
-        auto file = TInputFile::Open(path, error);
-        if (!file) {
-            Complain(error);
-            status = 1;
-            continue;
-        }
         const std::string input = AsUtf8(path, TInputEncoding::ieAuto);
         std::int64_t line = 1, number = 0, first = 0;
         bool lineHasText = false, open = false, afterCr = false;

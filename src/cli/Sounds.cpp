@@ -32,12 +32,6 @@ std::vector<TSoundRow> Rows(const std::vector<std::int64_t>& counts, std::int64_
     return rows;
 }
 
-std::size_t Columns(const std::string& utf8) {
-    std::size_t n = 0;
-    for (const char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
-}
 
 } // namespace
 
@@ -59,13 +53,9 @@ int RunSounds(const TCliOptions& options, TOutput& output) {
     int status = 0;
     bool first = true;
     for (const std::string& path : options.Arguments) {
+        auto file = OpenOrComplain(path, status);
+        if (!file) continue;
         std::string error;
-        auto file = TInputFile::Open(path, error);
-        if (!file) {
-            Complain(error);
-            status = 1;
-            continue;
-        }
         // Counted in both readings side by side, as the text command does.
         TTextEvaluator ru[2];
         TUkrTextEvaluator uk[2];
@@ -118,17 +108,7 @@ int RunSounds(const TCliOptions& options, TOutput& output) {
             break;
         case TOutputFormat::ofCsv:
             for (const auto& row : rows) {
-                const bool quote = input.find_first_of(",\"\r\n") != std::string::npos;
-                if (quote) {
-                    out.push_back('"');
-                    for (const char c : input) {
-                        if (c == '"') out.push_back('"');
-                        out.push_back(c);
-                    }
-                    out.push_back('"');
-                } else {
-                    out += input;
-                }
+                AppendCsvField(out, input);
                 out += "," + row.Label + "," + std::to_string(row.Count) + ",";
                 AppendNumber(out, row.Share, false);
                 out.push_back(',');

@@ -72,13 +72,9 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     TEvaluation result;
     int status = 0;
     for (const std::string& path : options.Arguments) {
+        auto file = OpenOrComplain(path, status);
+        if (!file) continue;
         std::string error;
-        auto file = TInputFile::Open(path, error);
-        if (!file) {
-            Complain(error);
-            status = 1;
-            continue;
-        }
         cp1251.BeginText();
         utf8.BeginText();
         bool isUtf8 = false;

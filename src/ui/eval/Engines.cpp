@@ -107,7 +107,8 @@ QString DefaultHelpFolder() {
 // The user's setting comes first; with none ("ERROR"), an installed program still finds its help.
 void InitHelpFilePath() {
     QString folder = ReadUserSetting(QStringLiteral("SOFTWARE"), QStringLiteral("Zelm Ruza"), QStringLiteral("Directory"));
-    if (folder == QLatin1String("ERROR") && !DefaultHelpFolder().isEmpty()) folder = DefaultHelpFolder();
+    if (folder == QLatin1String("ERROR"))
+        if (const QString installed = DefaultHelpFolder(); !installed.isEmpty()) folder = installed;
     HelpFile = HelpFilePathFor(folder, QDir::separator());
 }
 
