@@ -1,6 +1,8 @@
 // main() for test programs that need a QApplication: offscreen unless a platform is chosen.
 #pragma once
 
+#include "Look.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
     int main(int argc, char** argv) {                                                              \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
         QApplication app(argc, argv);                                                              \
+        zelm::InstallFontSubstitutes();                                                            \
         ::testing::InitGoogleTest(&argc, argv);                                                    \
         return RUN_ALL_TESTS();                                                                    \
     }

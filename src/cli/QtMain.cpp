@@ -5,6 +5,7 @@
 #include "Engines.h"
 #include "InputFile.h"
 #include "LinePrnt.h"
+#include "Look.h"
 #include "Output.h"
 #include "QtPrinter.h"
 #include "Report.h"
@@ -180,5 +181,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     QGuiApplication application(argc, argv);
+    zelm::InstallFontSubstitutes();
     return options->Command == TCommand::cmReport ? RunReport(*options) : RunPrint(*options);
 }

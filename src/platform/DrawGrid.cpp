@@ -1,5 +1,7 @@
 #include "DrawGrid.h"
 
+#include "Look.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPaintEvent>
@@ -10,7 +12,7 @@ namespace zelm {
 TDrawGrid::TDrawGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setFrameShape(QFrame::StyledPanel);
+    SetSunkenEdge(this);
     verticalScrollBar()->setSingleStep(1);
 }
 

@@ -2,12 +2,15 @@
 #include "Colours.h"
 #include "Dialogs.h"
 #include "DrawGrid.h"
+#include "Look.h"
 #include "QtPrinter.h"
 #include "QtTestMain.h"
 #include "StatusPanel.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
@@ -213,6 +216,48 @@ TEST(Platform, FontFamiliesByTheirPlainNamesOnce) {
     for (const QString& name : names) EXPECT_FALSE(name.endsWith(']')) << name.toStdString();
     EXPECT_EQ(QStringList(names).removeDuplicates(), 0);
     EXPECT_TRUE(names.contains("Courier New")); // the stand-in of fonts-liberation
+}
+
+TEST(Platform, BevelsAndEdgesAsThePlatformDrawsThem) {
+    QWidget window;
+    window.resize(300, 200);
+    auto* panel = new TBevelPanel(&window);
+    panel->setGeometry(10, 10, 100, 60);
+    auto* grid = new TDrawGrid(&window);
+    grid->setGeometry(120, 10, 150, 100);
+    auto* status = new TStatusPanel(&window);
+    status->setGeometry(0, 180, 300, 19);
+    window.show();
+    const QImage image = window.grab().toImage();
+    const QPalette palette = window.palette();
+    const QColor dark = palette.color(QPalette::Dark), light = palette.color(QPalette::Light);
+    // The panel: lowered outside (dark above, light below), raised inside (the other way).
+    EXPECT_EQ(image.pixel(10 + 50, 10), dark.rgb());
+    EXPECT_EQ(image.pixel(10, 10 + 30), dark.rgb());
+    EXPECT_EQ(image.pixel(10 + 50, 11), light.rgb());
+    EXPECT_EQ(image.pixel(11, 10 + 30), light.rgb());
+    EXPECT_EQ(image.pixel(10 + 50, 69), light.rgb());
+    EXPECT_EQ(image.pixel(109, 10 + 30), light.rgb());
+    EXPECT_EQ(image.pixel(10 + 50, 68), dark.rgb());
+    EXPECT_EQ(image.pixel(108, 10 + 30), dark.rgb());
+    // The grid's sunken edge is two pixels, darker at the top than at the bottom.
+    EXPECT_EQ(grid->frameWidth(), 2);
+    EXPECT_LT(image.pixelColor(180, 10).lightness(), image.pixelColor(180, 109).lightness());
+    EXPECT_LT(image.pixelColor(180, 11).lightness(), image.pixelColor(180, 108).lightness());
+    // The status panel sits in a lowered 1-pixel bevel.
+    EXPECT_EQ(image.pixel(150, 180), dark.rgb());
+    EXPECT_EQ(image.pixel(150, 198), light.rgb());
+}
+
+TEST(Platform, TheDialogFontResolvesToAFaceOfItsMetrics) {
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    const QString family = QFontInfo(font).family();
+    EXPECT_TRUE(FontStandIns("MS Sans Serif").contains(family)) << family.toStdString();
+    EXPECT_TRUE(FontStandIns("Courier New").isEmpty());
+    if (QFontDatabase::families().contains("Liberation Sans")) {
+        EXPECT_EQ(family, "Liberation Sans");
+    }
 }
 
 TEST(Platform, WindowsScaleToTheScreensResolution) {

@@ -190,6 +190,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         QApplication app(argc, argv);
+        zelm::InstallFontSubstitutes();
         ::testing::InitGoogleTest(&argc, argv);
         status = RUN_ALL_TESTS();
     }

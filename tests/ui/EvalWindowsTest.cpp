@@ -34,6 +34,30 @@ QColor BarPixel(TDrawGrid* grid, int column, int row, bool nearRight) {
     return Pixel(grid, origin + QPoint(x, cell.top() + cell.height() / 2));
 }
 
+// Pixels of a cell that are text (dark), not background or bar, as the grid shows them.
+int TextPixels(TDrawGrid* grid, int column, int row) {
+    grid->viewport()->repaint();
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->CellRect(column, row).intersected(image.rect());
+    int count = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) < 100) ++count;
+        }
+    return count;
+}
+
+// The widest values of rows 0 and 1 (negative, positive) stay inside the value column: the bar
+// columns beside it carry no text, while the value column does.
+void ExpectValueTextsInTheirColumn(TDrawGrid* grid, const char* window) {
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_GT(TextPixels(grid, 2, row), 10) << window << ", row " << row;
+        EXPECT_EQ(TextPixels(grid, 1, row), 0) << window << ", row " << row;
+        EXPECT_EQ(TextPixels(grid, 3, row), 0) << window << ", row " << row;
+    }
+}
+
 void Type(QWidget* target, const QString& text) {
     for (const QChar ch : text) QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
@@ -326,6 +350,42 @@ TEST(EvalWindows, HintsThatAreNotShownAreThereForScreenReaders) {
     TUkrTextForm ukrainianText;
     EXPECT_EQ(ukrainianText.btnPrint->accessibleDescription(), "Распечатать на принтере");
     EXPECT_TRUE(ukrainianText.btnPrint->toolTip().isEmpty());
+}
+
+TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {
+    WordWindowWord() = Utf8ToCp1251("кот");
+    TWordForm word;
+    word.show();
+    RussianEngine().Word.WordProfile[0] = -1.0;
+    RussianEngine().Word.WordProfile[1] = 1.0;
+    ExpectValueTextsInTheirColumn(word.grFon24, "Russian word");
+
+    UkrWindowWord() = Utf8ToCp1251("кіт");
+    TUkrMainForm ukrWord;
+    ukrWord.show();
+    ukrWord.BiGist1->SetValue(0, -100);
+    ukrWord.BiGist1->SetValue(1, 100);
+    ukrWord.BiGist1->UpdateMaxAbs();
+    ExpectValueTextsInTheirColumn(ukrWord.BiGist1, "Ukrainian word");
+
+    RussianEngine().Text.ResetTextCounts();
+    RussianEngine().Text.CountTextWords(Utf8ToCp1251("кот"));
+    TTextForm text;
+    text.show();
+    RussianEngine().Text.TextProfile[0] = -999.9f;
+    RussianEngine().Text.TextProfile[1] = 999.9f;
+    TextProfileScale() = 999.9;
+    ExpectValueTextsInTheirColumn(text.grFon24, "Russian text");
+
+    auto& ukrainian = UkrainianEngine().Text;
+    ukrainian.UkrResetTextCounts();
+    ukrainian.UkrCountTextWords(Utf8ToCp1251("кіт"));
+    TUkrTextForm ukrText;
+    ukrText.show();
+    ukrainian.UkrTextProfile[0] = -999.9f;
+    ukrainian.UkrTextProfile[1] = 999.9f;
+    ukrainian.UkrTextProfileScale = 999.9f;
+    ExpectValueTextsInTheirColumn(ukrText.grFon7, "Ukrainian text");
 }
 
 ZELM_QT_TEST_MAIN

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Engines.h"
+#include "Look.h"
 #include "Report.h"
 
 #include <QMessageBox>
@@ -34,13 +35,11 @@ void TEvalWindow::PlaceComments(const QRect& geometry) {
     mComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mComments->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mComments->setGeometry(geometry);
+    SetSunkenEdge(mComments);
 }
 
 QFrame* TEvalWindow::MakePanel(const QRect& geometry) {
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setLineWidth(2);
+    auto* panel = new TBevelPanel(this);
     panel->setGeometry(geometry);
     return panel;
 }

@@ -62,7 +62,9 @@ TWordForm::TWordForm()
     // Creation: the word goes into the box (the history stays empty) and is evaluated by
     // Zhuravlev's algorithm.
     cmbWord->setEditText(FromCp1251(WordWindowWord()));
-    RussianColumnWidths(*grFon24, QStringLiteral("-99%"));
+    // The value column holds the widest value a word can have (values lie within -1..+1), so
+    // "-100%" stays inside it.
+    RussianColumnWidths(*grFon24, QStringLiteral("-100%"));
     RussianEngine().Word.EvaluateWordZhuravlev(WordWindowWord());
     grFon24->SetBrushColour(ButtonFaceColour());
     grFon24->SetRowCount(24);

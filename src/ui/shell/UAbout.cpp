@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Engines.h"
+#include "Look.h"
 #include "Version.h"
 
 #include <QKeyEvent>
@@ -71,10 +72,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
-    auto* panel = new QFrame(this);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setLineWidth(2);
+    auto* panel = new TBevelPanel(this);
     panel->setGeometry(8, 8, 277, 141);
     Panel2 = panel;
     for (int i = 0; i < 9; ++i) {

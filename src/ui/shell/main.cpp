@@ -1,11 +1,13 @@
 // zelm: the desktop program.
 #include "Engines.h"
+#include "Look.h"
 #include "UMain.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    zelm::InstallFontSubstitutes();
     zelm::InitHelpFilePath();
     zelm::InstallToolkitTranslations(application);
     QApplication::setApplicationName(QStringLiteral("zelm"));

@@ -1,0 +1,34 @@
+// Looks of the desktop platform that the toolkit's own style does not draw: the panel with a
+// raised inner and a lowered outer bevel, the sunken edge of grids and edits, and the installed
+// faces that stand in for the font names the windows are written with.
+#pragma once
+
+#include <QFrame>
+#include <QString>
+#include <QStringList>
+
+namespace zelm {
+
+// A panel framed by two 1-pixel bevels: the outer one lowered (shadow at the top and left,
+// highlight at the bottom and right), the inner one raised (the other way round). Its children
+// are placed in its own coordinates, the frame included.
+class TBevelPanel : public QFrame {
+public:
+    explicit TBevelPanel(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// Gives a framed control the platform's 2-pixel sunken edge (outer shadow and highlight, inner
+// dark shadow and light), as grids and memos have it.
+void SetSunkenEdge(QFrame* control);
+
+// The installed faces, nearest in metrics first, that draw a font the windows name but the
+// system lacks ("MS Sans Serif", the sans serif of the dialogs: the face metric-compatible with
+// the platform's sans serif; then narrower faces where it is missing).
+QStringList FontStandIns(const QString& family);
+// Registers the stand-ins with the toolkit; call once after the application object exists.
+void InstallFontSubstitutes();
+
+} // namespace zelm
