@@ -1,18 +1,15 @@
 #include "Dialogs.h"
 
+#include "HelpViewer.h"
+
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QTextBrowser>
-#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -69,23 +66,12 @@ void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
     bool readable = false;
     const QList<THelpTopic> topics = ReadHelpFile(helpFile, &readable);
     if (!readable) {
-        QMessageBox::warning(parent, QStringLiteral("Help"),
-                             QStringLiteral("Cannot find the help file \"%1\".").arg(helpFile));
+        QMessageBox::warning(parent, QStringLiteral("Справка"),
+                             QStringLiteral("Не удаётся открыть файл справки «%1».").arg(helpFile));
         return;
     }
-    const THelpTopic* topic = topics.isEmpty() ? nullptr : &topics.front();
-    for (const THelpTopic& t : topics)
-        if (t.Context == context) topic = &t;
-    QDialog viewer(parent);
-    viewer.setWindowTitle(topic ? topic->Title : QStringLiteral("Help"));
-    viewer.resize(560, 420);
-    auto* layout = new QVBoxLayout(&viewer);
-    auto* browser = new QTextBrowser(&viewer);
-    browser->setHtml(topic ? topic->Body : QString());
-    layout->addWidget(browser);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &viewer);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &viewer, &QDialog::reject);
-    layout->addWidget(buttons);
+    THelpViewer viewer(topics, parent);
+    viewer.ShowContext(context);
     viewer.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "Cp1251.h"
 #include "Engines.h"
 #include "FakePrinter.h"
+#include "HelpViewer.h"
 #include "QtPrinter.h"
 #include "UAbout.h"
 #include "UMainTxt.h"
@@ -625,14 +626,15 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QApplication::sendEvent(target, &press);
     };
-    const auto viewerTitle = [](std::function<void()> ask) {
-        QString title;
+    // The context of the topic the help viewer opens.
+    const auto viewerContext = [](std::function<void()> ask) {
+        int context = -1;
         AnswerNextDialog([&](QWidget* viewer) {
-            title = viewer->windowTitle();
+            if (auto* help = dynamic_cast<THelpViewer*>(viewer)) context = help->CurrentContext();
             viewer->close();
         });
         ask();
-        return title;
+        return context;
     };
     // The highlighted items of the analysis menu: contexts 120 and 140.
     QMenu* phone = nullptr;
@@ -640,15 +642,15 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
         if (auto* menu = qobject_cast<QMenu*>(object)) phone = menu;
     ASSERT_NE(phone, nullptr);
     phone->setActiveAction(rig.Form.WordEvalItem);
-    EXPECT_EQ(viewerTitle([&] { f1(phone); }), "Эмоциональная оценка слова");
+    EXPECT_EQ(viewerContext([&] { f1(phone); }), 120);
     phone->setActiveAction(rig.Form.TextEvalItem);
-    EXPECT_EQ(viewerTitle([&] { f1(phone); }), "Эмоциональная оценка текста");
+    EXPECT_EQ(viewerContext([&] { f1(phone); }), 140);
     EXPECT_EQ(HelpContextOf(rig.Form.RichEdit1, -1), 10);
     EXPECT_EQ(HelpContextOf(rig.Form.cmbWord, -1), 10);
 
     // The about box: 50.
     TAboutForm about;
-    EXPECT_EQ(viewerTitle([&] { f1(&about); }), "Оценка слова");
+    EXPECT_EQ(viewerContext([&] { f1(&about); }), 50);
 
     // The result windows: their controls carry the window's context, the button panels their own.
     TWordForm word;
