@@ -3,11 +3,13 @@
 #include "HelpViewer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
 
@@ -120,6 +122,10 @@ double ScaleToScreen(QWidget* window, double designDpi) {
         const QRect g = child->geometry();
         child->setGeometry(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
         scaleFont(child);
+        // A check mark or radio dot keeps its size while the text shrinks with the factor: such a
+        // choice is widened to show its whole text.
+        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child))
+            if (const int wanted = child->sizeHint().width(); child->width() < wanted) child->resize(wanted, child->height());
     }
     scaleFont(window);
     const QSize size = window->minimumSize() == window->maximumSize() ? window->minimumSize() : window->size();

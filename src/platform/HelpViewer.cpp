@@ -81,7 +81,7 @@ QList<int> FindHelpTopics(const QList<THelpTopic>& topics, const QString& words)
 }
 
 THelpViewer::THelpViewer(const QList<THelpTopic>& topics, QWidget* parent) : QDialog(parent), Topics_(topics) {
-    resize(780, 540);
+    resize(880, 600);
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
     ContentsButton = new QPushButton(QStringLiteral("Содержание"), this);
@@ -110,7 +110,7 @@ THelpViewer::THelpViewer(const QList<THelpTopic>& topics, QWidget* parent) : QDi
     splitter->addWidget(TopicList);
     splitter->addWidget(Page);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 550});
+    splitter->setSizes({290, 590});
     layout->addWidget(splitter, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -201,7 +201,7 @@ void THelpViewer::Contents() {
 int THelpViewer::CurrentContext() const { return History_.empty() ? -1 : History_[Position_]; }
 
 void THelpViewer::Show(const THelpTopic& topic) {
-    setWindowTitle(topic.Title);
+    setWindowTitle(QStringLiteral("Справка — ") + topic.Title);
     Page->setHtml(topic.Body);
     // A topic opened from the search shows the first place of the first word searched for.
     const QStringList words = Highlight_.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);

@@ -29,7 +29,7 @@ public:
     explicit THelpViewer(const QList<THelpTopic>& topics, QWidget* parent = nullptr);
 
     // Opens the topic of a context (the first topic when no topic has it) and remembers it for
-    // Back; the caption becomes the topic's title.
+    // Back; the caption names the topic.
     void ShowContext(int context);
     void Back();
     void Forward();

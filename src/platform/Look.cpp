@@ -32,6 +32,11 @@ void SetSunkenEdge(QFrame* control) {
     control->setLineWidth(2);
 }
 
+void SetDialogBorder(QWidget* window) {
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+}
+
 QStringList FontStandIns(const QString& family) {
     if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
         return {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial"),

@@ -24,6 +24,10 @@ protected:
 // dark shadow and light), as grids and memos have it.
 void SetSunkenEdge(QFrame* control);
 
+// Gives a fixed-size window the dialog border: a caption and the close button, no minimise or
+// maximise button (window managers draw those unless told otherwise).
+void SetDialogBorder(QWidget* window);
+
 // The installed faces, nearest in metrics first, that draw a font the windows name but the
 // system lacks ("MS Sans Serif", the sans serif of the dialogs: the face metric-compatible with
 // the platform's sans serif; then narrower faces where it is missing).

@@ -59,9 +59,20 @@ xdotool mousemove --window "$window" 300 36 click 1
 xdotool type --delay 20 "kot"
 xdotool mousemove --window "$window" 411 36 click 1
 word=$(caption_of "Фоносемантическая оценка слова")
-expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © Команда ЗЕЛМ, 2026"
+expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © ЗЕЛМ"
 word_window="$(xdotool search --onlyvisible --name "Фоносемантическая оценка слова" | tail -1)"
 has_icon "$word_window" || { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
+# A fixed-size dialog: the window manager is asked for no minimise or maximise button and
+# allows no maximising.
+functions=$(xprop -id "$word_window" _MOTIF_WM_HINTS | sed -n 's/.*= 0x[0-9a-f]*, \(0x[0-9a-f]*\),.*/\1/p')
+if [ -z "$functions" ] || [ $((functions & 0x18)) -ne 0 ] || [ $((functions & 0x20)) -eq 0 ]; then
+  echo "captions: the word window asks for the functions '$functions' (want close, no minimise or maximise)" >&2
+  failures=$((failures + 1))
+fi
+if xprop -id "$word_window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE; then
+  echo "captions: the word window can be maximised" >&2
+  failures=$((failures + 1))
+fi
 # Centred on the screen, its frame included.
 sleep 0.5
 read -r x y w h < <(xwininfo -id "$word_window" -frame | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}

@@ -92,7 +92,7 @@ TEST(UserGuide, TheProgramsContextsOpenTheirTopics) {
         THelpViewer viewer(Guide());
         viewer.ShowContext(context);
         EXPECT_EQ(viewer.CurrentContext(), context);
-        EXPECT_EQ(viewer.windowTitle(), title) << context;
+        EXPECT_EQ(viewer.windowTitle(), "Справка — " + title) << context;
         EXPECT_TRUE(viewer.Page->toPlainText().contains(PlainText(*GuideTopic(context)).left(40))) << context;
     }
 }
@@ -123,7 +123,7 @@ TEST(HelpViewer, LinksBackForwardAndContents) {
     EXPECT_EQ(viewer.CurrentContext(), 10);
     ClickLink(viewer, "#50");
     EXPECT_EQ(viewer.CurrentContext(), 50);
-    EXPECT_EQ(viewer.windowTitle(), "Оценка слова");
+    EXPECT_EQ(viewer.windowTitle(), "Справка — Оценка слова");
     ClickLink(viewer, "#60");
     EXPECT_EQ(viewer.CurrentContext(), 60);
     viewer.BackButton->click();

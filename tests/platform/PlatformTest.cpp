@@ -172,7 +172,7 @@ TEST(Platform, HelpFilesAreReadByContextAndAMissingOneIsReported) {
     EXPECT_EQ(topics[1].Body, "<p>Слово</p>");
 
     AnswerNextDialog([](QWidget* viewer) {
-        EXPECT_EQ(viewer->windowTitle(), "Оценка слова");
+        EXPECT_EQ(viewer->windowTitle(), "Справка — Оценка слова");
         viewer->close();
     });
     ShowHelpTopic(nullptr, path, 50);

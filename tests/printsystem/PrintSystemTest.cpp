@@ -10,12 +10,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -113,6 +115,9 @@ std::string Text(const QString& pdf) { return Shell("pdftotext -layout '" + pdf.
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
     ASSERT_EQ(QPrinterInfo::defaultPrinterName(), "ZelmPDF") << "the private print system has no default queue";
+    // The toolkit in Russian, loaded before any window as the program does.
+    InstallToolkitTranslations(*QCoreApplication::instance());
+    QCoreApplication::sendPostedEvents();
     TMainForm form; // the system's default printer
     const QString mark = QStringLiteral("ZELM print check %1").arg(QCoreApplication::applicationPid());
     form.RichEdit1->setPlainText(mark + "\nвторая строка\nthird line");
@@ -153,8 +158,13 @@ TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
     EXPECT_EQ(LastQueue(), "ZelmPDF");
 
     // The printer setup chooses the second queue; the next print goes there.
+    // Its button accepts the setup rather than printing (in Russian, as the program runs).
     bool offered = false;
+    QString acceptText;
     AnswerWhen([](QWidget* w) { return dynamic_cast<QPrintDialog*>(w) != nullptr; }, [&](QWidget* w) {
+        for (auto* buttons : w->findChildren<QDialogButtonBox*>())
+            if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok); ok && buttons->window() == w)
+                acceptText = ok->text();
         for (auto* box : w->findChildren<QComboBox*>()) {
             const int index = box->findText("ZelmPDF2");
             if (index < 0) continue;
@@ -165,6 +175,7 @@ TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
     });
     form.PrintSetupItem->trigger();
     EXPECT_TRUE(offered) << "the printer setup did not offer ZelmPDF2";
+    EXPECT_EQ(acceptText, "Принять");
     QThread::msleep(1100);
     before = Now();
     AcceptPrintSettings();

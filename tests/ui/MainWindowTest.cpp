@@ -319,6 +319,10 @@ TEST(PrintSettings, SizeStyleLimitsAndSpacing) {
         EXPECT_EQ(form->rgStyle->checkedId(), 1);
         EXPECT_EQ(form->rgSpacing->checkedId(), 0);
         EXPECT_EQ(form->cmbFonts->currentText(), "Times New Roman");
+        // Every choice shows its whole text.
+        for (auto* group : {form->rgStyle, form->rgSpacing})
+            for (QAbstractButton* choice : group->buttons())
+                EXPECT_GE(choice->width(), choice->sizeHint().width()) << choice->text().toStdString();
         form->udRight->StepBy(1);
         form->udTop->StepBy(-1);
         EXPECT_EQ(form->udRight->Panel->text(), "100");

@@ -18,7 +18,8 @@
 
 namespace zelm {
 
-const QString MakerNotice = QStringLiteral("© Команда ЗЕЛМ, 2026");
+// Short, so that the long captions of the result windows fit their title bars.
+const QString MakerNotice = QStringLiteral("© ЗЕЛМ");
 
 TEvalWindow::TEvalWindow(int width, int height, int helpContext, const QString& caption) : HelpContext_(helpContext) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -26,7 +27,7 @@ TEvalWindow::TEvalWindow(int width, int height, int helpContext, const QString& 
     setFont(font);
     setFixedSize(width, height);
     setWindowTitle(caption);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    SetDialogBorder(this);
 }
 
 void TEvalWindow::PlaceComments(const QRect& geometry) {

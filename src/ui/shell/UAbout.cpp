@@ -69,6 +69,7 @@ QPixmap AboutFrame(int frame) {
 TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ЗЕЛМ-dare (Проект ЗЕЛМ)"));
     setFixedSize(294, 189);
+    SetDialogBorder(this);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);

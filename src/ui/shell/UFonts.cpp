@@ -1,6 +1,7 @@
 #include "UFonts.h"
 
 #include "Dialogs.h"
+#include "Look.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -46,6 +47,7 @@ TFontForm::TFontForm() {
     font.setPixelSize(14);
     setFont(font);
     setFixedSize(554, 309);
+    SetDialogBorder(this);
     auto label = [this](const QString& text, const QRect& geometry, QWidget* parent = nullptr) {
         auto* l = new QLabel(text, parent ? parent : this);
         l->setGeometry(geometry);
@@ -64,6 +66,7 @@ TFontForm::TFontForm() {
     for (int i = 0; i < 2; ++i) {
         auto* button = new QRadioButton(styles[i], style);
         button->move(12, 22 + 22 * i);
+        button->adjustSize(); // as wide as its text: the window's scaling keeps the size it has
         rgStyle->addButton(button, i);
     }
 
@@ -94,6 +97,7 @@ TFontForm::TFontForm() {
     for (int i = 0; i < 3; ++i) {
         auto* button = new QRadioButton(spacings[i], spacing);
         button->move(12, 24 + 26 * i);
+        button->adjustSize();
         rgSpacing->addButton(button, i);
     }
 

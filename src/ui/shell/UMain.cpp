@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -487,9 +488,9 @@ void TMainForm::PrintSetupItemClick() {
     dialog.setWindowTitle(QStringLiteral("Настройка принтера"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     // A setup, not a print: its button accepts the settings.
-    for (auto* button : dialog.findChildren<QPushButton*>())
-        if (button->text() == QLatin1String("&Print") || button->text() == QLatin1String("Print"))
-            button->setText(QStringLiteral("Принять"));
+    for (auto* box : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* accept = box->button(QDialogButtonBox::Ok); accept && box->window() == &dialog)
+            accept->setText(QStringLiteral("Принять"));
     if (dialog.exec() == QDialog::Accepted) qt->PrinterChosen();
 }
 
