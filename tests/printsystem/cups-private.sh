@@ -10,8 +10,12 @@ command="$1"
 dir="$(cd "$2" && pwd)"
 
 if [ "$command" = stop ]; then
-  if [ -f "$dir/run/cupsd.pid" ]; then kill "$(cat "$dir/run/cupsd.pid")" 2>/dev/null || true; fi
-  for _ in $(seq 50); do [ -S "$dir/run/cups.sock" ] || break; sleep 0.1; done
+  # cupsd writes its configuration as it shuts down: wait until it has gone.
+  if [ -f "$dir/run/cupsd.pid" ]; then
+    pid="$(cat "$dir/run/cupsd.pid")"
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
   rm -rf "${dir:?}"/{conf,spool,cache,state,log,run,env}
   exit 0
 fi
