@@ -52,13 +52,13 @@ QList<int> FindHelpTopics(const QList<THelpTopic>& topics, const QString& words)
     const QStringList wanted = Folded(words).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (wanted.isEmpty()) return {};
     struct THit {
-        int Context, TitleWords, Occurrences, Order;
+        int Context, TitleWords, Occurrences;
     };
     std::vector<THit> hits;
-    for (int i = 0; i < topics.size(); ++i) {
-        const QString title = Folded(topics[i].Title);
-        const QString text = title + QLatin1Char('\n') + Folded(QTextDocumentFragment::fromHtml(topics[i].Body).toPlainText());
-        THit hit{topics[i].Context, 0, 0, i};
+    for (const THelpTopic& topic : topics) {
+        const QString title = Folded(topic.Title);
+        const QString text = title + QLatin1Char('\n') + Folded(QTextDocumentFragment::fromHtml(topic.Body).toPlainText());
+        THit hit{topic.Context, 0, 0};
         bool all = true;
         for (const QString& word : wanted) {
             const int count = int(text.count(word));
@@ -71,6 +71,7 @@ QList<int> FindHelpTopics(const QList<THelpTopic>& topics, const QString& words)
         }
         if (all) hits.push_back(hit);
     }
+    // Stable: equal hits stay in the file's order.
     std::stable_sort(hits.begin(), hits.end(), [](const THit& a, const THit& b) {
         if (a.TitleWords != b.TitleWords) return a.TitleWords > b.TitleWords;
         return a.Occurrences > b.Occurrences;
