@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QComboBox>
@@ -666,6 +667,15 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     EXPECT_EQ(HelpContextAt(text.btnPrint, -1), 60);
     TUkrMainForm ukrainian;
     EXPECT_EQ(HelpContextAt(ukrainian.btnEval, -1), 50);
+}
+
+TEST(MainWindow, TheMenuBarAndItsMenusShareOneFont) {
+    TRig rig;
+    for (QAction* title : rig.Form.menuBar()->actions()) {
+        const QFontInfo bar(rig.Form.menuBar()->font()), menu(title->menu()->font());
+        EXPECT_EQ(bar.family(), menu.family()) << title->text().toStdString();
+        EXPECT_EQ(bar.pixelSize(), menu.pixelSize()) << title->text().toStdString();
+    }
 }
 
 TEST(MainWindow, ToolkitTextsInRussianOursAsTheyAre) {

@@ -309,6 +309,9 @@ void TMainForm::BuildMenu() {
         connect(action, &QAction::triggered, this, [this, handler] { RunHandler(handler); });
         return action;
     };
+    // Menus are drawn in the desktop's menu font, the bar and its drop-down menus alike, not in the
+    // window's dialog font.
+    menuBar()->setFont(QApplication::font(menuBar()));
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
     FileNewItem = item(file, QStringLiteral("Новый"), QStringLiteral("Create a new file"), [this] { FileNew(); });
     FileOpenItem = item(file, QStringLiteral("Открыть..."), QStringLiteral("Open an existing file"), [this] { FileOpen(); });
