@@ -667,6 +667,15 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     EXPECT_EQ(HelpContextAt(text.btnPrint, -1), 60);
     TUkrMainForm ukrainian;
     EXPECT_EQ(HelpContextAt(ukrainian.btnEval, -1), 50);
+    // F1 in a shown window opens the focused control's topic.
+    word.show();
+    word.grFon24->setFocus();
+    EXPECT_EQ(viewerContext([&] { f1(&word); }), 50);
+    text.show();
+    text.btnHelp->setFocus();
+    EXPECT_EQ(viewerContext([&] { f1(&text); }), 60);
+    // The help button of each window opens its window's topic.
+    EXPECT_EQ(viewerContext([&] { ukrainian.btnHelp->click(); }), 50);
 }
 
 TEST(MainWindow, TheMenuBarAndItsMenusShareOneFont) {
