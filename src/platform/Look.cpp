@@ -1,7 +1,6 @@
 #include "Look.h"
 
 #include <QFont>
-#include <QPainter>
 
 namespace zelm {
 
@@ -10,21 +9,21 @@ TBevelPanel::TBevelPanel(QWidget* parent) : QFrame(parent) {
     setContentsMargins(2, 2, 2, 2);
 }
 
+void DrawBevel(QPainter& painter, const QRect& rect, const QColor& topLeft, const QColor& bottomRight) {
+    painter.setPen(topLeft);
+    painter.drawLine(rect.topLeft(), rect.topRight());
+    painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    painter.setPen(bottomRight);
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+}
+
 void TBevelPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QColor shadow = palette().color(QPalette::Dark);
     const QColor highlight = palette().color(QPalette::Light);
-    // One bevel: `topLeft` along the top and left, `bottomRight` along the bottom and right.
-    const auto bevel = [&](QRect r, const QColor& topLeft, const QColor& bottomRight) {
-        painter.setPen(topLeft);
-        painter.drawLine(r.topLeft(), r.topRight());
-        painter.drawLine(r.topLeft(), r.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(r.bottomLeft(), r.bottomRight());
-        painter.drawLine(r.topRight(), r.bottomRight());
-    };
-    bevel(rect(), shadow, highlight);                       // outer, lowered
-    bevel(rect().adjusted(1, 1, -1, -1), highlight, shadow); // inner, raised
+    DrawBevel(painter, rect(), shadow, highlight);                       // outer, lowered
+    DrawBevel(painter, rect().adjusted(1, 1, -1, -1), highlight, shadow); // inner, raised
 }
 
 void SetSunkenEdge(QFrame* control) {

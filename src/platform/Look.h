@@ -4,10 +4,15 @@
 #pragma once
 
 #include <QFrame>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
 
 namespace zelm {
+
+// A 1-pixel bevel along the edges of `rect`: `topLeft` at the top and left, `bottomRight` at the
+// bottom and right. Lowered is shadow then highlight; raised the other way round.
+void DrawBevel(QPainter& painter, const QRect& rect, const QColor& topLeft, const QColor& bottomRight);
 
 // A panel framed by two 1-pixel bevels: the outer one lowered (shadow at the top and left,
 // highlight at the bottom and right), the inner one raised (the other way round). Its children
