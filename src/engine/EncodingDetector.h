@@ -43,6 +43,10 @@ public:
     bool Decided() const { return !Utf8_.Valid(); }
     // True while the text may still turn out to be UTF-8.
     bool MayBeUtf8() const { return Utf8_.Valid(); }
+    // True while the Windows-1251 reading of a well-formed UTF-8 text still looks like writing
+    // (the editor reads well-formed UTF-8 whose Windows-1251 reading does not as UTF-8, whatever
+    // its language).
+    bool Cp1251LooksLikeWriting() const { return Plausible_; }
 
 private:
     void Look(unsigned char byte);

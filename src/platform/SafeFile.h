@@ -1,4 +1,6 @@
-// Writing a file so that it ends up either with all of its new bytes or exactly as it was.
+// Writing a file so that it ends up either with all of its new bytes or exactly as it was, and
+// stays the same file: its owner, group, permissions, access control lists, extended attributes
+// and hard links are kept, and a file the user may not write is never written.
 #pragma once
 
 #include <string>
@@ -6,10 +8,19 @@
 
 namespace zelm {
 
-// The new content goes into a temporary file beside the target, which replaces the target only
-// after every byte is written, flushed and synced; any failure removes the temporary file and
-// leaves the target untouched. A target that is a symbolic link has the file it points to
-// replaced; a target that exists but is no regular file (a device, a pipe) is written in place.
+// An existing file that the user may not write (its permissions, a read-only file system, the
+// immutable attribute) is refused before anything is written.
+//
+// The new content normally goes into an anonymous temporary file in the target's folder that
+// replaces the target only after every byte is written and synced; it gets the old file's owner,
+// group, permissions and extended attributes (access control lists among them). Where replacing
+// would change the file's identity or cannot work (more than one hard link, an owner, group or
+// attribute that cannot be given to a new file, a folder the user cannot write, a sticky folder),
+// the file is written in place instead, safely: a copy of the old content is kept first in the
+// user's cache folder, and any failure puts the old content back from it. A symbolic link keeps
+// pointing at the file it names, which is created when it does not exist yet; a target that is no
+// regular file (a device, a pipe) is written in place. Nothing is left behind by a crash: the
+// temporary file has no name until the moment it replaces the target.
 // The first failure is kept: later writes do nothing, and Commit reports it.
 class TSafeFile {
 public:
@@ -26,18 +37,32 @@ public:
     // The system's reason for the first failure ("No space left on device").
     const std::string& Error() const { return Error_; }
     bool Failed() const { return !Error_.empty(); }
+    // True when the file is being written in place (see above).
+    bool InPlace() const { return InPlace_; }
 
 private:
     bool Fail(int code);
+    bool FailWith(std::string reason);
+    bool OpenInPlace(bool keepCopy);
+    bool RestoreFromCopy();
     std::string Path_;   // what the user named
-    std::string Target_; // the file that is replaced (the link's target for a link)
-    std::string Temp_;   // the temporary file, empty when writing in place
+    std::string Target_; // the file that is written (the link's target for a link)
+    std::string Folder_;
+    std::string Temp_;   // the temporary file's name once it has one
+    std::string Copy_;   // the copy of the old content kept while writing in place
     int Fd_ = -1;
+    bool Anonymous_ = false; // the temporary file has no name yet
     bool InPlace_ = false;
+    bool Started_ = false;   // writing in place has touched the target
+    long long Written_ = 0;
     std::string Error_;
 };
 
 // Writes all of `bytes` into `path` through TSafeFile; false with the system's reason in `error`.
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
+
+// The folder where copies of files written in place are kept: $XDG_CACHE_HOME/zelm, or
+// ~/.cache/zelm.
+std::string SafeFileCopyFolder();
 
 } // namespace zelm

@@ -11,6 +11,8 @@
 //   ZELM_FAULT_ERRNO  ENOSPC (default), EIO, EDQUOT, EPIPE or a number
 //   ZELM_FAULT_AFTER  bytes the matching files may still take before writes fail (default 0);
 //                     the write that crosses the limit is cut short, as on a filling disk
+//   ZELM_FAULT_TIMES  how many calls fail before the fault clears (default 0: it never does),
+//                     for a fault that passes, as a disk that has room again
 // The byte count starts again whenever the configuration changes.
 #include <atomic>
 #include <cerrno>
@@ -34,11 +36,13 @@ struct TConfig {
     std::string Pattern;
     int Error = ENOSPC;
     long long After = 0;
+    long long Times = 0;
 };
 
 std::mutex Lock;
 std::string LastSeen;       // the configuration the byte count belongs to
 long long BytesWritten = 0; // into matching files since then
+long long Failures = 0;     // calls failed since then
 
 bool Configured(TConfig& config) {
     const char* ops = std::getenv("ZELM_FAULT_OPS");
@@ -60,14 +64,27 @@ bool Configured(TConfig& config) {
         else config.Error = std::atoi(error);
     }
     config.After = after && *after ? std::atoll(after) : 0;
+    const char* times = std::getenv("ZELM_FAULT_TIMES");
+    config.Times = times && *times ? std::atoll(times) : 0;
     const std::string seen = list + "|" + config.Pattern + "|" + std::to_string(config.Error) + "|" +
-                             std::to_string(config.After);
+                             std::to_string(config.After) + "|" + std::to_string(config.Times);
     std::lock_guard guard(Lock);
     if (seen != LastSeen) {
         LastSeen = seen;
         BytesWritten = 0;
+        Failures = 0;
     }
-    return true;
+    return config.Times == 0 || Failures < config.Times;
+}
+
+// Counts a failing call and sets errno; returns -1.
+int Failing(const TConfig& config) {
+    {
+        std::lock_guard guard(Lock);
+        ++Failures;
+    }
+    errno = config.Error;
+    return -1;
 }
 
 bool Matches(const TConfig& config, const char* path) {
@@ -100,10 +117,7 @@ ssize_t write(int fd, const void* data, size_t size) {
         allowed = config.After - BytesWritten;
         if (allowed > 0 && static_cast<long long>(size) > allowed) size = static_cast<size_t>(allowed);
     }
-    if (allowed <= 0 && size > 0) {
-        errno = config.Error;
-        return -1;
-    }
+    if (allowed <= 0 && size > 0) return Failing(config);
     const ssize_t n = real(fd, data, size);
     if (n > 0) {
         std::lock_guard guard(Lock);
@@ -115,20 +129,14 @@ ssize_t write(int fd, const void* data, size_t size) {
 int fsync(int fd) {
     static const auto real = Real<int (*)(int)>("fsync");
     TConfig config;
-    if (Configured(config) && config.Fsync && FdMatches(config, fd)) {
-        errno = config.Error;
-        return -1;
-    }
+    if (Configured(config) && config.Fsync && FdMatches(config, fd)) return Failing(config);
     return real(fd);
 }
 
 int fdatasync(int fd) {
     static const auto real = Real<int (*)(int)>("fdatasync");
     TConfig config;
-    if (Configured(config) && config.Fsync && FdMatches(config, fd)) {
-        errno = config.Error;
-        return -1;
-    }
+    if (Configured(config) && config.Fsync && FdMatches(config, fd)) return Failing(config);
     return real(fd);
 }
 
@@ -139,40 +147,28 @@ int close(int fd) {
     TConfig config;
     const bool fail = Configured(config) && config.Close && FdMatches(config, fd);
     const int result = real(fd);
-    if (fail) {
-        errno = config.Error;
-        return -1;
-    }
+    if (fail) return Failing(config);
     return result;
 }
 
 int rename(const char* from, const char* to) {
     static const auto real = Real<int (*)(const char*, const char*)>("rename");
     TConfig config;
-    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) {
-        errno = config.Error;
-        return -1;
-    }
+    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) return Failing(config);
     return real(from, to);
 }
 
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
     static const auto real = Real<int (*)(int, const char*, int, const char*)>("renameat");
     TConfig config;
-    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) {
-        errno = config.Error;
-        return -1;
-    }
+    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) return Failing(config);
     return real(fromDir, from, toDir, to);
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
     static const auto real = Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
     TConfig config;
-    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) {
-        errno = config.Error;
-        return -1;
-    }
+    if (Configured(config) && config.Rename && (Matches(config, from) || Matches(config, to))) return Failing(config);
     return real(fromDir, from, toDir, to, flags);
 }
 

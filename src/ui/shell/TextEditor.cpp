@@ -11,8 +11,9 @@
 namespace zelm {
 
 namespace {
-// The user state of a block that the file ended with a paragraph separator.
-constexpr int EndsWithParagraphSeparator = 0x2029;
+// The user state of a line that the file ended otherwise than usual: this plus its line end.
+// Lines the user breaks get the state -1 of a new block, and so the document's usual line end.
+constexpr int OwnLineEnd = 0x100;
 } // namespace
 
 TTextEditor::TTextEditor(QWidget* parent) : QPlainTextEdit(parent) {}
@@ -56,31 +57,38 @@ void TTextEditor::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-QString TTextEditor::DocumentText() const {
+QString TTextEditor::DocumentText(std::vector<TLineEnd>& ends, TLineEnd usual) const {
     QString text;
+    ends.clear();
     const QTextDocument* doc = document();
     text.reserve(doc->characterCount());
     for (QTextBlock block = doc->firstBlock(); block.isValid();) {
         text += block.text();
         const QTextBlock next = block.next();
-        if (next.isValid())
-            text += block.userState() == EndsWithParagraphSeparator ? QChar(QChar::ParagraphSeparator) : QChar(u'\n');
+        if (next.isValid()) {
+            text += QLatin1Char('\n');
+            const int state = block.userState();
+            ends.push_back(state >= OwnLineEnd ? TLineEnd(state - OwnLineEnd) : usual);
+        }
         block = next;
     }
     return text;
 }
 
-void TTextEditor::SetDocumentText(const QString& text) {
+QString TTextEditor::DocumentText() const {
+    std::vector<TLineEnd> ends;
+    return DocumentText(ends, TLineEnd::leCrLf);
+}
+
+void TTextEditor::SetDocumentText(const QString& text, const std::vector<TLineEnd>& ends, TLineEnd usual) {
     setPlainText(text);
-    if (!text.contains(QChar(QChar::ParagraphSeparator))) return;
-    // Mark the blocks that a paragraph separator ended, so that saving writes it back.
-    QTextBlock block = document()->firstBlock();
-    for (const QChar c : text) {
-        if (c != u'\n' && c != QChar::ParagraphSeparator) continue;
-        if (!block.isValid()) break;
-        if (c == QChar::ParagraphSeparator) block.setUserState(EndsWithParagraphSeparator);
-        block = block.next();
-    }
+    std::size_t line = 0;
+    while (line < ends.size() && ends[line] == usual) ++line;
+    if (line == ends.size()) return;
+    // Note the lines that end otherwise than usual, so that saving writes their line ends back.
+    QTextBlock block = document()->findBlockByNumber(int(line));
+    for (; line < ends.size() && block.isValid(); ++line, block = block.next())
+        if (ends[line] != usual) block.setUserState(OwnLineEnd + int(ends[line]));
 }
 
 QStringList TTextEditor::Lines() const {

@@ -3,8 +3,12 @@
 // window's commands), so that a clipboard with no owner, no text or changing data cannot break it.
 #pragma once
 
+#include "DocumentFile.h"
+
 #include <QPlainTextEdit>
 #include <QStringList>
+
+#include <vector>
 
 namespace zelm {
 
@@ -16,11 +20,15 @@ public:
     // changes nothing.
     void PasteText();
 
-    // The document's text exactly as it stands: lines separated by "\n" (or by U+2029 where the
-    // loaded file had one), no-break spaces and line separators kept.
+    // The document's text exactly as it stands: lines separated by "\n", no-break spaces and line
+    // separators kept; `ends` gets how each line ends: as the file had it where it was loaded
+    // with a line end other than `usual`, else `usual` (line breaks the user typed).
+    QString DocumentText(std::vector<TLineEnd>& ends, TLineEnd usual) const;
     QString DocumentText() const;
-    // Loads a text made by LoadDocument (the "\n" and U+2029 separators become lines).
-    void SetDocumentText(const QString& text);
+    // Loads a text of DecodeDocument: its lines, with the line ends other than `usual` noted on
+    // their lines.
+    void SetDocumentText(const QString& text, const std::vector<TLineEnd>& ends = {},
+                         TLineEnd usual = TLineEnd::leCrLf);
     // The lines a print shows: the text's lines (a line separator, U+2028, breaks one), an empty
     // last line after the final line end left out.
     QStringList Lines() const;

@@ -7,11 +7,13 @@
 #include "UMainWrd.h"
 #include "UUkrMainWord.h"
 #include "QtPrinter.h"
+#include "Recovery.h"
 #include "ru/Utils.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -31,6 +33,7 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace zelm {
@@ -49,6 +52,29 @@ struct TAbort {};
 struct EFileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// A question with buttons of its own; the answer is the index of the button pressed. Closing the
+// box (or Esc) answers `escape`.
+int AskChoice(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QStringList& buttons, int preferred,
+              int escape) {
+    QMessageBox box(icon, ApplicationTitle, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> pushed;
+    for (const QString& caption : buttons) pushed += box.addButton(caption, QMessageBox::AcceptRole);
+    box.setDefaultButton(pushed[preferred]);
+    box.setEscapeButton(pushed[escape]);
+    box.exec();
+    const qsizetype answer = pushed.indexOf(static_cast<QPushButton*>(box.clickedButton()));
+    return answer < 0 ? escape : int(answer);
+}
+
+// The delay before unsaved text goes into the recovery file: 5 s, a second more for every
+// megabyte of text, at most 30 s (ZELM_RECOVERY_DELAY_MS sets it, for the tests).
+int RecoveryDelay(qsizetype characters) {
+    bool set = false;
+    const int forced = qEnvironmentVariableIntValue("ZELM_RECOVERY_DELAY_MS", &set);
+    if (set && forced > 0) return forced;
+    return int(std::clamp<qsizetype>(5000 + characters / 1000, 5000, 30000));
+}
 
 } // namespace
 
@@ -206,15 +232,26 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     RussianEngine().Text.EscapeProbe = [watcher = EscapeWatcher_] { return watcher->Pending(); };
     UkrainianEngine().Text.EscapeProbe = [watcher = EscapeWatcher_] { return watcher->Pending(); };
 
-    AskOpenFile = [this]() -> std::optional<std::pair<QString, bool>> {
+    AskOpenFile = [this]() -> std::optional<TOpenChoice> {
         QFileDialog dialog(this, QStringLiteral("Открыть"), QDir::currentPath(),
                            QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*.*)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFileMode(QFileDialog::ExistingFile);
+        // The encoding is chosen beside the file type: automatic, or one the user knows better.
+        auto* encodingLabel = new QLabel(QStringLiteral("Кодировка:"), &dialog);
+        auto* encoding = new QComboBox(&dialog);
+        encoding->addItems({QStringLiteral("Определить автоматически"), QStringLiteral("Windows-1251"),
+                            QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
+        encodingLabel->setBuddy(encoding);
         auto* readOnly = new QCheckBox(QStringLiteral("Только для чтения"), &dialog);
-        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) grid->addWidget(readOnly, grid->rowCount(), 0, 1, -1);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            const int row = grid->rowCount();
+            grid->addWidget(encodingLabel, row, 0);
+            grid->addWidget(encoding, row, 1);
+            grid->addWidget(readOnly, row + 1, 0, 1, -1);
+        }
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return std::pair{dialog.selectedFiles().front(), readOnly->isChecked()};
+        return TOpenChoice{dialog.selectedFiles().front(), readOnly->isChecked(), TOpenEncoding(encoding->currentIndex())};
     };
     AskSaveFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this, QStringLiteral("Сохранить как..."), QDir::currentPath(),
@@ -237,6 +274,21 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     SetDocumentName(Untitled);
     Document_.Encoding = TDocEncoding::deCp1251;
     SetReportHost(this);
+
+    // The encoding and line ends of the document, on the right of the status bar.
+    EncodingLabel_ = new QLabel(stBar);
+    stBar->addPermanentWidget(EncodingLabel_);
+    ShowEncoding();
+
+    // Unsaved text reaches the recovery file a few seconds after it is typed.
+    RecoveryTimer_.setSingleShot(true);
+    connect(&RecoveryTimer_, &QTimer::timeout, this, [this] { WriteRecoveryNow(); });
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] { DocumentChanged(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { WriteRecoveryNow(); });
+
+    // Another program's change of the open file is looked at once the events of the moment are done.
+    connect(&Watcher_, &QFileSystemWatcher::fileChanged, this, [this] { QTimer::singleShot(100, this, [this] { CheckFileOnDisk(); }); });
+    connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { QTimer::singleShot(100, this, [this] { CheckFileOnDisk(); }); });
 }
 
 TMainForm::~TMainForm() {
@@ -387,20 +439,59 @@ void TMainForm::FileNew() {
     RichEdit1->clear();
     RichEdit1->document()->setModified(false);
     Document_ = TDocument();
+    Lossy_ = false;
+    DiskStamp_ = ToldStamp_ = TFileStamp();
+    WatchFile();
+    ShowEncoding();
+    RemoveRecovery();
 }
 
-bool TMainForm::OpenDocument(const QString& path, bool readOnly) {
-    TDocument document;
+bool TMainForm::OpenDocument(const QString& path, bool readOnly, TOpenEncoding encoding) {
+    QByteArray bytes;
+    TFileStamp stamp;
     QString error;
-    if (!LoadDocument(path, document, error)) {
+    if (!ReadDocumentFile(path, bytes, stamp, error)) {
         ShowError(error); // the document stays as it was
         return false;
     }
+    TDocument document = DecodeDocument(bytes, encoding);
+    RichEdit1->SetDocumentText(document.Text, document.Ends, document.LineEnd);
+    // What the editor holds must save back to the very bytes of the file.
+    TDocument again = document;
+    again.Text = RichEdit1->DocumentText(again.Ends, again.LineEnd);
+    const std::optional<QByteArray> written = EncodeDocument(again);
+    const bool exact = written && *written == bytes;
+    bytes.clear();
+    document.Text.clear(); // the editor has it
     Document_ = document;
-    RichEdit1->SetDocumentText(document.Text);
+    Lossy_ = !exact;
+    OpenEncoding_ = encoding;
+    DiskStamp_ = ToldStamp_ = stamp;
     SetDocumentName(QFileInfo(path).absoluteFilePath());
     RichEdit1->setFocus();
     RichEdit1->document()->setModified(false);
+    RemoveRecovery();
+    WatchFile();
+    ShowEncoding();
+
+    QString problem;
+    if (document.Binary)
+        problem = QStringLiteral("Файл %1 содержит нулевые байты: похоже, это не текст, а двоичный файл.").arg(path);
+    else if (document.UndecodableLine > 0)
+        problem = QStringLiteral("В файле %1 есть байты, которые не читаются в кодировке %2 (первый — в строке %3). "
+                                 "Они показаны особыми знаками и при сохранении будут записаны обратно как были.")
+                      .arg(path, DescribeEncoding(document).section(QLatin1Char(','), 0, 0))
+                      .arg(document.UndecodableLine);
+    if (!exact)
+        problem += QStringLiteral("%1Файл нельзя сохранить так, чтобы не изменились и те его байты, которых вы не правили.")
+                       .arg(problem.isEmpty() ? QString() : QStringLiteral("\n\n"));
+    if (!problem.isEmpty() && !readOnly) {
+        const int answer = AskChoice(this, QMessageBox::Warning,
+                                     problem + QStringLiteral("\n\nФайл открыт только для чтения, чтобы его нельзя было "
+                                                              "испортить по ошибке. Открыть его для правки?"),
+                                     {QStringLiteral("Только для чтения"), QStringLiteral("Открыть для правки")}, 0, 0);
+        readOnly = answer == 0;
+    }
     RichEdit1->setReadOnly(readOnly);
     return true;
 }
@@ -409,15 +500,62 @@ void TMainForm::FileOpen() {
     if (ConfirmSaveChanges() == TConfirm::Abort) return;
     const auto chosen = AskOpenFile();
     if (!chosen) return;
-    OpenDocument(chosen->first, chosen->second);
+    OpenDocument(chosen->Path, chosen->ReadOnly, chosen->Encoding);
 }
 
+// Writes exactly what the editor shows in the document's own encoding and line ends. Whatever
+// would change more than what the user edited is asked first, and the answer that keeps the file
+// as it is ends the operation.
 void TMainForm::SaveTo(const QString& path) {
-    Document_.Text = RichEdit1->DocumentText();
+    TDocument document = Document_;
+    document.Text = RichEdit1->DocumentText(document.Ends, document.LineEnd);
+    TMissingCharacter missing;
+    std::optional<QByteArray> bytes = EncodeDocument(document, &missing);
+    bool switched = false;
+    if (!bytes) {
+        if (!document.EncodingFree &&
+            AskChoice(this, QMessageBox::Warning,
+                      QStringLiteral("В тексте есть знаки, которых нет в кодировке %1 (первый — «%2» в строке %3).\n\n"
+                                     "Сохранить документ в кодировке UTF-8? Файл будет записан в UTF-8 целиком. "
+                                     "Отмена оставит файл как есть.")
+                          .arg(DescribeEncoding(document).section(QLatin1Char(','), 0, 0), missing.Character)
+                          .arg(missing.Line),
+                      {QStringLiteral("Сохранить в UTF-8"), QStringLiteral("Отмена")}, 1, 1) != 0)
+            throw TAbort();
+        document.Encoding = TDocEncoding::deUtf8;
+        document.ByteOrderMark = false;
+        bytes = EncodeDocument(document);
+        switched = true;
+    }
+    const bool sameFile = path == FileName_;
+    if (sameFile && Lossy_ &&
+        AskChoice(this, QMessageBox::Warning,
+                  QStringLiteral("Файл %1 был прочитан не без потерь: при сохранении изменятся и те его байты, "
+                                 "которых вы не правили.\n\nВсё равно сохранить?")
+                      .arg(path),
+                  {QStringLiteral("Сохранить"), QStringLiteral("Отмена")}, 1, 1) != 0)
+        throw TAbort();
+    if (sameFile && DiskStamp_.Exists) {
+        const TFileStamp now = StampOf(path);
+        if (now.Exists && now != DiskStamp_ &&
+            AskChoice(this, QMessageBox::Warning,
+                      QStringLiteral("Файл %1 изменён другой программой после того, как был прочитан.\n\n"
+                                     "Заменить его вашим текстом? Изменения другой программы будут потеряны.")
+                          .arg(path),
+                      {QStringLiteral("Заменить"), QStringLiteral("Отмена")}, 1, 1) != 0)
+            throw TAbort();
+    }
     QString error;
-    if (!SaveDocument(path, Document_, error)) throw EFileError(error.toStdString());
+    if (!WriteDocumentFile(path, *bytes, error)) throw EFileError(error.toStdString());
+    document.Text.clear();
+    document.EncodingFree = document.EncodingFree && !switched;
+    Document_ = document;
+    Lossy_ = false;
+    DiskStamp_ = ToldStamp_ = StampOf(path);
     RichEdit1->document()->setModified(false);
-    if (Document_.Encoding == TDocEncoding::deUtf8 && EncodingFor(Document_.Text) == TDocEncoding::deUtf8)
+    RemoveRecovery();
+    ShowEncoding();
+    if (switched)
         stBar->showMessage(QStringLiteral("Сохранено в UTF-8: в тексте есть знаки, которых нет в кодировке Windows-1251"), 5000);
 }
 
@@ -436,9 +574,122 @@ void TMainForm::FileSaveAs() {
     if (QFileInfo::exists(path) &&
         ConfirmYesNoCancel(this, QStringLiteral("OK to overwrite %1").arg(path)) != TConfirmResult::crYes)
         return;
-    if (FileName_ == Untitled && Document_.Text.isEmpty()) Document_.Encoding = EncodingFor(RichEdit1->DocumentText());
     SaveTo(path);
     SetDocumentName(path);
+    WatchFile();
+}
+
+void TMainForm::ShowEncoding() { EncodingLabel_->setText(DescribeEncoding(Document_)); }
+
+void TMainForm::WatchFile() {
+    if (!Watcher_.files().isEmpty()) Watcher_.removePaths(Watcher_.files());
+    if (!Watcher_.directories().isEmpty()) Watcher_.removePaths(Watcher_.directories());
+    if (FileName_ == Untitled) return;
+    // The folder too: a program that saves by replacing the file gives it a new identity.
+    Watcher_.addPath(QFileInfo(FileName_).absolutePath());
+    if (QFileInfo::exists(FileName_)) Watcher_.addPath(FileName_);
+}
+
+void TMainForm::CheckFileOnDisk() {
+    if (FileName_ == Untitled || !DiskStamp_.Exists) return;
+    if (QApplication::activeModalWidget()) {
+        CheckPending_ = true; // asked once the window is the user's again
+        return;
+    }
+    CheckPending_ = false;
+    const TFileStamp now = StampOf(FileName_);
+    if (now.Exists && !Watcher_.files().contains(FileName_)) Watcher_.addPath(FileName_);
+    if (now == DiskStamp_ || now == ToldStamp_) return;
+    ToldStamp_ = now;
+    if (!now.Exists) {
+        RichEdit1->document()->setModified(true);
+        QMessageBox::warning(this, ApplicationTitle,
+                             QStringLiteral("Файл %1 удалён или переименован другой программой.\n\n"
+                                            "Текст остаётся в редакторе: сохраните его, чтобы не потерять.")
+                                 .arg(FileName_));
+        return;
+    }
+    const bool modified = RichEdit1->document()->isModified();
+    const int answer = AskChoice(
+        this, QMessageBox::Question,
+        QStringLiteral("Файл %1 изменён другой программой.\n\nПеречитать его?%2")
+            .arg(FileName_, modified ? QStringLiteral(" Несохранённые изменения в редакторе будут потеряны.") : QString()),
+        {QStringLiteral("Перечитать"), QStringLiteral("Оставить мой текст")}, modified ? 1 : 0, 1);
+    if (answer == 0) {
+        const bool readOnly = RichEdit1->isReadOnly();
+        OpenDocument(FileName_, readOnly, OpenEncoding_);
+    } else {
+        // The text in the editor now differs from the file: saving it is a change to keep.
+        RichEdit1->document()->setModified(true);
+    }
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && CheckPending_)
+        QTimer::singleShot(0, this, [this] { CheckFileOnDisk(); });
+}
+
+void TMainForm::DocumentChanged() {
+    if (!RichEdit1->document()->isModified()) return;
+    if (!RecoveryTimer_.isActive()) RecoveryTimer_.start(RecoveryDelay(RichEdit1->document()->characterCount()));
+}
+
+bool TMainForm::WriteRecoveryNow() {
+    RecoveryTimer_.stop();
+    if (!RichEdit1->document()->isModified()) return true;
+    TRecoveredText text;
+    text.FileName = FileName_;
+    text.Document = Document_;
+    text.Document.Text = RichEdit1->DocumentText(text.Document.Ends, Document_.LineEnd);
+    text.Stamp = DiskStamp_;
+    text.Lossy = Lossy_;
+    QString error;
+    if (WriteRecovery(OwnRecoveryFile(), text, error)) return true;
+    stBar->showMessage(QStringLiteral("Не удалось записать копию несохранённого текста: %1").arg(error.section('\n', 1)));
+    return false;
+}
+
+void TMainForm::RemoveRecovery() {
+    RecoveryTimer_.stop();
+    QFile::remove(OwnRecoveryFile());
+}
+
+void TMainForm::EndSession() {
+    WriteRecoveryNow(); // the text stays in the recovery file, offered at the next start
+    QCoreApplication::exit(0);
+}
+
+bool TMainForm::OfferRecovery() {
+    for (const QString& file : OrphanedRecoveries()) {
+        const std::optional<TRecoveredText> text = ReadRecovery(file);
+        if (!text) continue;
+        const int answer = AskChoice(
+            this, QMessageBox::Question,
+            QStringLiteral("Программа закрылась, не сохранив текст документа %1 (последнее изменение — %2).\n\n"
+                           "Восстановить этот текст?")
+                .arg(text->FileName, QLocale(QLocale::Russian).toString(text->Written, QLocale::ShortFormat)),
+            {QStringLiteral("Восстановить"), QStringLiteral("Не восстанавливать")}, 0, 0);
+        if (answer != 0) {
+            QFile::remove(file);
+            continue;
+        }
+        TDocument document = text->Document;
+        RichEdit1->SetDocumentText(document.Text, document.Ends, document.LineEnd);
+        document.Text.clear();
+        Document_ = document;
+        Lossy_ = text->Lossy;
+        DiskStamp_ = ToldStamp_ = text->Stamp;
+        SetDocumentName(text->FileName);
+        RichEdit1->setReadOnly(false);
+        RichEdit1->document()->setModified(true);
+        WatchFile();
+        ShowEncoding();
+        // Kept in this editor's own recovery file before the old one goes.
+        if (WriteRecoveryNow()) QFile::remove(file);
+        return true;
+    }
+    return false;
 }
 
 bool TMainForm::EditPrintSettings(TLinePrinter& printer) {
@@ -547,8 +798,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool allowed = false; // an error while saving refuses the close
     RunHandler([&] { allowed = ConfirmSaveChanges() == TConfirm::Continue; });
-    if (allowed) event->accept();
-    else event->ignore();
+    if (allowed) {
+        RemoveRecovery(); // saved, or discarded by the user's own answer
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 } // namespace zelm

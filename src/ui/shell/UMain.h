@@ -11,7 +11,10 @@
 #include "WordWindow.h"
 
 #include <QCoreApplication>
+#include <QFileSystemWatcher>
+#include <QLabel>
 #include <QMainWindow>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -25,6 +28,13 @@ namespace zelm {
 
 // The application's title: the second half of every main-window caption.
 extern const QString ApplicationTitle;
+
+// What the open dialog answers: the file, the read-only tick and the encoding chosen.
+struct TOpenChoice {
+    QString Path;
+    bool ReadOnly = false;
+    TOpenEncoding Encoding = TOpenEncoding::oeAuto;
+};
 
 class TMainForm : public QMainWindow, public IReportHost {
 public:
@@ -42,9 +52,9 @@ public:
         *FileExitItem, *EditUndoItem, *EditCutItem, *EditCopyItem, *EditPasteItem, *miEditFont, *WordEvalItem,
         *TextEvalItem, *HelpContentsItem, *HelpAboutItem;
 
-    // The file dialogs, replaceable (tests answer them): the chosen path and the read-only tick,
-    // or nothing when cancelled.
-    std::function<std::optional<std::pair<QString, bool>>()> AskOpenFile;
+    // The file dialogs, replaceable (tests answer them): the chosen file, or nothing when
+    // cancelled.
+    std::function<std::optional<TOpenChoice>()> AskOpenFile;
     std::function<std::optional<QString>()> AskSaveFile;
 
     const QString& FileName() const { return FileName_; }
@@ -70,8 +80,21 @@ public:
     TLinePrinter& ReportPrinter() override { return LinePrinter(); }
     // A message box naming the file the last print went into, when it went into one.
     void TellWherePrinted(QWidget* window) override;
-    // Loads a file into the editor (the work of FileOpen after its dialog).
-    bool OpenDocument(const QString& path, bool readOnly);
+    // Loads a file into the editor (the work of FileOpen after its dialog). A file that could not
+    // be saved back unchanged (binary content, bytes the encoding cannot read) opens read-only
+    // after a warning, unless the user chooses to edit it.
+    bool OpenDocument(const QString& path, bool readOnly, TOpenEncoding encoding = TOpenEncoding::oeAuto);
+
+    // Crash recovery: the unsaved text goes into this process's recovery file a few seconds after
+    // a change (at most 30); SIGTERM and SIGHUP write it and end the program without a question.
+    bool WriteRecoveryNow();
+    void EndSession();
+    // Offers the text that an editor which no longer runs left unsaved; true when restored.
+    bool OfferRecovery();
+    // Compares the open file with what was read or saved, and asks what to do when another
+    // program changed or removed it.
+    void CheckFileOnDisk();
+    QLabel* EncodingLabel() const { return EncodingLabel_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,9 +109,22 @@ private:
     void BuildToolBar();
     void BuildMenu();
     void RunHandler(const std::function<void()>& handler);
+    void DocumentChanged();
+    void RemoveRecovery();
+    void WatchFile();
+    void ShowEncoding();
+    void changeEvent(QEvent* event) override;
 
     QString FileName_;
-    TDocument Document_;
+    TDocument Document_;           // the file's settings (its text lives in the editor)
+    TOpenEncoding OpenEncoding_ = TOpenEncoding::oeAuto; // what a reload reads it in
+    bool Lossy_ = false;           // saving would change bytes the user did not edit
+    TFileStamp DiskStamp_;         // the file as it was read or last saved
+    TFileStamp ToldStamp_;         // a change of it the user has been told about
+    bool CheckPending_ = false;
+    QFileSystemWatcher Watcher_;
+    QTimer RecoveryTimer_;
+    QLabel* EncodingLabel_ = nullptr;
     std::unique_ptr<IPrinterService> Printer_;
     std::unique_ptr<TLinePrinter> LinePrinter_;
     TEscapeWatcher* EscapeWatcher_;

@@ -1,9 +1,11 @@
 // zelm: the desktop program.
 #include "Engines.h"
 #include "Look.h"
+#include "Recovery.h"
 #include "UMain.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -16,5 +18,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(zelm::ApplicationIcon()); // every window's
     zelm::TMainForm window;
     window.showMaximized();
+    // A kill or a logout keeps the unsaved text for the next start, which offers it back.
+    zelm::OnTerminationSignal([&window] { window.EndSession(); });
+    QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
     return application.exec();
 }
