@@ -1,0 +1,270 @@
+// The editor's files as a user meets them: every kind of text file opened and saved back byte for
+// byte, what cannot be kept asked first, special files refused, unsaved text recovered after a
+// crash, and changes by other programs noticed.
+#include "Cp1251.h"
+#include "Recovery.h"
+#include "faults/Faults.h"
+#include "ui/MainWindowRig.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Utf16(const QString& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return bytes;
+}
+
+// A pid that no process has now: a child that has ended.
+qint64 EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+// Opened and saved without an edit, every file comes back byte for byte; files that the editor
+// cannot show as they are (binary ones) are announced when they open, read-only.
+TEST(DocumentFiles, EveryKindOfTextFileSavesBackByteForByte) {
+    struct TFile {
+        const char* Name;
+        std::string Bytes;
+        QString Shown;   // the editor's text, when it matters
+        bool Warned;     // opens with a warning, read-only
+    };
+    std::string ls;
+    {
+        QFile program("/bin/ls");
+        if (program.open(QIODevice::ReadOnly)) ls = program.readAll().toStdString();
+    }
+    const std::vector<TFile> files = {
+        {"cp1251-crlf", Utf8ToCp1251("Мама мыла раму.\r\nЁлка — ёж.\r\n"), "Мама мыла раму.\nЁлка — ёж.\n", false},
+        {"utf8-lf", "Привіт, світе!\nҐанок і їжак\n", "Привіт, світе!\nҐанок і їжак\n", false},
+        {"utf8-cr", "один\rдва\r", "один\nдва\n", false},
+        {"greek", "Καλημέρα κόσμε\n", "Καλημέρα κόσμε\n", false},
+        {"emoji", "кот 😀 и 🐈\r\nконец", "кот 😀 и 🐈\nконец", false},
+        {"utf8-bom", "\xEF\xBB\xBFмир\n", "мир\n", false},
+        {"utf16le", Utf16("Мова\r\nрідна\r\n", false), "Мова\nрідна\n", false},
+        {"utf16be", Utf16("Мова\nрідна", true), "Мова\nрідна", false},
+        {"mixed", "a\r\nb\nc\rd", "a\nb\nc\nd", false},
+        {"no-final", Utf8ToCp1251("без конца"), "без конца", false},
+        {"empty", "", "", false},
+        {"frames", "раз\xEF\xB7\x90два\xEF\xB7\x91три\xE2\x80\xA9", {}, false}, // U+FDD0, U+FDD1, U+2029
+        {"nul", std::string("ab\0cd\r\n", 7), {}, true},
+        {"ls", ls, {}, true},
+    };
+    TRig rig;
+    for (const TFile& file : files) {
+        SCOPED_TRACE(file.Name);
+        const QString path = rig.Path(file.Name);
+        Write(path, file.Bytes);
+        QString warning;
+        if (file.Warned) AnswerDialogs({Click("Открыть для правки", &warning)});
+        ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+        EXPECT_EQ(!warning.isEmpty(), file.Warned) << warning.toStdString();
+        if (!file.Shown.isNull()) {
+            EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), file.Shown);
+        }
+        rig.Form.RichEdit1->document()->setModified(true);
+        rig.Form.FileSave();
+        EXPECT_TRUE(Slurp(path) == file.Bytes);
+        EXPECT_FALSE(rig.Form.RichEdit1->document()->isModified());
+    }
+    // The status bar names the encoding and line ends.
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("utf16be"), false));
+    EXPECT_EQ(rig.Form.EncodingLabel()->text(), "UTF-16 BE, LF");
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("utf8-lf"), false));
+    EXPECT_EQ(rig.Form.EncodingLabel()->text(), "UTF-8, LF");
+    // A binary file opens read-only unless the user chooses otherwise.
+    AnswerDialogs({Click("Только для чтения")});
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("nul"), false));
+    EXPECT_TRUE(rig.Form.RichEdit1->isReadOnly());
+}
+
+// Edits change only what was edited: a line typed into an LF file ends with LF, UTF-16 stays
+// UTF-16, the stray byte of a UTF-8 file stays, and a character the encoding lacks is asked about
+// before anything is written.
+TEST(DocumentFiles, EditsChangeOnlyWhatWasEditedAndLossesAreAskedFirst) {
+    TRig rig;
+    const auto append = [&](const QString& text) {
+        rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+        rig.Form.RichEdit1->insertPlainText(text);
+    };
+    const QString lf = rig.Path("lf.txt"), utf16 = rig.Path("utf16.txt"), stray = rig.Path("stray.txt");
+    Write(lf, "one\ntwo\n");
+    ASSERT_TRUE(rig.Form.OpenDocument(lf, false));
+    append("three\nfour");
+    rig.Form.FileSave();
+    EXPECT_EQ(Slurp(lf), "one\ntwo\nthree\nfour");
+
+    Write(utf16, Utf16("Слово\r\n", false));
+    ASSERT_TRUE(rig.Form.OpenDocument(utf16, false));
+    append("ї");
+    rig.Form.FileSave();
+    EXPECT_EQ(Slurp(utf16), Utf16("Слово\r\nї", false));
+
+    // UTF-8 with one stray byte: read as UTF-8, the byte kept, after a warning.
+    const std::string strayBytes = "Мама мыла раму.\r\nПапа читал \xFF книгу.\r\n";
+    Write(stray, strayBytes);
+    QString warning;
+    AnswerDialogs({Click("Открыть для правки", &warning)});
+    ASSERT_TRUE(rig.Form.OpenDocument(stray, false));
+    EXPECT_TRUE(warning.contains("строке 2")) << warning.toStdString();
+    EXPECT_TRUE(rig.Form.RichEdit1->toPlainText().startsWith("Мама мыла раму.\nПапа читал "));
+    append("≈");
+    rig.Form.FileSave();
+    EXPECT_EQ(Slurp(stray), strayBytes + "≈");
+
+    // A Windows-1251 file and a character it lacks: Cancel keeps the file, UTF-8 is the choice.
+    const QString cp = rig.Path("cp.txt");
+    const std::string cpBytes = Utf8ToCp1251("Кот\r\n");
+    Write(cp, cpBytes);
+    ASSERT_TRUE(rig.Form.OpenDocument(cp, false));
+    append("≈");
+    QString question;
+    AnswerDialogs({Click("Отмена", &question)});
+    rig.Form.SaveButton->click();
+    EXPECT_TRUE(question.contains("«≈» в строке 2")) << question.toStdString();
+    EXPECT_EQ(Slurp(cp), cpBytes);
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+    AnswerDialogs({Click("Сохранить в UTF-8")});
+    rig.Form.SaveButton->click();
+    EXPECT_EQ(Slurp(cp), "Кот\r\n≈");
+    EXPECT_EQ(rig.Form.EncodingLabel()->text(), "UTF-8, CR LF");
+}
+
+TEST(DocumentFiles, SpecialAndHugeFilesAreRefusedWithoutWaiting) {
+    TRig rig;
+    const QString fifo = rig.Path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    rig.Form.RichEdit1->setPlainText("kept");
+    for (const auto& [path, reason] : {std::pair<QString, QString>{fifo, "канал"}, {"/dev/zero", "устройство"},
+                                       {rig.Folder.path(), "папка"}}) {
+        QString message;
+        AnswerDialogs({Click("OK", &message)});
+        EXPECT_FALSE(rig.Form.OpenDocument(path, false));
+        EXPECT_TRUE(message.startsWith("Cannot open file " + path + "\n")) << message.toStdString();
+        EXPECT_TRUE(message.contains(reason)) << message.toStdString();
+        EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "kept");
+    }
+    Write(rig.Path("big.txt"), std::string(2048, 'x'));
+    QByteArray bytes;
+    TFileStamp stamp;
+    QString error;
+    EXPECT_FALSE(ReadDocumentFile(rig.Path("big.txt"), bytes, stamp, error, 1024));
+    EXPECT_TRUE(error.contains(QStringLiteral("2\u00A0048 байт"))) << error.toStdString();
+}
+
+// Unsaved text reaches the recovery file within the delay; the next start offers it, with the
+// file it belonged to; a clean close, a save or a refusal leaves no recovery file.
+TEST(DocumentFiles, UnsavedTextIsRecoveredAfterACrash) {
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    qputenv("ZELM_RECOVERY_DELAY_MS", "20");
+    const QString orphan = RecoveryFolder() + QStringLiteral("/recovery-%1.txt").arg(EndedProcess());
+    QString document;
+    {
+        TRig rig;
+        Write(rig.Path("doc.txt"), "first\nsecond\n");
+        document = rig.Path("doc.txt");
+        ASSERT_TRUE(rig.Form.OpenDocument(document, false));
+        rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+        rig.Form.RichEdit1->insertPlainText("typed ≈");
+        QTest::qWait(200);
+        ASSERT_TRUE(QFileInfo::exists(OwnRecoveryFile()));
+        // As a crash leaves it: the file of a process that no longer runs.
+        ASSERT_TRUE(QFile::rename(OwnRecoveryFile(), orphan));
+        rig.Form.RichEdit1->document()->setModified(false);
+    }
+    TRig rig;
+    QString offer;
+    AnswerDialogs({Click("Восстановить", &offer)});
+    ASSERT_TRUE(rig.Form.OfferRecovery());
+    EXPECT_TRUE(offer.contains(document)) << offer.toStdString();
+    EXPECT_EQ(rig.Form.FileName(), document);
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "first\nsecond\ntyped ≈");
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+    EXPECT_EQ(rig.Form.EncodingLabel()->text(), "Windows-1251, LF");
+    EXPECT_FALSE(QFileInfo::exists(orphan));
+    EXPECT_TRUE(QFileInfo::exists(OwnRecoveryFile())); // kept by this editor now
+
+    // Declined: removed.
+    ASSERT_TRUE(QFile::rename(OwnRecoveryFile(), orphan));
+    AnswerDialogs({Click("Не восстанавливать")});
+    EXPECT_FALSE(rig.Form.OfferRecovery());
+    EXPECT_FALSE(QFileInfo::exists(orphan));
+
+    // A save removes it; so does a close after the user's answer.
+    rig.Form.RichEdit1->insertPlainText("more");
+    QTest::qWait(200);
+    ASSERT_TRUE(QFileInfo::exists(OwnRecoveryFile()));
+    rig.SaveAnswer = rig.Path("saved.txt");
+    rig.Form.FileSaveAs();
+    EXPECT_FALSE(QFileInfo::exists(OwnRecoveryFile()));
+    rig.Form.RichEdit1->insertPlainText("again");
+    QTest::qWait(200);
+    AnswerDialogs({Click("&No")});
+    rig.Form.show();
+    EXPECT_TRUE(rig.Form.close());
+    EXPECT_FALSE(QFileInfo::exists(OwnRecoveryFile()));
+    qunsetenv("ZELM_RECOVERY_DELAY_MS");
+    qunsetenv("XDG_STATE_HOME");
+}
+
+// Another program changes or removes the open file: the user is told and chooses; a save over a
+// changed file asks first.
+TEST(DocumentFiles, ChangesByAnotherProgramAreNoticed) {
+    TRig rig;
+    const QString path = rig.Path("shared.txt");
+    Write(path, "mine\n");
+    ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+    rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+    rig.Form.RichEdit1->insertPlainText("typed");
+    QTest::qWait(50);
+    Write(path, "mine\ntheirs\n");
+    QString told;
+    AnswerDialogs({Click("Оставить мой текст", &told)});
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 5000);
+    EXPECT_TRUE(told.contains("изменён другой программой")) << told.toStdString();
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "mine\ntyped");
+
+    QString asked;
+    AnswerDialogs({Click("Отмена", &asked)});
+    rig.Form.SaveButton->click();
+    EXPECT_TRUE(asked.contains("после того, как был прочитан")) << asked.toStdString();
+    EXPECT_EQ(Slurp(path), "mine\ntheirs\n");
+    AnswerDialogs({Click("Заменить")});
+    rig.Form.SaveButton->click();
+    EXPECT_EQ(Slurp(path), "mine\ntyped");
+
+    // Reloaded on request.
+    QTest::qWait(50);
+    Write(path, "reloaded\n");
+    told.clear();
+    AnswerDialogs({Click("Перечитать", &told)});
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 5000);
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "reloaded\n");
+
+    // Removed: the text stays, marked as unsaved.
+    told.clear();
+    AnswerDialogs({Click("OK", &told)});
+    QFile::remove(path);
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 5000);
+    EXPECT_TRUE(told.contains("удалён")) << told.toStdString();
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "reloaded\n");
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+    rig.Form.RichEdit1->document()->setModified(false);
+}
