@@ -34,43 +34,77 @@ void AppendBatchRow(std::string& out, const TCliOptions& options, const TEvaluat
 struct TBatchBlock {
     std::string Bytes;
     std::vector<std::pair<std::size_t, std::size_t>> Lines; // offset and length in Bytes
+    std::vector<std::uint64_t> Numbers;                      // each line's number in the list
     std::string Output;
     std::vector<double> Scores; // rank: one per line
+    std::uint64_t FirstNotUtf8 = 0; // the number of the first line read as Windows-1251 in a UTF-8 list
 
-    void Add(std::string_view line) {
+    void Add(std::string_view line, std::uint64_t number) {
         Lines.emplace_back(Bytes.size(), line.size());
+        Numbers.push_back(number);
         Bytes.append(line);
     }
     void Clear() {
         Bytes.clear();
         Lines.clear();
+        Numbers.clear();
         Output.clear();
         Scores.clear();
+        FirstNotUtf8 = 0;
     }
+};
+
+// In a UTF-8 word list, a line that is not well-formed UTF-8 is read as Windows-1251; the first
+// such line is named once on standard error.
+class TFallbackNote {
+public:
+    explicit TFallbackNote(std::string name) : Name_(std::move(name)) {}
+    void Seen(std::uint64_t line) {
+        if (line == 0 || Noted_) return;
+        Noted_ = true;
+        Complain("note: line " + std::to_string(line) + " of " + Name_ +
+                 " is not UTF-8; such lines are read as Windows-1251");
+    }
+
+private:
+    std::string Name_;
+    bool Noted_ = false;
 };
 
 // Evaluates the words of blocks; one per thread, each with engines of its own.
 class TBatchWorker {
 public:
     TBatchWorker(const TCliOptions& options, bool utf8, bool colour)
-        : Options_(options), Utf8_(utf8), Colour_(colour), Evaluator_(options.Language, options.Scheme) {
+        : Options_(options), Utf8_(utf8), Detected_(options.Encoding == TInputEncoding::ieAuto), Colour_(colour),
+          Evaluator_(options.Language, options.Scheme) {
         Evaluator_.WordDetails = options.Format != TOutputFormat::ofCsv;
     }
 
     void Process(TBatchBlock& block) {
         block.Output.clear();
-        for (const auto& [offset, length] : block.Lines)
-            AppendBatchRow(block.Output, Options_, Evaluate({block.Bytes.data() + offset, length}), Colour_);
+        for (std::size_t i = 0; i < block.Lines.size(); ++i) {
+            const auto& [offset, length] = block.Lines[i];
+            const std::string_view line(block.Bytes.data() + offset, length);
+            if (Utf8_ && !block.FirstNotUtf8 && !ReadsAsUtf8Line(line)) block.FirstNotUtf8 = block.Numbers[i];
+            AppendBatchRow(block.Output, Options_, Evaluate(line), Colour_);
+        }
     }
+
+    // True when a line is read as UTF-8: in a UTF-8 list, unless the encoding was detected and
+    // the line is not well-formed (a UTF-8 list the user named as such shows such bytes as "?").
+    bool ReadsAsUtf8Line(std::string_view line) const { return Utf8_ && (!Detected_ || IsValidUtf8(line)); }
 
     // The score of every line against the wanted poles: the mean of the values (negated for a
     // right pole), in double.
     void Score(TBatchBlock& block) {
         block.Scores.clear();
-        for (const auto& [offset, length] : block.Lines) {
+        for (std::size_t i = 0; i < block.Lines.size(); ++i) {
+            const auto& [offset, length] = block.Lines[i];
             const std::string_view line(block.Bytes.data() + offset, length);
             std::string_view word = line;
-            if (Utf8_) {
+            const bool utf8 = ReadsAsUtf8Line(line);
+            if (Utf8_ && !utf8 && !block.FirstNotUtf8) block.FirstNotUtf8 = block.Numbers[i];
+            if (utf8) {
                 Word_.clear();
                 Decoder_.Decode(line, Word_);
                 Decoder_.Finish(Word_);
@@ -84,7 +118,7 @@ public:
     const TEvaluation& Evaluate(std::string_view line) {
         Word_.clear();
         Input_.clear();
-        if (Utf8_) {
+        if (ReadsAsUtf8Line(line)) {
             Decoder_.Decode(line, Word_);
             Decoder_.Finish(Word_);
             AppendValidUtf8(Input_, line); // malformed bytes are shown as "?", as the word is read
@@ -100,19 +134,20 @@ public:
     void ProcessLong(std::string_view line, TOutput& output) {
         std::string decoded;
         std::string_view word = line;
-        if (Utf8_) {
+        const bool utf8 = ReadsAsUtf8Line(line);
+        if (utf8) {
             std::string().swap(Word_);
             Decoder_.Decode(line, decoded);
             Decoder_.Finish(decoded);
             word = decoded;
         }
         Evaluator_.EvaluateLongWord(word, Result_);
-        WriteLongWordRow(output, Options_.Format, Result_, {line, Utf8_, word, Evaluator_.LastSounds()}, Colour_);
+        WriteLongWordRow(output, Options_.Format, Result_, {line, utf8, word, Evaluator_.LastSounds()}, Colour_);
     }
 
 private:
     const TCliOptions& Options_;
-    bool Utf8_, Colour_;
+    bool Utf8_, Detected_, Colour_;
     TEvaluator Evaluator_;
     TUtf8ToCp1251 Decoder_{TAcuteAccent::amStressMark};
     std::string Word_, Input_;
@@ -171,7 +206,9 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
     TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
                                            [&](TBatchBlock& block, std::size_t index) { workers[index].Process(block); });
+    TFallbackNote note(file->Name());
     const auto deliver = [&](TBatchBlock& block) {
+        note.Seen(block.FirstNotUtf8);
         output.Write(block.Output);
         block.Clear();
         return !output.Failed; // a failed output stops the work at once
@@ -180,6 +217,7 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     const auto submit = [&] {
         if (!stopped && !pipeline.Current().Lines.empty() && !pipeline.Submit(deliver)) stopped = true;
     };
+    TLineSplitter lines;
     const auto addLine = [&](std::string_view line) {
         if (stopped) return;
         if (line.size() >= longLine) {
@@ -189,16 +227,16 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
                 stopped = true;
                 return;
             }
+            if (file->IsUtf8() && !workers[0].ReadsAsUtf8Line(line)) note.Seen(lines.LineNumber());
             workers[0].ProcessLong(line, output);
             stopped = output.Failed;
             return;
         }
         TBatchBlock& block = pipeline.Current();
-        block.Add(line);
+        block.Add(line, lines.LineNumber());
         if (block.Lines.size() >= blockLines) submit();
     };
 
-    TLineSplitter lines;
     std::string_view piece;
     while (!stopped && file->Read(piece, error)) lines.Feed(piece, addLine);
     if (!stopped && !error.empty()) {
@@ -231,9 +269,11 @@ int RunRank(const TCliOptions& options, TOutput& output) {
     };
     std::vector<TCandidate> kept;
     std::uint64_t index = 0;
+    TFallbackNote note(file->Name());
     TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
                                            [&](TBatchBlock& block, std::size_t worker) { workers[worker].Score(block); });
     const auto deliver = [&](TBatchBlock& block) {
+        note.Seen(block.FirstNotUtf8);
         for (std::size_t i = 0; i < block.Lines.size(); ++i, ++index) {
             const double score = block.Scores[i];
             if (options.Top > 0 && kept.size() == options.Top &&
@@ -259,12 +299,12 @@ int RunRank(const TCliOptions& options, TOutput& output) {
     const auto submit = [&] {
         if (!pipeline.Current().Lines.empty()) pipeline.Submit(deliver);
     };
+    TLineSplitter lines;
     const auto addLine = [&](std::string_view line) {
         TBatchBlock& block = pipeline.Current();
-        block.Add(line);
+        block.Add(line, lines.LineNumber());
         if (block.Lines.size() >= blockLines) submit();
     };
-    TLineSplitter lines;
     std::string_view piece;
     while (file->Read(piece, error)) lines.Feed(piece, addLine);
     if (!error.empty()) {

@@ -276,7 +276,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             error = "rank needs --want POLES";
             return std::nullopt;
         }
-        if (!ParsePoles(want, options.Language, options.Want, error)) return std::nullopt;
+        // Pole names in the encoding chosen for the input (or, with auto, as a word argument).
+        if (!ParsePoles(AsUtf8(want, options.Encoding), options.Language, options.Want, error)) return std::nullopt;
     }
     if ((options.Command == TCommand::cmBatch || options.Command == TCommand::cmRank) && options.Arguments.size() > 1) {
         error = "rank and batch read one word list";

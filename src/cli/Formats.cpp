@@ -1,4 +1,5 @@
 #include "Formats.h"
+#include "Output.h"
 
 #include "ru/UComment.h"
 #include "ru/Utils.h"
@@ -372,7 +373,7 @@ void AppendCsvRow(std::string& out, const TEvaluation& e) {
 
 void AppendTable(std::string& out, const TEvaluation& e, bool colour) {
     out += e.IsWord ? "Слово: " : "Текст: ";
-    out += e.Input;
+    AppendVisible(out, e.Input);
     out += " (";
     out += LanguageName(e.Language);
     out += ", ";
@@ -403,7 +404,7 @@ void AppendTable(std::string& out, const TEvaluation& e, bool colour) {
         out.push_back('\n');
     }
     out += "\n";
-    out += e.Comment;
+    AppendVisible(out, e.Comment);
     out += "\n\n";
     out += e.IsWord ? "Звуко-цветовая оценка слова:\n" : "Звуко-цветовая оценка текста:\n";
     for (const auto& c : e.Colours) {
@@ -427,7 +428,7 @@ void AppendTable(std::string& out, const TEvaluation& e, bool colour) {
 }
 
 void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour) {
-    out += e.Input;
+    AppendVisible(out, e.Input);
     out += ":";
     const auto& names = ScaleNamesOf(e.Language);
     bool any = false;
@@ -555,7 +556,7 @@ void WriteLongWordRow(TOutput& output, TOutputFormat format, const TEvaluation& 
         out.push_back('\n');
     } else {
         LineInPieces(parts, [&](std::string_view piece) {
-            out += piece;
+            AppendVisible(out, piece);
             spill();
         });
         AppendCompactRow(out, e, colour); // the rest of the row after the (empty) input

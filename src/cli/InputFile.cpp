@@ -4,6 +4,7 @@
 #include "EncodingDetector.h"
 #include "Output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -47,9 +48,44 @@ std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, std::strin
     return file;
 }
 
+bool TInputFile::ProbeUtf16(std::string& error) {
+    if (Probed_) return Utf16_;
+    Probed_ = true;
+    char mark[2];
+    ssize_t got = 0;
+    struct stat info {};
+    if (::fstat(Fd_, &info) == 0 && S_ISREG(info.st_mode)) {
+        const off_t at = ::lseek(Fd_, 0, SEEK_CUR);
+        got = at >= 0 ? ::pread(Fd_, mark, 2, at) : -1;
+        if (got < 0) {
+            error = SystemError(Name_, errno);
+            return false;
+        }
+    } else {
+        // A pipe: what was read to look stays to be handed out first.
+        std::string_view piece;
+        while (Prefix_.size() < 2 && ReadFrom(piece, error)) Prefix_.append(piece);
+        if (!error.empty()) return false;
+        PrefixPending_ = !Prefix_.empty();
+        got = ssize_t(std::min<std::size_t>(2, Prefix_.size()));
+        std::memcpy(mark, Prefix_.data(), std::size_t(got));
+    }
+    if (got == 2 && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'))) {
+        Utf16_ = true;
+        BigEndian_ = mark[0] == '\xFE';
+        MarkLeft_ = 2;
+    }
+    return Utf16_;
+}
+
 bool TInputFile::DecideEncoding(TInputEncoding encoding, std::string& error) {
     Utf8_ = encoding == TInputEncoding::ieUtf8;
     if (encoding != TInputEncoding::ieAuto) return true;
+    if (ProbeUtf16(error)) {
+        Utf8_ = true;
+        return true;
+    }
+    if (!error.empty()) return false;
     TEncodingDetector detector;
     std::string_view piece;
     const off_t start = ::lseek(Fd_, 0, SEEK_CUR);
@@ -66,9 +102,21 @@ bool TInputFile::DecideEncoding(TInputEncoding encoding, std::string& error) {
         Utf8_ = detector.Result() != TDetectedEncoding::deCp1251;
         return true;
     }
-    // A pipe: the first bytes decide, and are kept to be read again.
-    while (Prefix_.size() < PrefixLimit && !detector.Decided() && ReadFrom(piece, error)) {
-        detector.Feed(piece.substr(0, PrefixLimit - Prefix_.size()));
+    // A pipe: its first content beyond ASCII decides, and what was read is kept to be read again.
+    std::size_t firstNonAscii = std::string::npos;
+    const auto look = [&](std::string_view bytes, std::size_t offset) {
+        if (firstNonAscii != std::string::npos) return;
+        if (const std::size_t at = AsciiRunEnd(bytes, 0); at < bytes.size()) firstNonAscii = offset + at;
+    };
+    detector.Feed(Prefix_);
+    look(Prefix_, 0);
+    const auto enough = [&] {
+        return firstNonAscii == std::string::npos ? Prefix_.size() >= AsciiPrefixLimit
+                                                  : Prefix_.size() - firstNonAscii >= PrefixLimit;
+    };
+    while (!detector.Decided() && !enough() && ReadFrom(piece, error)) {
+        look(piece, Prefix_.size());
+        detector.Feed(piece);
         Prefix_.append(piece);
     }
     if (!error.empty()) return false;
@@ -97,7 +145,7 @@ bool TInputFile::ReadFrom(std::string_view& piece, std::string& error) {
     }
 }
 
-bool TInputFile::Read(std::string_view& piece, std::string& error) {
+bool TInputFile::ReadRaw(std::string_view& piece, std::string& error) {
     if (PrefixPending_) {
         PrefixPending_ = false;
         piece = Prefix_;
@@ -105,6 +153,60 @@ bool TInputFile::Read(std::string_view& piece, std::string& error) {
     }
     if (!Prefix_.empty()) std::string().swap(Prefix_);
     return ReadFrom(piece, error);
+}
+
+// UTF-16 to UTF-8; a unit without its partner becomes U+FFFD.
+void TInputFile::Transcode(std::string_view raw, bool end) {
+    Transcoded_.clear();
+    std::string bytes;
+    if (!Carry_.empty()) {
+        bytes = Carry_ + std::string(raw);
+        raw = bytes;
+        Carry_.clear();
+    }
+    while (MarkLeft_ > 0 && !raw.empty()) {
+        raw.remove_prefix(1);
+        --MarkLeft_;
+    }
+    const auto unit = [&](std::size_t at) {
+        const auto a = static_cast<unsigned char>(raw[at]), b = static_cast<unsigned char>(raw[at + 1]);
+        return char32_t(BigEndian_ ? (a << 8) | b : (b << 8) | a);
+    };
+    std::size_t at = 0;
+    for (; at + 2 <= raw.size(); at += 2) {
+        char32_t code = unit(at);
+        if (code >= 0xD800 && code < 0xDC00) {
+            if (at + 4 > raw.size() && !end) break; // its partner comes in the next piece
+            const char32_t low = at + 4 <= raw.size() ? unit(at + 2) : 0;
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                at += 2;
+            } else {
+                code = 0xFFFD;
+            }
+        } else if (code >= 0xDC00 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(Transcoded_, code);
+    }
+    if (at < raw.size()) {
+        if (end) AppendUtf8(Transcoded_, 0xFFFD); // an odd last byte
+        else Carry_.assign(raw.substr(at));
+    }
+}
+
+bool TInputFile::Read(std::string_view& piece, std::string& error) {
+    if (!Utf16_) return ReadRaw(piece, error);
+    std::string_view raw;
+    if (ReadRaw(raw, error)) {
+        Transcode(raw, false);
+        piece = Transcoded_;
+        return true;
+    }
+    if (!error.empty() || Carry_.empty()) return false;
+    Transcode({}, true);
+    piece = Transcoded_;
+    return true;
 }
 
 std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status) {
@@ -119,6 +221,9 @@ std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status)
 
 bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
                       const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error) {
+    // A UTF-16 text is read in its UTF-8 form.
+    if (encoding == TInputEncoding::ieAuto && file.ProbeUtf16(error)) encoding = TInputEncoding::ieUtf8;
+    if (!error.empty()) return false;
     const bool both = encoding == TInputEncoding::ieAuto;
     bool readCp1251 = encoding != TInputEncoding::ieUtf8, readUtf8 = encoding != TInputEncoding::ieCp1251;
     TEncodingDetector detector;

@@ -28,22 +28,37 @@ public:
     const std::string& Name() const { return Name_; }
 
     // Decides the encoding of a word list before it is read, as `encoding` says. With `auto`, a
-    // file that can be read twice is decided on its whole content (DetectEncoding) and then read
-    // from where it started; a pipe is decided on its first PrefixLimit bytes, which are kept in
-    // memory and handed out first (the whole input when it is shorter). False, with `error`
-    // set, on a read error.
+    // UTF-16 text (one that starts with its byte order mark) is read as UTF-8 (see Read); a file
+    // that can be read twice is decided on its whole content (DetectEncoding) and then read from
+    // where it started; a pipe is decided on its first non-ASCII content: the bytes up to
+    // PrefixLimit past its first byte beyond ASCII (ASCII alone never decides, up to
+    // AsciiPrefixLimit, where the list is taken as UTF-8), kept in memory and handed out first.
+    // False, with `error` set, on a read error.
     bool DecideEncoding(TInputEncoding encoding, std::string& error);
     static constexpr std::size_t PrefixLimit = std::size_t(1) << 20;
+    static constexpr std::size_t AsciiPrefixLimit = std::size_t(16) << 20;
     bool IsUtf8() const { return Utf8_; }
 
-    // The next piece of raw bytes (in the file's own encoding). False at the end, or on a read
-    // error, when `error` is set.
+    // Looks whether the input starts with a UTF-16 byte order mark (FF FE or FE FF) without
+    // consuming it; from then on Read hands out its UTF-8 form (the mark left out).
+    bool ProbeUtf16(std::string& error);
+    bool IsUtf16() const { return Utf16_; }
+
+    // The next piece of bytes: the file's own, or their UTF-8 form for a UTF-16 text. False at the
+    // end, or on a read error, when `error` is set.
     bool Read(std::string_view& piece, std::string& error);
 
 private:
     TInputFile() = default;
     bool ReadFrom(std::string_view& piece, std::string& error);
+    bool ReadRaw(std::string_view& piece, std::string& error);
+    void Transcode(std::string_view raw, bool end);
     int Fd_ = -1;
+    bool Probed_ = false;
+    bool Utf16_ = false, BigEndian_ = false;
+    int MarkLeft_ = 0;           // bytes of the byte order mark still to skip
+    std::string Carry_;          // an odd byte, or a high surrogate waiting for its partner
+    std::string Transcoded_;
     bool OwnsFd_ = false;
     bool AtEnd_ = false;
     bool Utf8_ = false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@ public:
                 return;
             }
             const auto newline = std::size_t(static_cast<const char*>(found) - piece.data());
+            ++Line_;
             if (Pending_.empty()) {
                 Emit(piece.substr(start, newline - start), line);
             } else {
@@ -39,9 +41,13 @@ public:
 
     // The last line, when the list does not end with a line break.
     template <class F> void Finish(F&& line) {
+        ++Line_;
         Emit(Pending_, line);
         Release();
     }
+
+    // The number (from 1) of the line being handed out, counting empty lines too.
+    std::uint64_t LineNumber() const { return Line_; }
 
 private:
     template <class F> static void Emit(std::string_view text, F& line) {
@@ -60,6 +66,7 @@ private:
         else Pending_.clear();
     }
     std::string Pending_;
+    std::uint64_t Line_ = 0;
 };
 
 } // namespace zelm

@@ -53,8 +53,38 @@ private:
     }
 };
 
-// An error message on standard error, after the program's name.
-inline void Complain(const std::string& message) { std::fprintf(stderr, "zelm-cli: %s\n", message.c_str()); }
+// Appends UTF-8 text for a terminal with its control characters made visible, so that what an
+// input holds can never move the cursor, retitle the terminal or change its colours: C0 controls
+// (tab and line breaks among them) as their Unicode pictures (␛ for Esc), Delete as ␡, and the C1
+// controls (U+0080..U+009F) as U+FFFD.
+inline void AppendVisible(std::string& out, std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x20 || c == 0x7F) {
+            const unsigned picture = c == 0x7F ? 0x2421 : 0x2400 + c;
+            out += char(0xE0 | (picture >> 12));
+            out += char(0x80 | ((picture >> 6) & 0x3F));
+            out += char(0x80 | (picture & 0x3F));
+        } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out += char(c);
+        }
+    }
+}
+
+inline std::string Visible(std::string_view utf8) {
+    std::string out;
+    AppendVisible(out, utf8);
+    return out;
+}
+
+// An error message on standard error, after the program's name (its control characters made
+// visible: it may quote a file's name).
+inline void Complain(const std::string& message) {
+    std::fprintf(stderr, "zelm-cli: %s\n", Visible(message).c_str());
+}
 
 // Whether standard output is a terminal that wants colours (NO_COLOR unset, TERM not "dumb").
 inline bool UseTerminalColour() {

@@ -15,10 +15,14 @@ constexpr bool IsBlank(unsigned char b) { return b <= 32 || b == 127; }
 // The text of one segment, read both ways while its encoding is open, as `text` reads a file.
 class TSegment {
 public:
-    TSegment(const TCliOptions& options) : Options_(options), Cp_(options.Language, options.Scheme),
+    TSegment(const TCliOptions& options) : Encoding_(options.Encoding), Cp_(options.Language, options.Scheme),
                                            Utf_(options.Language, options.Scheme) {
         Reset();
     }
+
+    // The encoding of the file being read: the options', or UTF-8 for a UTF-16 file (read in its
+    // UTF-8 form).
+    void SetEncoding(TInputEncoding encoding) { Encoding_ = encoding; }
 
     void Reset() {
         Cp_.BeginText();
@@ -30,10 +34,10 @@ public:
 
     void Feed(std::string_view bytes) {
         if (bytes.empty()) return;
-        const bool both = Options_.Encoding == TInputEncoding::ieAuto;
+        const bool both = Encoding_ == TInputEncoding::ieAuto;
         if (both) Detector_.Feed(bytes);
-        if (Options_.Encoding != TInputEncoding::ieUtf8) Cp_.FeedText(bytes);
-        if (Options_.Encoding == TInputEncoding::ieUtf8 || (both && Detector_.MayBeUtf8())) {
+        if (Encoding_ != TInputEncoding::ieUtf8) Cp_.FeedText(bytes);
+        if (Encoding_ == TInputEncoding::ieUtf8 || (both && Detector_.MayBeUtf8())) {
             Decoded_.clear();
             Decoder_.Decode(bytes, Decoded_);
             Utf_.FeedText(Decoded_);
@@ -42,8 +46,8 @@ public:
     }
 
     void End(std::string_view input, TEvaluation& result) {
-        const bool utf8 = Options_.Encoding == TInputEncoding::ieUtf8 ||
-                          (Options_.Encoding == TInputEncoding::ieAuto && Detector_.Result() != TDetectedEncoding::deCp1251);
+        const bool utf8 = Encoding_ == TInputEncoding::ieUtf8 ||
+                          (Encoding_ == TInputEncoding::ieAuto && Detector_.Result() != TDetectedEncoding::deCp1251);
         if (utf8) {
             Decoded_.clear();
             Decoder_.Finish(Decoded_);
@@ -68,7 +72,7 @@ public:
 
 private:
     static constexpr std::size_t PreviewBytes = 64; // of the segment's start, for its first words
-    const TCliOptions& Options_;
+    TInputEncoding Encoding_;
     TEvaluator Cp_, Utf_;
     TEncodingDetector Detector_;
     TUtf8ToCp1251 Decoder_;
@@ -90,6 +94,8 @@ int RunSegments(const TCliOptions& options, TOutput& output) {
         auto file = OpenOrComplain(path, status);
         if (!file) continue;
         std::string error;
+        const bool utf16 = options.Encoding == TInputEncoding::ieAuto && file->ProbeUtf16(error);
+        segment.SetEncoding(utf16 ? TInputEncoding::ieUtf8 : options.Encoding);
         const std::string input = AsUtf8(path, TInputEncoding::ieAuto);
         std::int64_t line = 1, number = 0, first = 0;
         bool lineHasText = false, open = false, afterCr = false;

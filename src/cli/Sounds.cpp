@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "Formats.h"
+#include "Output.h"
 #include "InputFile.h"
 #include "ru/UTextEvl.h"
 #include "uk/UUkrTextEvl.h"
@@ -121,7 +122,7 @@ int RunSounds(const TCliOptions& options, TOutput& output) {
         case TOutputFormat::ofTable:
         case TOutputFormat::ofSvg: { // refused for sounds by the command line
             if (!first) out.push_back('\n');
-            out += "Звуки: " + input + " (" + (russian ? "русский" : "украинский") + ", звуков: " +
+            out += "Звуки: " + Visible(input) + " (" + (russian ? "русский" : "украинский") + ", звуков: " +
                    std::to_string(total) + ")\n\n";
             out += "звук      число     доля    норма        z\n";
             for (const auto& row : rows) {

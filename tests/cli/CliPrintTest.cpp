@@ -80,6 +80,19 @@ TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
     // Without faults the same command replaces the file with a whole PDF.
     ASSERT_EQ(Run("report --word 'мо*ре' --pdf '" + pdf + "'").Status, 0);
     EXPECT_TRUE(Slurp(pdf).starts_with("%PDF"));
+
+    // A target the user may not write is left alone: read-only for a user, immutable for root.
+    const std::string locked = File("locked.pdf", old);
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(root ? std::system(("chattr +i '" + locked + "'").c_str()) : ::chmod(locked.c_str(), 0444), 0);
+    for (const std::string& command : {"report --word 'мо*ре' --pdf '" + locked + "'", "print '" + doc + "' --pdf '" + locked + "'"}) {
+        const auto run = Run(command);
+        EXPECT_EQ(run.Status, 1) << command;
+        EXPECT_NE(run.Err.find("cannot print to '" + locked + "'"), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find(std::strerror(root ? EPERM : EACCES)), std::string::npos) << run.Err;
+        EXPECT_EQ(Slurp(locked), old);
+    }
+    if (root) std::system(("chattr -i '" + locked + "'").c_str());
 }
 
 

@@ -4,6 +4,7 @@
 #include "uk/UUkrTextEvl.h"
 
 #include <cmath>
+#include <tuple>
 
 TEST_F(CliTest, WordTableShowsTheChartCommentAndColours) {
     const auto run = Run("word 'мо*ре'");
@@ -199,13 +200,20 @@ TEST_F(CliTest, EncodingsAreDetectedOnTheWholeTextOrAPipesFirstMegabyte) {
     // A text counted in both readings picks the detector's.
     const auto text = Run("text --format json", zelm::Utf8ToCp1251("Сі"));
     EXPECT_EQ(text.Out, Run("text --format json --encoding cp1251", zelm::Utf8ToCp1251("Сі")).Out);
-    // A pipe decides on its first MiB: later bytes that are not UTF-8 are shown as "?".
-    std::string list(1 << 20, 'a');
-    list += "\n\xFF" "b\n";
-    const auto late = Run("batch --format csv", "", "cat '" + File("list", list) + "' |");
+    // A pipe decides on its first content beyond ASCII, however late it comes; in a UTF-8 list a
+    // line that is not UTF-8 is read as Windows-1251, and the first is named once.
+    std::string ascii;
+    while (ascii.size() < (std::size_t(3) << 20)) ascii += "abcdefghij\n";
+    const auto late = Run("batch --format csv", "", "cat '" + File("list", ascii + "\xEC\xE0\xEC\xE0\n") + "' |");
     EXPECT_EQ(late.Status, 0);
-    EXPECT_NE(late.Out.find("\n?b,"), std::string::npos);
-    EXPECT_TRUE(IsUtf8(late.Out));
+    EXPECT_NE(late.Out.find("\nмама,"), std::string::npos);
+    const std::string list = "кот\n" + ascii + "\xEA\xEE\xF2\n\n\xEC\xE0\n";
+    const auto mixed = Run("batch --format csv", "", "cat '" + File("list", list) + "' |");
+    EXPECT_EQ(mixed.Out.find("\nкот,"), mixed.Out.find("\n") + 0); // the first row
+    EXPECT_NE(mixed.Out.find("\nкот,"), mixed.Out.rfind("\nкот,")); // the Windows-1251 «кот» too
+    EXPECT_NE(mixed.Out.find("\nма,"), std::string::npos);
+    EXPECT_EQ(mixed.Err, "zelm-cli: note: line " + std::to_string(ascii.size() / 11 + 2) +
+                             " of standard input is not UTF-8; such lines are read as Windows-1251\n");
 }
 
 TEST_F(CliTest, StandardInputIsReadFromWhereItStandsAndOnlyOnce) {
@@ -531,4 +539,50 @@ TEST_F(CliTest, ResearchCommandsTakeBadInput) {
         }
     const auto ranked = Run("rank --want Хороший --format json --encoding utf-8", invalid);
     EXPECT_NE(ranked.Out.find("\"input\":\"к?от\""), std::string::npos) << ranked.Out;
+}
+
+// What an input holds never reaches the terminal as a control sequence: words, word lists, texts
+// and file names show their control characters as visible signs.
+TEST_F(CliTest, InputCannotControlTheTerminal) {
+    const std::string escape = "ма\033]0;X\007па";
+    const std::string shown = "ма␛]0;X␇па";
+    const std::string name = File("t\033[2Jx.txt", "кот");
+    for (const auto& [arguments, input, expected] :
+         {std::tuple<std::string, std::string, std::string>{"batch", escape + "\n", shown + ":"},
+          {"word '" + escape + "'", "", "Слово: " + shown},
+          {"text '" + name + "'", "", "t␛[2Jx.txt"},
+          {"text --by line", "a\033[31mb\n", "a [31mb"},
+          {"sounds '" + name + "'", "", "t␛[2Jx.txt"}}) {
+        const auto run = Run(arguments, input);
+        EXPECT_EQ(run.Out.find('\033'), std::string::npos) << arguments;
+        EXPECT_NE(run.Out.find(expected), std::string::npos) << arguments << ": " << run.Out;
+    }
+    const auto missing = Run("text '" + (Dir_ / "no\033[2J.txt").string() + "'");
+    EXPECT_EQ(missing.Err.find('\033'), std::string::npos);
+    EXPECT_NE(missing.Err.find("no␛[2J.txt"), std::string::npos) << missing.Err;
+    // Pole names in the encoding chosen for the input.
+    const auto ranked = Run("rank --encoding cp1251 --want \"$(printf '\\315\\345\\346\\355\\373\\351')\" --format csv",
+                            zelm::Utf8ToCp1251("кот\n"));
+    EXPECT_EQ(ranked.Status, 0) << ranked.Err;
+    EXPECT_NE(ranked.Out.find("1,"), std::string::npos);
+}
+
+// A UTF-16 text (with its byte order mark, either byte order) gives the results of its UTF-8 form.
+TEST_F(CliTest, Utf16TextsAreReadAsTheirText) {
+    const std::u16string text = u"Мама мыла раму.\r\nКот 😀 спит.\r\n";
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (const char16_t unit : text) {
+        little += {char(unit & 0xFF), char(unit >> 8)};
+        big += {char(unit >> 8), char(unit & 0xFF)};
+    }
+    const std::string utf8 = "Мама мыла раму.\r\nКот 😀 спит.\r\n";
+    const auto expected = Run("text --format json -", utf8).Out;
+    ASSERT_NE(expected.find("\"total\":"), std::string::npos);
+    for (const std::string& bytes : {little, big}) {
+        EXPECT_EQ(Run("text --format json -", bytes).Out, expected);
+        EXPECT_EQ(Run("text --format json -", "", "cat '" + File("u16", bytes) + "' |").Out, expected);
+        EXPECT_EQ(Run("sounds --format csv -", bytes).Out, Run("sounds --format csv -", utf8).Out);
+        EXPECT_EQ(Run("text --by line --format csv -", bytes).Out, Run("text --by line --format csv -", utf8).Out);
+        EXPECT_EQ(Run("batch --format csv -", bytes).Out, Run("batch --format csv -", utf8).Out);
+    }
 }
