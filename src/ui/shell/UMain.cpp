@@ -493,6 +493,7 @@ bool TMainForm::OpenDocument(const QString& path, bool readOnly, TOpenEncoding e
         readOnly = answer == 0;
     }
     RichEdit1->setReadOnly(readOnly);
+    ShowEncoding();
     return true;
 }
 
@@ -579,7 +580,10 @@ void TMainForm::FileSaveAs() {
     WatchFile();
 }
 
-void TMainForm::ShowEncoding() { EncodingLabel_->setText(DescribeEncoding(Document_)); }
+void TMainForm::ShowEncoding() {
+    EncodingLabel_->setText(DescribeEncoding(Document_) +
+                            (RichEdit1->isReadOnly() ? QStringLiteral(", только чтение") : QString()));
+}
 
 void TMainForm::WatchFile() {
     if (!Watcher_.files().isEmpty()) Watcher_.removePaths(Watcher_.files());
