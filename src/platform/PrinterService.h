@@ -19,10 +19,37 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The file a job prints into cannot be written: the message names it and gives the reason.
-class EPrinterFileError : public EPrinterError {
+// An error whose message says why, for a second line under the line printer's own message: the
+// print system's reason for refusing a job, or a file that cannot be written.
+class EPrinterReasonError : public EPrinterError {
 public:
     using EPrinterError::EPrinterError;
+};
+
+// The file a job prints into cannot be written: the message names it and gives the reason.
+class EPrinterFileError : public EPrinterReasonError {
+public:
+    using EPrinterReasonError::EPrinterReasonError;
+};
+
+// The user chose not to print (a question before the job answered No): no message follows.
+class EPrintCancelled : public EPrinterError {
+public:
+    EPrintCancelled() : EPrinterError("cancelled") {}
+};
+
+// What became of the last job handed to a print system.
+struct TJobState {
+    enum TKind {
+        jsNone,    // no job was handed to a print system (a PDF file, a fake)
+        jsWaiting, // accepted, not yet printed
+        jsDone,    // printed
+        jsFailed,  // stopped, aborted or cancelled: Reason says why
+    };
+    TKind Kind = jsNone;
+    QString Printer;
+    int Id = 0;
+    QString Reason;
 };
 
 enum class TPrinterOrientation { poPortrait, poLandscape };
@@ -96,6 +123,8 @@ public:
 
     // Where the output of the last job went, for printers that write files; empty otherwise.
     virtual QString OutputFile() const { return {}; }
+    // The state of the last job handed to a print system, asked of it now.
+    virtual TJobState LastJobState() const { return {}; }
 };
 
 // The printer the program prints on: the system's default printer; or a PDF file when

@@ -3,7 +3,10 @@
 #include "Colours.h"
 #include "SafeFile.h"
 
+#include <QAbstractButton>
 #include <QDateTime>
+#include <QGroupBox>
+#include <QPrintDialog>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -13,6 +16,8 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <cups/cups.h>
 
 #include <cerrno>
 #include <cmath>
@@ -52,20 +57,48 @@ TQtPrinter::TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfF
 
 TQtPrinter::~TQtPrinter() {
     if (Painter_) Painter_->end();
-    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
+    CancelSystemJob();
 }
 
-void TQtPrinter::PrinterChosen() {
-    if (Printer_->outputFormat() == QPrinter::NativeFormat && !Printer_->printerName().isEmpty()) {
-        Pdf_ = false;
-        PdfFile_.clear();
-        Printer_->setOutputFileName({});
+bool TQtPrinter::RunSetupDialog(QWidget* parent, const std::function<void(QPrintDialog&)>& prepare) {
+    // The dialog changes a copy; only what it was accepted with is taken over.
+    QPrinter copy(QPrinter::HighResolution);
+    if (Pdf_) {
+        copy.setOutputFormat(QPrinter::PdfFormat);
+        copy.setOutputFileName(PdfFile_);
     } else {
-        Pdf_ = true;
-        const QString chosen = Printer_->outputFileName();
-        if (!chosen.isEmpty() && !chosen.startsWith(QStringLiteral("/proc/self/fd/"))) PdfFile_ = chosen;
+        copy.setPrinterName(Printer_->printerName());
     }
+    copy.setPageLayout(Printer_->pageLayout());
+    QPrintDialog dialog(&copy, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Copies and page ranges would apply to one print while looking like none: not offered.
+    for (auto* group : dialog.findChildren<QGroupBox*>())
+        if (group->objectName() == QLatin1String("gbPrintRange") || group->objectName() == QLatin1String("gbCopies"))
+            group->hide();
+    if (prepare) prepare(dialog);
+    if (dialog.exec() != QDialog::Accepted) return false;
+
+    std::unique_ptr<QPrinter> chosen;
+    const bool toFile = copy.outputFormat() == QPrinter::PdfFormat || copy.printerName().isEmpty();
+    if (toFile) {
+        chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        chosen->setOutputFormat(QPrinter::PdfFormat);
+        chosen->setResolution(300);
+        const QString file = copy.outputFileName();
+        if (!file.isEmpty()) PdfFile_ = QFileInfo(file).absoluteFilePath();
+        FileChosen_ = !file.isEmpty();
+    } else {
+        chosen = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(copy.printerName()), QPrinter::HighResolution);
+        PdfFile_.clear();
+        FileChosen_ = false;
+    }
+    chosen->setPageLayout(copy.pageLayout());
+    chosen->setDocName(Printer_->docName());
+    Printer_ = std::move(chosen);
+    Pdf_ = toFile;
     Font_.PixelsPerInch = Printer_->resolution();
+    return true;
 }
 
 // The folder a job goes into when the system has no printer, made when missing; empty when it
@@ -78,11 +111,20 @@ QString TQtPrinter::FallbackFolder() const {
     return folder;
 }
 
+namespace {
+// The print system's reason for its last refusal.
+QString PrintSystemReason() {
+    const char* reason = cupsLastErrorString();
+    return reason && *reason ? QString::fromUtf8(reason) : QStringLiteral("The print system refused the job");
+}
+} // namespace
+
 void TQtPrinter::BeginJob() {
     if (Painter_) throw EPrinterError("A print job is already in progress");
     OutputFile_.clear();
+    QString file;
     if (Pdf_) {
-        QString file = PdfFile_;
+        file = PdfFile_;
         if (file.isEmpty()) {
             // No printer on the system: the job becomes a PDF file in the documents folder.
             const QString folder = FallbackFolder();
@@ -95,23 +137,41 @@ void TQtPrinter::BeginJob() {
             // Two prints in the same second must not overwrite each other.
             file = stem + QStringLiteral(".pdf");
             for (int n = 2; QFileInfo::exists(file); ++n) file = stem + QStringLiteral(" (%1).pdf").arg(n);
+        } else if (FileChosen_ && QFileInfo::exists(file) && ConfirmReplace && !ConfirmReplace(file)) {
+            throw EPrintCancelled();
         }
-        // The toolkit writes the PDF into memory, where writing cannot fail unnoticed; EndJob
-        // then puts it into the file with every write checked, replacing the file only whole.
-        if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
-        PdfBuffer_ = ::memfd_create("zelm-pdf", MFD_CLOEXEC);
-        if (PdfBuffer_ < 0)
-            throw EPrinterFileError(QStringLiteral("Cannot create file %1\n%2")
-                                    .arg(file, QString::fromLocal8Bit(std::strerror(errno)))
-                                    .toStdString());
-        Printer_->setOutputFileName(QStringLiteral("/proc/self/fd/%1").arg(PdfBuffer_));
-        OutputFile_ = file;
     }
+    // The toolkit writes the pages as a PDF into memory, where writing cannot fail unnoticed;
+    // EndJob then puts it into the file, or hands it to the print system, with every step checked.
+    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
+    PdfBuffer_ = ::memfd_create("zelm-pdf", MFD_CLOEXEC);
+    if (PdfBuffer_ < 0)
+        throw EPrinterReasonError(QString::fromLocal8Bit(std::strerror(errno)).toStdString());
+    if (!Pdf_) {
+        // The job is opened in the print system first, so that a queue that refuses it says so now.
+        const QByteArray queue = Printer_->printerName().toUtf8(), title = Printer_->docName().toUtf8();
+        JobId_ = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.isEmpty() ? "ZELM" : title.constData(), 0,
+                               nullptr);
+        if (JobId_ == 0) {
+            ::close(PdfBuffer_);
+            PdfBuffer_ = -1;
+            throw EPrinterReasonError(PrintSystemReason().toStdString());
+        }
+        JobQueue_ = Printer_->printerName();
+    }
+    JobPrinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    JobPrinter_->setOutputFormat(QPrinter::PdfFormat);
+    JobPrinter_->setResolution(Printer_->resolution());
+    JobPrinter_->setPageLayout(Printer_->pageLayout());
+    JobPrinter_->setDocName(Printer_->docName());
+    JobPrinter_->setOutputFileName(QStringLiteral("/proc/self/fd/%1").arg(PdfBuffer_));
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(Printer_.get())) {
-        OutputFile_.clear();
+    if (!painter->begin(JobPrinter_.get())) {
+        CancelSystemJob();
+        JobPrinter_.reset();
         throw EPrinterError("The printer could not start the job");
     }
+    OutputFile_ = file;
     Painter_ = std::move(painter);
     Page_ = 1;
     ApplyFont();
@@ -122,8 +182,106 @@ void TQtPrinter::EndJob() {
     if (!Painter_) throw EPrinterError("No print job is in progress");
     const bool ended = Painter_->end();
     Painter_.reset();
-    if (!ended) throw EPrinterError("The printer could not finish the job");
+    JobPrinter_.reset();
+    if (!ended) {
+        CancelSystemJob();
+        throw EPrinterError("The printer could not finish the job");
+    }
     if (Pdf_) SavePdf();
+    else SendToPrintSystem();
+}
+
+void TQtPrinter::CancelSystemJob() {
+    if (JobId_ != 0) cupsCancelJob2(CUPS_HTTP_DEFAULT, JobQueue_.toUtf8().constData(), JobId_, 0);
+    JobId_ = 0;
+    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
+    PdfBuffer_ = -1;
+}
+
+// Hands the finished PDF to the print system as the job's document; any refusal cancels the job
+// and says why.
+void TQtPrinter::SendToPrintSystem() {
+    const QByteArray queue = JobQueue_.toUtf8(), title = Printer_->docName().toUtf8();
+    const auto fail = [&](const QString& reason) {
+        CancelSystemJob();
+        throw EPrinterReasonError(reason.toStdString());
+    };
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), JobId_, title.isEmpty() ? "ZELM" : title.constData(),
+                          CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE)
+        fail(PrintSystemReason());
+    std::string tail;
+    char chunk[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(PdfBuffer_, chunk, sizeof chunk, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(QString::fromLocal8Bit(std::strerror(errno)));
+        if (n == 0) break;
+        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk, std::size_t(n)) != HTTP_STATUS_CONTINUE)
+            fail(PrintSystemReason());
+        tail.append(chunk, std::size_t(n));
+        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
+        at += n;
+    }
+    if (tail.find("%%EOF") == std::string::npos) fail(QStringLiteral("The printer could not finish the job"));
+    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) > IPP_STATUS_OK_CONFLICTING) fail(PrintSystemReason());
+    ::close(PdfBuffer_);
+    PdfBuffer_ = -1;
+    LastJobId_ = JobId_;
+    LastJobQueue_ = JobQueue_;
+    JobId_ = 0;
+}
+
+TJobState TQtPrinter::LastJobState() const {
+    TJobState state;
+    if (LastJobId_ == 0) return state;
+    state.Printer = LastJobQueue_;
+    state.Id = LastJobId_;
+    state.Kind = TJobState::jsWaiting;
+    const auto ask = [](ipp_op_t operation, const char* uriName, const QString& uri, int job,
+                        std::initializer_list<const char*> wanted) {
+        ipp_t* request = ippNewRequest(operation);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriName, nullptr, uri.toUtf8().constData());
+        if (job) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        std::vector<const char*> names(wanted);
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(names.size()), nullptr,
+                      names.data());
+        return cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    };
+    const auto text = [](ipp_t* response, const char* name) {
+        ipp_attribute_t* attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
+        const char* value = attribute ? ippGetString(attribute, 0, nullptr) : nullptr;
+        return value ? QString::fromUtf8(value) : QString();
+    };
+    const QString printerUri = QStringLiteral("ipp://localhost/printers/%1").arg(LastJobQueue_);
+    ipp_t* job = ask(IPP_OP_GET_JOB_ATTRIBUTES, "printer-uri", printerUri, LastJobId_,
+                     {"job-state", "job-state-reasons", "job-printer-state-message"});
+    if (!job) {
+        // The job or its queue is gone: the print system cannot say it printed.
+        state.Kind = TJobState::jsFailed;
+        state.Reason = PrintSystemReason();
+        return state;
+    }
+    const int jobState = ippGetInteger(ippFindAttribute(job, "job-state", IPP_TAG_ENUM), 0);
+    QString reason = text(job, "job-printer-state-message");
+    if (reason.isEmpty()) reason = text(job, "job-state-reasons");
+    ippDelete(job);
+    if (jobState == IPP_JSTATE_COMPLETED) {
+        state.Kind = TJobState::jsDone;
+    } else if (jobState >= IPP_JSTATE_STOPPED) {
+        state.Kind = TJobState::jsFailed;
+        state.Reason = reason;
+    } else if (ipp_t* printer = ask(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri, 0,
+                                    {"printer-state", "printer-state-message", "printer-is-accepting-jobs"})) {
+        // A job that waits on a stopped queue does not print until someone starts the queue.
+        if (ippGetInteger(ippFindAttribute(printer, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED) {
+            state.Kind = TJobState::jsFailed;
+            state.Reason = text(printer, "printer-state-message");
+            if (state.Reason.isEmpty()) state.Reason = QStringLiteral("The printer is stopped");
+        }
+        ippDelete(printer);
+    }
+    return state;
 }
 
 // Copies the finished PDF from memory into its file; a document that did not end as a PDF does,
@@ -158,16 +316,15 @@ void TQtPrinter::SavePdf() {
 
 void TQtPrinter::AbortJob() {
     if (!Painter_) return;
-    Printer_->abort(); // a system printer's job is cancelled
     Painter_->end();
     Painter_.reset();
-    if (PdfBuffer_ >= 0) ::close(PdfBuffer_);
-    PdfBuffer_ = -1;
+    JobPrinter_.reset();
+    CancelSystemJob(); // a system printer's job is cancelled; a PDF in memory is dropped
     OutputFile_.clear();
 }
 
 void TQtPrinter::NewPage() {
-    if (!Painter_ || !Printer_->newPage()) throw EPrinterError("The printer could not start a new page");
+    if (!Painter_ || !JobPrinter_->newPage()) throw EPrinterError("The printer could not start a new page");
     ++Page_;
 }
 

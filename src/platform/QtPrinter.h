@@ -7,7 +7,11 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include <functional>
 #include <memory>
+
+class QPrintDialog;
+class QWidget;
 
 namespace zelm {
 
@@ -65,9 +69,17 @@ public:
     void Rectangle(int left, int top, int right, int bottom) override;
 
     QString OutputFile() const override { return OutputFile_; }
-    // After the printer setup dialog changed the QPrinter: later jobs go where it now points (a
-    // system printer, or a PDF file the dialog named).
-    void PrinterChosen();
+    TJobState LastJobState() const override;
+
+    // The printer setup: the system's print dialog on a copy of the settings in force (the
+    // printer, or the file printed into, with its real name; paper and orientation). Accepted,
+    // later jobs go where it points, on that paper; cancelled, nothing changes. Copies, page
+    // ranges and the like are not offered and never stay in force. `prepare` adjusts the dialog
+    // before it shows.
+    bool RunSetupDialog(QWidget* parent, const std::function<void(QPrintDialog&)>& prepare = {});
+    // Asked before a job replaces a file that the printer setup chose and that exists: true to
+    // replace it; false cancels the job (EPrintCancelled). Unset, files are replaced.
+    std::function<bool(const QString& file)> ConfirmReplace;
     // The folder of the jobs when the system has no printer (the documents folder by default).
     void SetFallbackFolder(const QString& folder) { FallbackFolder_ = folder; }
     QPrinter& Printer() { return *Printer_; }
@@ -75,12 +87,15 @@ public:
 private:
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
     void SavePdf();
+    void SendToPrintSystem();
+    void CancelSystemJob();
     QString FallbackFolder() const;
     QFont MakeFont() const;
     QPen MakePen() const;
     void ApplyFont();
 
-    std::unique_ptr<QPrinter> Printer_;
+    std::unique_ptr<QPrinter> Printer_;    // the settings in force, and the measures of the page
+    std::unique_ptr<QPrinter> JobPrinter_; // the running job's pages, as a PDF in memory
     std::unique_ptr<QPainter> Painter_;
     bool Pdf_;
     QString PdfFile_, OutputFile_;
@@ -93,6 +108,11 @@ private:
     int PenX_ = 0, PenY_ = 0;
     int PdfBuffer_ = -1; // the PDF of the running job, in memory
     QString FallbackFolder_;
+    bool FileChosen_ = false; // the printer setup named PdfFile_: replacing it is asked first
+    int JobId_ = 0;           // the running job's number in the print system
+    QString JobQueue_;
+    int LastJobId_ = 0;       // the last job handed over whole
+    QString LastJobQueue_;
 };
 
 } // namespace zelm

@@ -361,7 +361,9 @@ void TLinePrinter::BeginDoc() {
         Printer_.BeginJob();
         Metrics_ = Printer_.TextMetrics();
         AlignFont();
-    } catch (const EPrinterFileError& e) {
+    } catch (const EPrintCancelled&) {
+        throw;
+    } catch (const EPrinterReasonError& e) {
         throw ELinePrinter(std::string("Unable to begin printing.\n") + e.what());
     } catch (const EPrinterError&) {
         throw ELinePrinter("Unable to begin printing.");
@@ -385,8 +387,8 @@ void TLinePrinter::EndDoc() {
     UpdateProgress(QStringLiteral("Finished Printing"));
     try {
         Printer_.EndJob();
-    } catch (const EPrinterFileError& e) {
-        // The usual message first, then what went wrong with the file.
+    } catch (const EPrinterReasonError& e) {
+        // The usual message first, then what went wrong with the file or the print system.
         throw ELinePrinter(std::string("Unable to finish printing.\n") + e.what());
     } catch (const EPrinterError&) {
         throw ELinePrinter("Unable to finish printing.");

@@ -1,5 +1,7 @@
 #include "EvalWindow.h"
 
+#include "PrinterService.h"
+
 #include "Dialogs.h"
 #include "Engines.h"
 #include "Look.h"
@@ -83,6 +85,8 @@ void TEvalWindow::ShowComment(const QString& line) {
 void TEvalWindow::PrintReport(const TReportData& report) {
     try {
         if (PrintReportThroughHost(report)) ReportHost()->TellWherePrinted(this);
+    } catch (const EPrintCancelled&) {
+        // The user's own No: nothing to say.
     } catch (const std::exception& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
     }

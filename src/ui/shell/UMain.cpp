@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -214,6 +215,13 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     // The shared line printer: margins of 1 inch, "Courier New" 42 pixels high at the printer's
     // 300 pixels per inch (10 points).
     Printer_ = printer ? std::move(printer) : MakeSystemPrinter();
+    if (auto* qt = dynamic_cast<TQtPrinter*>(Printer_.get()))
+        qt->ConfirmReplace = [this](const QString& file) {
+            QWidget* parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+            return QMessageBox::question(parent, ApplicationTitle,
+                                         QStringLiteral("Файл %1 уже существует. Заменить его?").arg(file),
+                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        };
     LinePrinter_ = std::make_unique<TLinePrinter>(*Printer_);
     TPrinterFont printerFont = LinePrinter_->Font();
     printerFont.Name = QStringLiteral("Courier New");
@@ -406,6 +414,7 @@ void TMainForm::RunHandler(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const TAbort&) {
+    } catch (const EPrintCancelled&) {
     } catch (const std::exception& error) {
         ShowError(QString::fromUtf8(error.what()));
     }
@@ -731,6 +740,7 @@ void TMainForm::FilePrint() {
 }
 
 void TMainForm::TellWherePrinted(QWidget* window) {
+    FollowPrintJob();
     const QString file = Printer().OutputFile();
     if (file.isEmpty()) return;
     stBar->showMessage(QStringLiteral("Напечатано в файл %1").arg(file));
@@ -738,18 +748,53 @@ void TMainForm::TellWherePrinted(QWidget* window) {
                              QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
 }
 
+// A job the print system has accepted is followed until it prints (or for JobWatchMs at most):
+// if the print system stops, cancels or aborts it, the user is told why.
+void TMainForm::FollowPrintJob() {
+    const TJobState first = Printer().LastJobState();
+    if (first.Kind == TJobState::jsNone) return;
+    const int id = first.Id;
+    auto* timer = new QTimer(this);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    const auto look = [this, timer, waited, id] {
+        const TJobState state = Printer().LastJobState();
+        if (state.Id != id || state.Kind == TJobState::jsNone) {
+            timer->deleteLater(); // a later job is followed instead
+            delete waited;
+            return;
+        }
+        if (state.Kind == TJobState::jsWaiting && waited->elapsed() < JobWatchMs) return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        if (state.Kind == TJobState::jsDone) {
+            stBar->showMessage(QStringLiteral("Напечатано на принтере %1").arg(state.Printer), 5000);
+        } else if (state.Kind == TJobState::jsFailed) {
+            const QString message = QStringLiteral("Задание печати %1 не напечатано: принтер %2 сообщает: %3")
+                                        .arg(state.Id)
+                                        .arg(state.Printer, state.Reason.isEmpty() ? QStringLiteral("задание прервано")
+                                                                                   : state.Reason);
+            stBar->showMessage(message);
+            QMessageBox::warning(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
+                                 ApplicationTitle, message);
+        }
+    };
+    connect(timer, &QTimer::timeout, this, look);
+    timer->start(200);
+}
+
 // The system's printer setup: printer, paper and orientation, which every later print uses.
 void TMainForm::PrintSetupItemClick() {
     auto* qt = dynamic_cast<TQtPrinter*>(&Printer());
     if (!qt) return;
-    QPrintDialog dialog(&qt->Printer(), this);
-    dialog.setWindowTitle(QStringLiteral("Настройка принтера"));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    // A setup, not a print: its button accepts the settings.
-    for (auto* box : dialog.findChildren<QDialogButtonBox*>())
-        if (QPushButton* accept = box->button(QDialogButtonBox::Ok); accept && box->window() == &dialog)
-            accept->setText(QStringLiteral("Принять"));
-    if (dialog.exec() == QDialog::Accepted) qt->PrinterChosen();
+    qt->RunSetupDialog(this, [](QPrintDialog& dialog) {
+        dialog.setWindowTitle(QStringLiteral("Настройка принтера"));
+        // A setup, not a print: its button accepts the settings.
+        for (auto* box : dialog.findChildren<QDialogButtonBox*>())
+            if (QPushButton* accept = box->button(QDialogButtonBox::Ok); accept && box->window() == &dialog)
+                accept->setText(QStringLiteral("Принять"));
+    });
 }
 
 void TMainForm::miEditFontClick() {

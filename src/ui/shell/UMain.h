@@ -80,6 +80,8 @@ public:
     TLinePrinter& ReportPrinter() override { return LinePrinter(); }
     // A message box naming the file the last print went into, when it went into one.
     void TellWherePrinted(QWidget* window) override;
+    // How long a job handed to the print system is followed (ms).
+    int JobWatchMs = 15000;
     // Loads a file into the editor (the work of FileOpen after its dialog). A file that could not
     // be saved back unchanged (binary content, bytes the encoding cannot read) opens read-only
     // after a warning, unless the user chooses to edit it.
@@ -110,6 +112,7 @@ private:
     void BuildMenu();
     void RunHandler(const std::function<void()>& handler);
     void DocumentChanged();
+    void FollowPrintJob();
     void RemoveRecovery();
     void WatchFile();
     void ShowEncoding();
