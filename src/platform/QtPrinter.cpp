@@ -5,7 +5,7 @@
 
 #include <QAbstractButton>
 #include <QDateTime>
-#include <QGroupBox>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QDir>
 #include <QFile>
@@ -72,10 +72,11 @@ bool TQtPrinter::RunSetupDialog(QWidget* parent, const std::function<void(QPrint
     copy.setPageLayout(Printer_->pageLayout());
     QPrintDialog dialog(&copy, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    // Copies and page ranges would apply to one print while looking like none: not offered.
-    for (auto* group : dialog.findChildren<QGroupBox*>())
-        if (group->objectName() == QLatin1String("gbPrintRange") || group->objectName() == QLatin1String("gbCopies"))
-            group->hide();
+    // Copies, page ranges, duplex and colour would stay in force unseen: the options are not
+    // offered (their button and tabs hidden); the printer's properties keep paper and orientation.
+    if (auto* options = dialog.findChild<QWidget*>(QStringLiteral("tabs"))) options->hide();
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text().contains(QLatin1String(">>")) || button->text().contains(QLatin1String("<<"))) button->hide();
     if (prepare) prepare(dialog);
     if (dialog.exec() != QDialog::Accepted) return false;
 

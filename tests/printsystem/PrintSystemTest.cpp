@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDateTime>
@@ -111,6 +114,70 @@ int Pages(const QString& pdf) {
 
 std::string Text(const QString& pdf) { return Shell("pdftotext -layout '" + pdf.toStdString() + "' -"); }
 
+QString CupsFolder; // the private print system's folder
+std::string Script() { return std::string(ZELM_SOURCE_DIR) + "/tests/printsystem/cups-private.sh"; }
+std::string Queue(const char* name, const std::string& ppd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd") {
+    return "lpadmin -p " + std::string(name) + " -E -v cups-pdf:/ -P '" + ppd + "' 2>&1";
+}
+
+// While it lives, accepts the print settings and answers every message box (with `answer`, a
+// button of the box, or OK), keeping their texts.
+class TAnswers {
+public:
+    explicit TAnswers(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+        QObject::connect(&Timer_, &QTimer::timeout, [this, answer] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (auto* settings = dynamic_cast<TFontForm*>(window)) settings->BitBtn1->click();
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                Texts.push_back(box->text());
+                if (QAbstractButton* button = box->button(answer)) button->click();
+                else box->accept();
+            }
+        });
+        Timer_.start(20);
+    }
+    QString Last() const { return Texts.isEmpty() ? QString() : Texts.back(); }
+    // Waits until a message box has been answered (or `ms` have passed).
+    bool WaitForMessage(int ms) {
+        QElapsedTimer waited;
+        waited.start();
+        const qsizetype seen = Texts.size();
+        while (Texts.size() == seen && waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return Texts.size() > seen;
+    }
+    QStringList Texts;
+
+private:
+    QTimer Timer_;
+};
+
+// Prints the form's document; the text of the message it showed, or empty.
+QString PrintDocument(TMainForm& form, QMessageBox::StandardButton answer = QMessageBox::Ok) {
+    TAnswers answers(answer);
+    form.PrintButton->click();
+    return answers.Texts.join("|");
+}
+
+// Runs the printer setup, letting `choose` act on the dialog.
+void PrinterSetup(TMainForm& form, std::function<void(QPrintDialog*)> choose) {
+    AnswerWhen([](QWidget* w) { return dynamic_cast<QPrintDialog*>(w) != nullptr; },
+               [choose](QWidget* w) { choose(static_cast<QPrintDialog*>(w)); });
+    form.PrintSetupItem->trigger();
+}
+
+QComboBox* Printers(QPrintDialog* dialog) { return dialog->findChild<QComboBox*>(QStringLiteral("printers")); }
+
+// Chooses a queue, or the print into a file when `queue` is empty.
+void Choose(QPrintDialog* dialog, const QString& queue) {
+    QComboBox* printers = Printers(dialog);
+    int index = printers->findText(queue);
+    if (queue.isEmpty())
+        for (int i = 0; i < printers->count(); ++i)
+            if (printers->itemText(i).contains("PDF") && !printers->itemText(i).startsWith("Zelm")) index = i;
+    ASSERT_GE(index, 0);
+    printers->setCurrentIndex(index);
+}
+
 } // namespace
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
@@ -187,6 +254,141 @@ TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
     for (const QString& file : Printed) QFile::remove(file);
 }
 
+// Every way the print system can refuse a job is reported with its reason, and the next print
+// works once the cause is gone.
+TEST(PrintSystem, EveryRefusalIsReported) {
+    TMainForm form;
+    form.RichEdit1->setPlainText("refused");
+    Shell("cupsreject ZelmPDF");
+    QString message = PrintDocument(form);
+    EXPECT_TRUE(message.startsWith("Unable to begin printing.\n")) << message.toStdString();
+    EXPECT_TRUE(message.contains("not accepting")) << message.toStdString();
+    Shell("cupsaccept ZelmPDF");
+    QDateTime before = Now();
+    EXPECT_TRUE(PrintDocument(form).isEmpty());
+    EXPECT_FALSE(NewPdf(before).isEmpty());
+
+    // A queue deleted before the job, and one deleted while the job is printed.
+    Shell(Queue("ZelmGone") + "; lpadmin -d ZelmGone");
+    {
+        TMainForm gone;
+        gone.RichEdit1->setPlainText("gone");
+        Shell("lpadmin -x ZelmGone");
+        message = PrintDocument(gone);
+        EXPECT_TRUE(message.startsWith("Unable to begin printing.\n")) << message.toStdString();
+        EXPECT_GT(message.size(), QString("Unable to begin printing.\n").size());
+        Shell(Queue("ZelmGone"));
+        bool removed = false;
+        gone.LinePrinter().OnNewLine = [&](TLinePrinter&) {
+            if (!removed) Shell("lpadmin -x ZelmGone");
+            removed = true;
+        };
+        message = PrintDocument(gone);
+        EXPECT_TRUE(message.startsWith("Unable to finish printing.\n")) << message.toStdString();
+        gone.LinePrinter().OnNewLine = nullptr;
+    }
+    Shell("lpadmin -d ZelmPDF");
+
+    // The print server stopped, then started again.
+    Shell("'" + Script() + "' stop '" + CupsFolder.toStdString() + "'");
+    message = PrintDocument(form);
+    EXPECT_TRUE(message.startsWith("Unable to begin printing.\n")) << message.toStdString();
+    ASSERT_EQ(std::system(("'" + Script() + "' start '" + CupsFolder.toStdString() + "'").c_str()), 0);
+    QThread::msleep(1100);
+    before = Now();
+    EXPECT_TRUE(PrintDocument(form).isEmpty());
+    EXPECT_FALSE(NewPdf(before).isEmpty());
+
+    // A job the print system accepts and then cannot print (its filter fails): the user is told.
+    const QString fail = CupsFolder + "/fail";
+    QDir().mkpath(fail);
+    QFile filter(fail + "/fail-filter");
+    ASSERT_TRUE(filter.open(QIODevice::WriteOnly));
+    filter.write("#!/bin/sh\necho 'ERROR: this filter always fails' >&2\nexit 1\n");
+    filter.close();
+    QFile ppd(fail + "/fail.ppd");
+    ASSERT_TRUE(ppd.open(QIODevice::WriteOnly));
+    QByteArray text = Shell("cat /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd").c_str();
+    text.replace("*cupsFilter", "*%cupsFilter");
+    text.replace("*PPD-Adobe: \"4.3\"\n", "*PPD-Adobe: \"4.3\"\n*cupsFilter: \"application/pdf 0 " +
+                                             (fail + "/fail-filter").toUtf8() + "\"\n");
+    ppd.write(text);
+    ppd.close();
+    Shell("chmod 755 '" + fail.toStdString() + "' '" + fail.toStdString() + "/fail-filter'; " +
+          Queue("ZelmFail", (fail + "/fail.ppd").toStdString()) + "; lpadmin -d ZelmFail");
+    {
+        TMainForm failing;
+        failing.RichEdit1->setPlainText("never printed");
+        TAnswers answers;
+        failing.PrintButton->click();
+        EXPECT_TRUE(answers.Texts.isEmpty()) << answers.Texts.join("|").toStdString();
+        EXPECT_TRUE(answers.WaitForMessage(30000)) << "no word of the failed job";
+        EXPECT_TRUE(answers.Last().contains("не напечатано")) << answers.Last().toStdString();
+        EXPECT_TRUE(failing.stBar->currentMessage().contains("не напечатано"));
+    }
+    Shell("cancel -a ZelmFail; lpadmin -x ZelmFail; lpadmin -d ZelmPDF");
+    for (const QString& file : Printed) QFile::remove(file);
+}
+
+// The printer setup changes nothing when cancelled; printing into a chosen file asks before
+// replacing it, every time; the setup shows what is in force.
+TEST(PrintSystem, ThePrinterSetupAndPrintsIntoFiles) {
+    TMainForm form;
+    form.RichEdit1->setPlainText("setup");
+    for (const QString& pick : {QString("ZelmPDF2"), QString()})
+        for (const bool escape : {false, true})
+            PrinterSetup(form, [&](QPrintDialog* dialog) {
+                Choose(dialog, pick);
+                if (escape) {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                    QApplication::sendEvent(dialog, &press);
+                } else {
+                    dialog->reject();
+                }
+            });
+    QDateTime before = Now();
+    EXPECT_TRUE(PrintDocument(form).isEmpty());
+    EXPECT_FALSE(NewPdf(before).isEmpty());
+    EXPECT_EQ(LastQueue(), "ZelmPDF");
+    QString shown;
+    PrinterSetup(form, [&](QPrintDialog* dialog) {
+        shown = Printers(dialog)->currentText();
+        EXPECT_FALSE(dialog->findChild<QWidget*>("tabs")->isVisible()); // no copies or page ranges
+        dialog->reject();
+    });
+    EXPECT_EQ(shown, "ZelmPDF");
+
+    // Into a file the setup names.
+    QTemporaryDir folder;
+    const QString file = folder.filePath("document.pdf");
+    PrinterSetup(form, [&](QPrintDialog* dialog) {
+        Choose(dialog, {});
+        dialog->findChild<QLineEdit*>("filename")->setText(file);
+        dialog->accept();
+    });
+    EXPECT_TRUE(PrintDocument(form).contains("document.pdf")); // where the print went
+    ASSERT_TRUE(QFileInfo::exists(file));
+    QFile first(file);
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    const QByteArray printed = first.readAll();
+    first.close();
+    form.RichEdit1->setPlainText("another text");
+    QString asked = PrintDocument(form, QMessageBox::No);
+    EXPECT_EQ(asked, "Файл " + file + " уже существует. Заменить его?");
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), printed);
+    first.close();
+    asked = PrintDocument(form, QMessageBox::Yes);
+    EXPECT_TRUE(asked.startsWith("Файл " + file + " уже существует. Заменить его?")) << asked.toStdString();
+    EXPECT_NE(Text(file).find("another text"), std::string::npos);
+    PrinterSetup(form, [&](QPrintDialog* dialog) {
+        shown = dialog->findChild<QLineEdit*>("filename")->text();
+        dialog->reject();
+    });
+    EXPECT_EQ(shown, file);
+    for (const QString& pdf : Printed) QFile::remove(pdf);
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // The print system of this test alone.
@@ -198,6 +400,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ::setenv("CUPS_SERVER", (cups.path() + "/run/cups.sock").toLocal8Bit().constData(), 1);
+    CupsFolder = cups.path();
     int status = 0;
     {
         QApplication app(argc, argv);
