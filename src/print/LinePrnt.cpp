@@ -384,6 +384,7 @@ void TLinePrinter::AbortDoc() {
 }
 
 void TLinePrinter::EndDoc() {
+    PageBreakPending_ = false; // a full last page needs no new one
     UpdateProgress(QStringLiteral("Finished Printing"));
     try {
         Printer_.EndJob();
@@ -409,6 +410,7 @@ int TLinePrinter::NewPage() {
 }
 
 void TLinePrinter::StartPage() {
+    PageBreakPending_ = false;
     UpdateProgress(QStringLiteral("Currently Printing"));
     const TTextArea area = TextArea();
     // Header and footer stand centred in the top and bottom margins. A margin lower than a line
@@ -463,12 +465,22 @@ void TLinePrinter::DrawBorders() {
 }
 
 unsigned TLinePrinter::NewLine() {
+    if (PageBreakPending_) NewPage();
     if (OnNewLine) OnNewLine(*this);
     CurrentY_ += int(LineHeight_);
     const auto height = std::int64_t(std::uint32_t(TextArea().Height));
     if (std::int64_t(CurrentY_) + LineHeight_ < height) ++LineCounter_;
+    else if (Printer_.Printing()) PageBreakPending_ = true; // the new page begins with what comes next
     else NewPage();
     return LineCounter_;
+}
+
+bool TLinePrinter::HasRoomForText(float& width, float& height) const {
+    const TTextArea area = TextArea();
+    width = PixelsToUnits(area.Width, PixelsPerInchX());
+    height = PixelsToUnits(area.Height, PixelsPerInchY());
+    const int character = std::max(1, TextWidthOrZero(QStringLiteral("0")));
+    return area.Width >= character && area.Height >= std::max(1, int(LineHeight_));
 }
 
 int TLinePrinter::TextWidthOrZero(const QString& text) const {
@@ -479,42 +491,58 @@ int TLinePrinter::TextWidthOrZero(const QString& text) const {
     }
 }
 
-QString TLinePrinter::LongestFit(const QString& text, int width) const {
+QString TLinePrinter::LongestFit(const QString& text, int width) const { return text.left(FitLength(text, width)); }
+
+// The length of the longest prefix of `text` that fits `width` (at least one character): the
+// search over prefix lengths below, on a prefix long enough to hold the answer. A long text is
+// first probed with prefixes that double from FirstProbe characters until one is wider than
+// `width`, so that fitting costs about the length of what fits, not of the whole text: a line
+// of any length is laid out in linear time, and no width is measured past the toolkit's range.
+qsizetype TLinePrinter::FitLength(QStringView text, int width) const {
+    constexpr qsizetype FirstProbe = 256;
     try {
-        if (Printer_.TextWidth(text) <= width) return text;
-        qsizetype hi = text.size(), lo = 1, previous = 0, mid = 0;
+        const auto measure = [&](qsizetype length) { return Printer_.TextWidth(text.left(length).toString()); };
+        qsizetype hi = text.size();
+        for (qsizetype probe = FirstProbe; probe < text.size(); probe *= 2)
+            if (measure(probe) > width) {
+                hi = probe;
+                break;
+            }
+        if (hi == text.size() && measure(hi) <= width) return hi;
+        qsizetype lo = 1, previous = 0, mid = 0;
         for (;;) {
             mid = (lo + hi) / 2;
-            const int w = Printer_.TextWidth(text.left(mid));
+            const int w = measure(mid);
             if (w > width) hi = mid;
             else if (w < width) lo = mid;
             else lo = hi;
             if (mid == previous || lo >= hi) break;
             previous = mid;
         }
-        return text.left(std::max<qsizetype>(mid, 1));
+        return std::max<qsizetype>(mid, 1);
     } catch (const EPrinterError&) {
-        return text;
+        return text.size();
     }
 }
 
 void TLinePrinter::Wrap(const QString& text, int width) {
-    QString rest = text;
-    while (!rest.isEmpty()) {
-        QString part = LongestFit(rest, width);
-        qsizetype n = part.size();
-        if (part.size() < rest.size()) {
-            if (rest.at(n).unicode() <= 32) {
+    // The rest is a view into the text: nothing is copied or moved at each break.
+    for (qsizetype at = 0; at < text.size();) {
+        const QStringView rest = QStringView(text).mid(at);
+        qsizetype part = FitLength(rest, width);
+        qsizetype n = part;
+        if (part < rest.size()) {
+            if (rest.at(part).unicode() <= 32) {
                 ++n; // the blank after the part is consumed, not printed
             } else {
-                qsizetype last = part.size() - 1;
-                while (last >= 0 && part.at(last).unicode() >= 33) --last;
-                if (last >= 0) part.truncate(last + 1);
-                n = part.size();
+                qsizetype last = part - 1;
+                while (last >= 0 && rest.at(last).unicode() >= 33) --last;
+                if (last >= 0) part = last + 1;
+                n = part;
             }
         }
-        PrintLine(part);
-        rest.remove(0, n);
+        PrintLine(rest.left(part).toString());
+        at += n;
     }
 }
 
@@ -522,14 +550,16 @@ void TLinePrinter::PrintLine(const QString& line) {
     if (!CanPrint()) return;
     const QString text = ExpandTabs(line, TabSize);
     const TTextArea area = TextArea();
-    const int width = TextWidthOrZero(text);
-    // A single character wider than the line is printed as it is: it cannot be split further.
-    if (width > area.Width && text.size() > 1) {
+    // Wider than the line when its longest fitting prefix is shorter than it (measured on about
+    // what fits, however long the text). A single character wider than the line is printed as it
+    // is: it cannot be split further.
+    if (text.size() > 1 && FitLength(text, area.Width) < text.size()) {
         if (WordWrap) Wrap(text, area.Width);
         else PrintLine(LongestFit(text, area.Width));
         return;
     }
-    if (std::int64_t(CurrentY_) + LineHeight_ >= area.Height) NewPage();
+    const int width = Alignment == paLeft ? 0 : TextWidthOrZero(text);
+    if (PageBreakPending_ || std::int64_t(CurrentY_) + LineHeight_ >= area.Height) NewPage();
     int offset = 0;
     if (Alignment == paRight) offset = area.Width - width;
     else if (Alignment == paCenter) offset = (area.Width - width) / 2;
@@ -596,6 +626,7 @@ void TLinePrinter::PrintTableRow(const QString& row) { PrintRow(TableFormat, row
 
 void TLinePrinter::PrintRow(const QString& format, const QString& row) {
     if (!CanPrint()) return;
+    if (PageBreakPending_) NewPage();
     const QStringList specs = format.split(QLatin1Char('|'));
     const QStringList cells = row.split(QLatin1Char('|'));
     const TTextArea area = TextArea();

@@ -136,6 +136,9 @@ public:
     };
     TTextArea TextArea() const;
     TPrntProgDlg* ProgressDialog() const { return Progress_.get(); }
+    // True when the margins leave room for at least one character of one line; otherwise false,
+    // with the text area's size in MeasureUnit.
+    bool HasRoomForText(float& width, float& height) const;
 
     // The paper in MeasureUnit (the printer's, or the fallback when it cannot answer).
     float PaperWidth() const;
@@ -161,6 +164,7 @@ private:
     void DrawBorders();
     int TextWidthOrZero(const QString& text) const;
     QString LongestFit(const QString& text, int width) const;
+    qsizetype FitLength(QStringView text, int width) const;
     void Wrap(const QString& text, int width);
     QString ReplaceTokens(QString cell) const;
     TColumn ParseColumn(const QString& spec) const;
@@ -177,6 +181,9 @@ private:
     float DefaultColWidth_ = 0;
     int CurrentX_ = 0, CurrentY_ = 0;
     unsigned LineHeight_ = 0;
+    // The page is full: the next line or row starts a new page first (so that a document that
+    // fills its last page exactly gets no empty sheet after it).
+    bool PageBreakPending_ = false;
     QString PageFormat_;     // the table format at BeginDoc, which lays out every page's header and footer
     TPrinterFont PageFont_;  // and the font they are printed in
 };

@@ -72,6 +72,49 @@ TEST(LinePrinter, PagesHoldTheLinesWhoseBandEndsAboveTheBottom) {
     }
 }
 
+// A page the text fills exactly is the last one: no empty sheet follows it, for lines and rows.
+TEST(LinePrinter, AFullLastPageGetsNoEmptyPageAfterIt) {
+    for (const bool rows : {false, true})
+        for (const auto& [lines, pages] : {std::pair{8, 1}, std::pair{9, 1}, std::pair{10, 2}, std::pair{18, 2},
+                                           std::pair{19, 3}}) {
+            TRig rig(0, 10 * Line); // 9 lines a page
+            rig.Lp.TableFormat = "T20";
+            rig.Lp.BeginDoc();
+            for (int i = 0; i < lines; ++i) rows ? rig.Lp.PrintTableRow(QString::number(i)) : rig.Lp.PrintLine(QString::number(i));
+            rig.Lp.EndDoc();
+            EXPECT_EQ(rig.Count(TFakeCall::fcNewPage) + 1, pages) << lines << (rows ? " rows" : " lines");
+            EXPECT_EQ(rig.Texts(pages).back(), QString::number(lines - 1));
+        }
+}
+
+// Lines of any length wrap into pieces of the longest fitting length, whole and in order,
+// around the length from which fitting first probes short prefixes.
+TEST(LinePrinter, LinesOfAnyLengthWrapWhole) {
+    for (const int length : {255, 256, 257, 511, 4000, 100000}) {
+        TRig rig(80 * Char + 10);
+        const QString word(length, QLatin1Char('x'));
+        QString words;
+        while (words.size() < length) words += QStringLiteral("abcdefg ");
+        rig.Lp.BeginDoc();
+        rig.Lp.PrintLine(word);
+        const std::size_t wordPieces = rig.Texts().size();
+        rig.Lp.PrintLine(words);
+        rig.Lp.EndDoc();
+        const std::vector<QString> texts = rig.Texts();
+        EXPECT_EQ(wordPieces, std::size_t((length + 79) / 80)) << length;
+        QString joined;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (i < wordPieces) {
+                EXPECT_EQ(texts[i].size(), i + 1 < wordPieces ? 80 : (length - 1) % 80 + 1) << length;
+            } else {
+                EXPECT_EQ(texts[i].size(), i + 1 < texts.size() ? 80 : texts[i].size()) << length; // ten words a line
+                joined += texts[i];
+            }
+        }
+        EXPECT_EQ(joined, words) << length;
+    }
+}
+
 TEST(LinePrinter, WrapsAtBlanksAndBreaksLongWords) {
     TRig rig(9 * Char);
     rig.Lp.BeginDoc();

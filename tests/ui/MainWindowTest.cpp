@@ -507,6 +507,25 @@ TEST(PrintIntoFiles, EveryWindowTellsWhereThePrintWent) {
     EXPECT_EQ(QDir(folder.path()).entryList({"*.pdf"}).size(), 2);
 }
 
+// Margins that leave less than a character of one line: the print settings step says so and
+// nothing is printed.
+TEST(DocumentPrint, MarginsThatLeaveNoRoomPrintNothing) {
+    TRig rig;
+    rig.Form.RichEdit1->setPlainText("text");
+    QString message;
+    // The widest margins and the largest size the dialog offers: 10 mm of line, a character of 100
+    // points is wider.
+    AnswerWhen([](QWidget* w) { return dynamic_cast<TFontForm*>(w) != nullptr; }, [](QWidget* w) {
+        auto* form = static_cast<TFontForm*>(w);
+        for (TUpDown* limit : {form->udLeft, form->udRight, form->udSize}) limit->StepBy(100);
+        form->BitBtn1->click();
+    });
+    AnswerWhen([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }, Click("OK", &message));
+    rig.Form.PrintButton->click();
+    EXPECT_TRUE(message.startsWith("Поля страницы не оставляют места для текста")) << message.toStdString();
+    EXPECT_TRUE(rig.Printer->Calls.empty());
+}
+
 TEST(PrintIntoFiles, NoPrinterAndNoFileIsNoPrinter) {
     auto printer = TQtPrinter::Pdf({});
     printer->SetFallbackFolder("/dev/null/zelm");

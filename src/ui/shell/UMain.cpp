@@ -720,6 +720,15 @@ bool TMainForm::EditPrintSettings(TLinePrinter& printer) {
     if (spacing == 0) printer.SetLineSpacing(lsSingleSpace);
     else if (spacing == 1) printer.SetLineSpacing(lsSingleAndAHalf);
     else if (spacing == 2) printer.SetLineSpacing(lsDoubleSpace);
+    // Margins that leave no room for a character of one line would print empty pages.
+    float width = 0, height = 0;
+    if (!printer.HasRoomForText(width, height))
+        throw std::runtime_error(
+            QStringLiteral("Поля страницы не оставляют места для текста: между ними остаётся %1 × %2 мм, "
+                           "а нужно место хотя бы для одного знака одной строки. Уменьшите поля в окне "
+                           "«Параметры печати».")
+                .arg(QString::number(std::max(0.f, width), 'f', 1), QString::number(std::max(0.f, height), 'f', 1))
+                .toStdString());
     return true;
 }
 
