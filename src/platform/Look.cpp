@@ -1,6 +1,10 @@
 #include "Look.h"
 
+#include <QEvent>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 
 namespace zelm {
 
@@ -30,6 +34,49 @@ void SetSunkenEdge(QFrame* control) {
     control->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     control->setLineWidth(2);
 }
+
+namespace {
+
+class TFrameCentrer : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::Show:
+            Framed_ = false;
+            Centre(window);
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            if (!Framed_ && window->isVisible() && window->frameGeometry() != window->geometry()) {
+                Framed_ = true; // the frame is known: centred with it, once
+                Centre(window);
+            }
+            break;
+        default: break;
+        }
+        return false;
+    }
+
+private:
+    static void Centre(QWidget* window) {
+        const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        if (frame.topLeft() != window->frameGeometry().topLeft()) window->move(frame.topLeft()); // a window's position is its frame's
+    }
+    bool Framed_ = false;
+};
+
+} // namespace
+
+void CentreWithFrame(QWidget* window) { window->installEventFilter(new TFrameCentrer(window)); }
 
 void SetDialogBorder(QWidget* window) {
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -33,6 +33,12 @@ void SetSunkenEdge(QFrame* control);
 // maximise button (window managers draw those unless told otherwise).
 void SetDialogBorder(QWidget* window);
 
+// Centres a top-level window on its screen, its frame included, every time it is shown: at once
+// with the frame known then, and again as soon as the window manager has put its frame around it
+// (the first move, resize or paint after showing whose frame differs from the window itself);
+// never by a timer, and never after that, so that the user may move it.
+void CentreWithFrame(QWidget* window);
+
 // The installed faces, nearest in metrics first, that draw a font the windows name but the
 // system lacks ("MS Sans Serif", the sans serif of the dialogs: the face metric-compatible with
 // the platform's sans serif; then narrower faces where it is missing).

@@ -1,5 +1,7 @@
 #include "LinePrnt.h"
 
+#include "Look.h"
+
 #include "ru/Utils.h"
 
 #include <QCloseEvent>
@@ -72,6 +74,7 @@ TPrntProgDlg::TPrntProgDlg() {
     font.setPixelSize(11);
     setFont(font);
     setFixedSize(293, 111);
+    CentreWithFrame(this);
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     frame->setFrameShadow(QFrame::Plain);
@@ -115,8 +118,9 @@ void TPrntProgDlg::ShowNow() {
     show();
     QElapsedTimer waited;
     waited.start();
-    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    // Shown means exposed with its whole size (a window system may report it as 1 x 1 at first).
+    const auto ready = [this] { return windowHandle() && windowHandle()->isExposed() && frameGeometry().size() == size(); };
+    while (!ready() && waited.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     PaintNow();
 }
 

@@ -14,7 +14,7 @@ rm -f "$number_file"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
-"$zelm" >/dev/null 2>&1 &
+ZELM_PRINT_PDF="$(mktemp -u).pdf" "$zelm" >/dev/null 2>&1 &
 app=$!
 failures=0
 cleanup() { kill "$app" "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; }
@@ -30,6 +30,21 @@ caption_of() {
   done
   [ -z "$window" ] && return 1
   xprop -id "$window" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+}
+# Whether the window $2 (named $1) stands centred on the 1280 x 1024 screen, its frame included.
+centred() {
+  local x y w h frame fl fr ft fb left top width height dx dy
+  read -r x y w h < <(xwininfo -id "$2" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
+  frame=$(xprop -id "$2" _NET_FRAME_EXTENTS | sed 's/.*= //' | tr -d ' ')
+  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
+  case "$fl$fr$ft$fb" in *[!0-9]*) fl=0 fr=0 ft=0 fb=0 ;; esac
+  left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
+  dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
+  if [ "${dx#-}" -gt 1 ] || [ "${dy#-}" -gt 1 ]; then
+    echo "captions: the $1's frame is off the screen's centre by $dx, $dy" >&2
+    failures=$((failures + 1))
+  fi
 }
 expect() {
   if [ "$2" != "$3" ]; then
@@ -52,6 +67,8 @@ xdotool key Up Return
 sleep 1
 about=$(caption_of "Проект ЗЕЛМ)$" 2>/dev/null | grep -v '^Untitled' | head -1)
 expect "about box" "$about" "ЗЕЛМ-dare (Проект ЗЕЛМ)"
+about_window=$(xdotool search --onlyvisible --name "Проект ЗЕЛМ)$" | grep -vx "$window" | tail -1)
+[ -n "$about_window" ] && centred "about box" "$about_window"
 xdotool key Escape
 sleep 0.5
 # The word window: the single note of the tool bar on the word typed into the word box.
@@ -75,15 +92,16 @@ if xprop -id "$word_window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE; then
 fi
 # Centred on the screen, its frame included.
 sleep 0.5
-read -r x y w h < <(xwininfo -id "$word_window" -frame | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-  /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
-frame_w=$(xprop -id "$word_window" _NET_FRAME_EXTENTS | sed 's/.*= //' | tr -d ' ')
-IFS=, read -r fl fr ft fb <<<"${frame_w:-0,0,0,0}"
-left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
-dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
-if [ "${dx#-}" -gt 1 ] || [ "${dy#-}" -gt 1 ]; then
-  echo "captions: the word window's frame is off the screen's centre by $dx, $dy" >&2
-  failures=$((failures + 1))
-fi
-[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon; the word window centred"
+centred "word window" "$word_window"
+xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
+xdotool key Escape
+sleep 0.5
+# The print settings dialog, before a print (into a file: ZELM_PRINT_PDF).
+xdotool mousemove --window "$window" 91 36 click 1
+settings=$(caption_of "Параметры печати") || settings=""
+expect "print settings" "$settings" "Параметры печати"
+settings_window=$(xdotool search --onlyvisible --name "Параметры печати" | tail -1)
+[ -n "$settings_window" ] && centred "print settings dialog" "$settings_window"
+xdotool key Escape
+[ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon; the about box, the word window and the print settings centred"
 [ "$failures" -eq 0 ]

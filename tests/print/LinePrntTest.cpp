@@ -3,6 +3,7 @@
 #include "QtTestMain.h"
 
 #include <QLabel>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -358,6 +359,8 @@ TEST(PrintProgress, ShownPageByPageAndGoneAfterTheJob) {
     EXPECT_EQ(rig.Lp.ProgressDialog()->lblTitle->text(), "Job");
     // Its own thin frame and caption, no window manager's buttons: 293 x 111 outside.
     EXPECT_EQ(rig.Lp.ProgressDialog()->frameGeometry().size(), QSize(293, 111));
+    // Centred on the screen.
+    EXPECT_EQ(rig.Lp.ProgressDialog()->frameGeometry().center(), rig.Lp.ProgressDialog()->screen()->geometry().center());
     const Qt::WindowFlags flags = rig.Lp.ProgressDialog()->windowFlags();
     EXPECT_TRUE(flags & Qt::FramelessWindowHint);
     EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));

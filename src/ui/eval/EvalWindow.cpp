@@ -30,6 +30,7 @@ TEvalWindow::TEvalWindow(int width, int height, int helpContext, const QString& 
     setFixedSize(width, height);
     setWindowTitle(caption);
     SetDialogBorder(this);
+    CentreWithFrame(this);
 }
 
 void TEvalWindow::PlaceComments(const QRect& geometry) {
@@ -90,21 +91,6 @@ void TEvalWindow::PrintReport(const TReportData& report) {
     } catch (const std::exception& error) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
     }
-}
-
-void TEvalWindow::CentreOnScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->geometry().center());
-    move(frame.topLeft()); // a window's position is its frame's
-}
-
-// Centred once shown, and again once the window manager has put its frame around it.
-void TEvalWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    CentreOnScreen();
-    QTimer::singleShot(100, this, [this] { CentreOnScreen(); });
 }
 
 void TEvalWindow::SetHelpContexts() {

@@ -45,14 +45,11 @@ protected:
     // The algorithm menu; `zhuravlevCaption` differs between the word and text windows.
     void MakeAlgorithmMenu(const QString& zhuravlevCaption);
     void ShowHelp();
-    // Centres the window on its screen, its frame included.
-    void CentreOnScreen();
     // Gives the window and every control in it the window's help context; call once they exist.
     void SetHelpContexts();
     // Prints a report through the program's shared line printer; a printer error is shown.
     void PrintReport(const TReportData& report);
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     int HelpContext_;
 };
 

@@ -70,6 +70,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ЗЕЛМ-dare (Проект ЗЕЛМ)"));
     setFixedSize(294, 189);
     SetDialogBorder(this);
+    CentreWithFrame(this);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);

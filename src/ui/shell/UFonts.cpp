@@ -48,6 +48,7 @@ TFontForm::TFontForm() {
     setFont(font);
     setFixedSize(554, 309);
     SetDialogBorder(this);
+    CentreWithFrame(this);
     auto label = [this](const QString& text, const QRect& geometry, QWidget* parent = nullptr) {
         auto* l = new QLabel(text, parent ? parent : this);
         l->setGeometry(geometry);
