@@ -16,7 +16,14 @@ import sys
 import tempfile
 import time
 
-PER_LINE = 75  # characters of Courier New 10 pt between margins of 25 mm on A4
+def printed_width(cli, folder):
+    """The characters a printed line holds: the first line of a long word, as pdftotext reads it."""
+    text, pdf = os.path.join(folder, "probe.txt"), os.path.join(folder, "probe.pdf")
+    with open(text, "wb") as f:
+        f.write(b"x" * 1000)
+    print_file(cli, text, pdf)
+    lines = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True, check=True).stdout
+    return len(lines.splitlines()[0].strip())
 
 
 def pages(pdf):
@@ -42,6 +49,8 @@ def main():
     first = None
     ok = True
     with tempfile.TemporaryDirectory() as folder:
+        per_line = printed_width(cli, folder)
+        print(f"a printed line holds {per_line} characters")
         print(f"{'characters':>12} {'line µs/char':>13} {'cut µs/char':>12} {'line/cut':>9} "
               f"{'vs smallest':>12} {'pages':>7} {'cut pages':>10}")
         for size in sizes:
@@ -50,8 +59,8 @@ def main():
             with open(line, "wb") as f:
                 f.write(b"x" * size)
             with open(cut, "wb") as f:
-                for at in range(0, size, PER_LINE):
-                    f.write(b"x" * min(PER_LINE, size - at) + b"\r\n")
+                for at in range(0, size, per_line):
+                    f.write(b"x" * min(per_line, size - at) + b"\n")
             line_pdf, cut_pdf = os.path.join(folder, "line.pdf"), os.path.join(folder, "cut.pdf")
             line_time = print_file(cli, line, line_pdf)
             cut_time = print_file(cli, cut, cut_pdf)
