@@ -113,6 +113,32 @@ QString TQtPrinter::FallbackFolder() const {
 }
 
 namespace {
+
+enum class TPdfRead { prDone, prStopped, prFailed };
+
+// Hands the finished PDF in memory to `sink` piece by piece (`sink` answers false to stop). Failed,
+// with the reason, when it cannot be read or does not end as a PDF does (a job that did not finish).
+TPdfRead ReadPdf(int buffer, const std::function<bool(std::string_view)>& sink, QString& reason) {
+    std::string tail; // the last bytes, where the PDF's end mark stands
+    char chunk[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(buffer, chunk, sizeof chunk, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            reason = QString::fromLocal8Bit(std::strerror(errno));
+            return TPdfRead::prFailed;
+        }
+        if (n == 0) break;
+        if (!sink(std::string_view(chunk, std::size_t(n)))) return TPdfRead::prStopped;
+        tail.append(chunk, std::size_t(n));
+        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
+        at += n;
+    }
+    if (tail.find("%%EOF") != std::string::npos) return TPdfRead::prDone;
+    reason = QStringLiteral("The printer could not finish the job");
+    return TPdfRead::prFailed;
+}
+
 // The print system's reason for its last refusal.
 QString PrintSystemReason() {
     const char* reason = cupsLastErrorString();
@@ -210,20 +236,15 @@ void TQtPrinter::SendToPrintSystem() {
     if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), JobId_, title.isEmpty() ? "ZELM" : title.constData(),
                           CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE)
         fail(PrintSystemReason());
-    std::string tail;
-    char chunk[65536];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(PdfBuffer_, chunk, sizeof chunk, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(QString::fromLocal8Bit(std::strerror(errno)));
-        if (n == 0) break;
-        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk, std::size_t(n)) != HTTP_STATUS_CONTINUE)
-            fail(PrintSystemReason());
-        tail.append(chunk, std::size_t(n));
-        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
-        at += n;
+    QString reason;
+    const auto send = [](std::string_view piece) {
+        return cupsWriteRequestData(CUPS_HTTP_DEFAULT, piece.data(), piece.size()) == HTTP_STATUS_CONTINUE;
+    };
+    switch (ReadPdf(PdfBuffer_, send, reason)) {
+    case TPdfRead::prStopped: fail(PrintSystemReason()); break;
+    case TPdfRead::prFailed: fail(reason); break;
+    case TPdfRead::prDone: break;
     }
-    if (tail.find("%%EOF") == std::string::npos) fail(QStringLiteral("The printer could not finish the job"));
     if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) > IPP_STATUS_OK_CONFLICTING) fail(PrintSystemReason());
     ::close(PdfBuffer_);
     PdfBuffer_ = -1;
@@ -298,19 +319,12 @@ void TQtPrinter::SavePdf() {
     };
     TSafeFile out(QFile::encodeName(file).toStdString());
     if (!out.Open()) fail(QString::fromLocal8Bit(out.Error().c_str()));
-    std::string tail;
-    char chunk[65536];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(buffer, chunk, sizeof chunk, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(QString::fromLocal8Bit(std::strerror(errno)));
-        if (n == 0) break;
-        if (!out.Write(std::string_view(chunk, std::size_t(n)))) fail(QString::fromLocal8Bit(out.Error().c_str()));
-        tail.append(chunk, std::size_t(n)); // the last bytes, where the PDF's end mark stands
-        if (tail.size() > 16) tail.erase(0, tail.size() - 16);
-        at += n;
+    QString reason;
+    switch (ReadPdf(buffer, [&](std::string_view piece) { return out.Write(piece); }, reason)) {
+    case TPdfRead::prStopped: fail(QString::fromLocal8Bit(out.Error().c_str())); break;
+    case TPdfRead::prFailed: fail(reason); break;
+    case TPdfRead::prDone: break;
     }
-    if (tail.find("%%EOF") == std::string::npos) fail(QStringLiteral("The printer could not finish the job"));
     if (!out.Commit()) fail(QString::fromLocal8Bit(out.Error().c_str()));
     ::close(buffer);
 }

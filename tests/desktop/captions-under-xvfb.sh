@@ -5,15 +5,7 @@
 # Usage: captions-under-xvfb.sh ZELM
 set -uo pipefail
 zelm="$1"
-number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$number_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$number_file")"
-rm -f "$number_file"
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+source "$(dirname "$0")/xvfb-openbox.sh"
 ZELM_PRINT_PDF="$(mktemp -u).pdf" "$zelm" >/dev/null 2>&1 &
 app=$!
 failures=0

@@ -6,15 +6,7 @@
 set -uo pipefail
 zelm="$1"
 state=$(mktemp -d)
-number_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$number_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$number_file")"
-rm -f "$number_file"
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+source "$(dirname "$0")/xvfb-openbox.sh"
 export XDG_STATE_HOME="$state" ZELM_RECOVERY_DELAY_MS=300
 app=""
 cleanup() { kill -9 $app 2>/dev/null; kill "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$state"; }
