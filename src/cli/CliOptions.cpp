@@ -24,6 +24,8 @@ const char* const UsageText =
     "  zelm-cli rank  [options] --want POLES [--top N] [FILE|-]\n"
     "                                          a word list, best match of the wanted poles first\n"
     "  zelm-cli sounds [options] [FILE...|-]   the sound statistics of each text\n"
+    "  zelm-cli explain [options] [--scale POLE] (WORD... | --text FILE|-)\n"
+    "                                          each value taken apart into the terms of its sounds\n"
     "  zelm-cli report [options] (--word WORD | --text FILE) --pdf OUT.pdf\n"
     "                                          print the evaluation report into a PDF file\n"
     "  zelm-cli print [--encoding E] FILE --pdf OUT.pdf\n"
@@ -41,6 +43,7 @@ const char* const UsageText =
     "  --want POLES                    rank: pole names, comma-separated (Нежный,светлый)\n"
     "  --top N                         rank: only the N best\n"
     "  --by line|paragraph             text: one result per line or paragraph\n"
+    "  --scale POLE                    explain: only the scale of this pole\n"
     "  --                              end of options (for words that begin with a hyphen)\n";
 
 namespace {
@@ -154,6 +157,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     else if (command == "batch") options.Command = TCommand::cmBatch;
     else if (command == "rank") options.Command = TCommand::cmRank;
     else if (command == "sounds") options.Command = TCommand::cmSounds;
+    else if (command == "explain") options.Command = TCommand::cmExplain;
     else if (command == "print") options.Command = TCommand::cmPrint;
     else if (command == "report") options.Command = TCommand::cmReport;
     else {
@@ -162,8 +166,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
     }
 
     bool optionsEnded = false;
-    std::string want;
-    bool wantGiven = false;
+    std::string want, scale;
+    bool wantGiven = false, scaleGiven = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
@@ -184,7 +188,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             value = arg.substr(eq + 1);
         } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding" ||
                    name == "--pdf" || name == "--word" || name == "--text" || name == "--want" || name == "--top" ||
-                   name == "--by") {
+                   name == "--by" || name == "--scale") {
             if (i + 1 >= args.size()) {
                 error = "option " + name + " needs a value";
                 return std::nullopt;
@@ -220,6 +224,15 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             options.Top = std::size_t(top);
+        } else if (name == "--text" && options.Command == TCommand::cmExplain) {
+            if (value.empty()) {
+                error = "option --text needs a file name (or - for standard input)";
+                return std::nullopt;
+            }
+            options.ReportText = value;
+        } else if (name == "--scale" && options.Command == TCommand::cmExplain) {
+            scale = value;
+            scaleGiven = true;
         } else if ((name == "--word" || name == "--text") && options.Command == TCommand::cmReport) {
             (name == "--word" ? options.ReportWord : options.ReportText) = value;
             if (name == "--text" && value.empty()) {
@@ -238,6 +251,26 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
         }
     }
 
+    if (options.Command == TCommand::cmExplain) {
+        if (options.ReportText.empty() == options.Arguments.empty()) {
+            error = "explain needs WORD... or --text FILE";
+            return std::nullopt;
+        }
+        if (options.Format == TOutputFormat::ofSvg) {
+            error = "explain writes table, json or csv";
+            return std::nullopt;
+        }
+        if (scaleGiven) {
+            std::vector<TWantedPole> poles;
+            if (scale.find(',') != std::string::npos) {
+                error = "--scale names one pole";
+                return std::nullopt;
+            }
+            if (!ParsePoles(AsUtf8(scale, options.Encoding), options.Language, poles, error)) return std::nullopt;
+            options.Scale = poles.front().Scale;
+        }
+        return options;
+    }
     if (options.Command == TCommand::cmWord && options.Arguments.empty()) {
         error = "word needs at least one WORD";
         return std::nullopt;

@@ -11,7 +11,7 @@
 
 namespace zelm {
 
-enum class TCommand { cmWord, cmText, cmBatch, cmRank, cmSounds, cmPrint, cmReport, cmHelp, cmVersion };
+enum class TCommand { cmWord, cmText, cmBatch, cmRank, cmSounds, cmExplain, cmPrint, cmReport, cmHelp, cmVersion };
 
 // A pole wanted by rank: the scale (0-based) and whether it is the left pole.
 struct TWantedPole {
@@ -27,7 +27,8 @@ struct TCliOptions {
     TInputEncoding Encoding = TInputEncoding::ieAuto;
     std::vector<std::string> Arguments; // words or files
     std::string PdfFile;                // --pdf
-    std::string ReportWord, ReportText; // report: --word or --text
+    std::string ReportWord, ReportText; // report: --word or --text; explain: --text
+    std::optional<std::size_t> Scale;   // explain: --scale, the scale (0-based) of the pole named
     std::vector<TWantedPole> Want;      // rank: --want
     std::size_t Top = 0;                // rank: --top (0: every word)
     enum class TSegments { sgWhole, sgLine, sgParagraph } By = TSegments::sgWhole; // text: --by

@@ -142,6 +142,12 @@ void TEvaluator::FeedText(std::string_view piece) {
     else UkrText_.UkrCountTextChunk(piece);
 }
 
+TExplanation TEvaluator::ExplainLast(bool word) const {
+    const bool russian = Language_ == TLanguage::lgRussian;
+    if (word) return russian ? ExplainWord(Word_, Scheme_) : ExplainWord(UkrWord_, Scheme_);
+    return russian ? ExplainText(Text_, Scheme_) : ExplainText(UkrText_, Scheme_);
+}
+
 void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
     out.IsWord = false;
     out.Input.assign(input);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "EngineTypes.h"
+#include "Explain.h"
 #include "ru/UTextEvl.h"
 #include "ru/UWordEvl.h"
 #include "uk/UUkrTextEvl.h"
@@ -81,6 +82,9 @@ public:
     void BeginText();
     void FeedText(std::string_view piece);
     void EndText(std::string_view input, TEvaluation& out);
+
+    // The per-sound terms of the last word or text evaluated.
+    TExplanation ExplainLast(bool word) const;
 
 private:
     void WordValues(std::string_view word, TEvaluation& out);

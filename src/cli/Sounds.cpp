@@ -36,6 +36,15 @@ std::vector<TSoundRow> Rows(const std::vector<std::int64_t>& counts, std::int64_
 
 } // namespace
 
+std::string SoundLabel(TLanguage language, bool word, int code) {
+    const bool russian = language == TLanguage::lgRussian;
+    if (!word) return russian ? RussianLabels[code] : UkrainianLabels[code];
+    const int unit = russian ? RatingColumn(SoundCode(code)) : UkrFoldStress(SoundCode(code));
+    std::string label = russian ? RussianLabels[unit] : UkrainianLabels[unit];
+    if (unit != code) label += "\u0301"; // a stressed vowel
+    return label;
+}
+
 std::vector<TSoundRow> RussianSoundRows(const std::vector<std::int64_t>& counts, std::int64_t total) {
     return Rows(
         counts, total, RussianLabels, [](int c) { return static_cast<float>(FrequencyByColumn[std::size_t(c)]); },

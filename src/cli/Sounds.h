@@ -23,6 +23,10 @@ struct TSoundRow {
 std::vector<TSoundRow> RussianSoundRows(const std::vector<std::int64_t>& counts, std::int64_t total);
 std::vector<TSoundRow> UkrainianSoundRows(const std::vector<std::int64_t>& counts, std::int64_t total);
 
+// The name of a sound as `sounds` prints it: a Russian rating column or a Ukrainian sound code
+// (0..49), or with `word`, a word's sound code (a stressed vowel with the acute accent).
+std::string SoundLabel(TLanguage language, bool word, int code);
+
 // Reads each file (or standard input) as one text and writes its rows; the exit status.
 int RunSounds(const TCliOptions& options, TOutput& output);
 

@@ -1,5 +1,6 @@
 // zelm-cli: the phonosemantic engines from the terminal.
 #include "Batch.h"
+#include "ExplainCommand.h"
 #include "Segments.h"
 #include "Sounds.h"
 #include "CliOptions.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv) {
     case TCommand::cmBatch: status = RunBatch(*options, output); break;
     case TCommand::cmRank: status = RunRank(*options, output); break;
     case TCommand::cmSounds: status = RunSounds(*options, output); break;
+    case TCommand::cmExplain: status = RunExplain(*options, output); break;
     case TCommand::cmPrint:
     case TCommand::cmReport: break;
     }

@@ -586,3 +586,63 @@ TEST_F(CliTest, Utf16TextsAreReadAsTheirText) {
         EXPECT_EQ(Run("batch --format csv -", bytes).Out, Run("batch --format csv -", utf8).Out);
     }
 }
+
+namespace {
+// The numbers of the JSON array that follows `key` at or after `from`.
+std::vector<double> JsonNumbers(const std::string& json, const std::string& key, std::size_t& from) {
+    std::vector<double> numbers;
+    from = json.find("\"" + key + "\":[", from);
+    if (from == std::string::npos) return numbers;
+    const char* p = json.c_str() + from + key.size() + 4;
+    while (*p && *p != ']') {
+        char* end = nullptr;
+        numbers.push_back(std::strtod(p, &end));
+        p = *end == ',' ? end + 1 : end;
+    }
+    from = std::size_t(p - json.c_str());
+    return numbers;
+}
+} // namespace
+
+// explain: the terms read back from the JSON add up to the profile read back; CSV has a row per
+// term; the table shows one scale when asked; an unknown pole is a usage error.
+TEST_F(CliTest, ExplainTakesEveryValueApart) {
+    const std::string text = File("text.txt", "Мама мыла раму. Кот спит.");
+    for (const std::string& arguments :
+         {std::string("'мо*ре' кот"), std::string("--lang uk 'мо*ва' а"), "--text '" + text + "'",
+          "--lang uk --text '" + text + "'"})
+        for (const char* algo : {"zhuravlev", "levitsky"}) {
+            const auto run = Run("explain --format json --algo " + std::string(algo) + " " + arguments);
+            ASSERT_EQ(run.Status, 0) << run.Err;
+            for (std::size_t line = 0; line < run.Out.size(); line = run.Out.find('\n', line) + 1) {
+                const std::string object = run.Out.substr(line, run.Out.find('\n', line) - line);
+                std::size_t at = 0;
+                const std::vector<double> profile = JsonNumbers(object, "profile", at);
+                std::vector<double> sums(profile.size(), 0.0), sizes(profile.size(), 0.0);
+                for (std::vector<double> c; !(c = JsonNumbers(object, "contributions", at)).empty();)
+                    for (std::size_t k = 0; k < c.size() && k < sums.size(); ++k) {
+                        sums[k] += c[k];
+                        sizes[k] += std::fabs(c[k]);
+                    }
+                at = 0;
+                const std::vector<double> clamped = JsonNumbers(object, "clamped", at);
+                for (std::size_t k = 0; k < profile.size(); ++k) {
+                    if (std::find(clamped.begin(), clamped.end(), double(k + 1)) != clamped.end()) continue;
+                    EXPECT_NEAR(sums[k], profile[k], 4e-6 * sizes[k] + 1e-15) << arguments << " " << algo << " " << k;
+                }
+            }
+        }
+    const auto csv = Run("explain --format csv 'мо*ре'");
+    EXPECT_EQ(std::count(csv.Out.begin(), csv.Out.end(), '\n'), 5); // the header and four sounds
+    EXPECT_TRUE(csv.Out.starts_with("input,sound,code,position,weight,count,expected,z,Хороший/Плохой,"));
+    EXPECT_NE(csv.Out.find("\nмо*ре,о́,48,1,"), std::string::npos) << csv.Out;
+    const auto table = Run("explain --scale плохой 'мо*ре'");
+    EXPECT_EQ(table.Out, "Слово: мо*ре (русский, Алгоритм Журавлева)\n"
+                         "Хороший / Плохой              34%:  м +13%  о́ +12%  рʹ +5%  е +4%\n");
+    const auto clamp = Run("explain --lang uk --algo levitsky --scale Большой а");
+    EXPECT_NE(clamp.Out.find("ограничена до ±1"), std::string::npos) << clamp.Out;
+    const auto unknown = Run("explain --scale Пушистый кот");
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_NE(unknown.Err.find("Хороший, Плохой"), std::string::npos) << unknown.Err;
+    EXPECT_EQ(Run("explain").Status, 2);
+}

@@ -16,15 +16,20 @@ constexpr TLetterSet ColourVowels = LetterSetOf(Cp1251Name<16>("аеийоуыэ
 
 } // namespace
 
+double TWordEvaluator::ZhuravlevWeight(SoundCode code, bool first, double maxFrequency) {
+    if (first) return maxFrequency / FrequencyByCode[code] * 4;
+    const double weight = maxFrequency / FrequencyByCode[code];
+    return IsStressedVowel(code) ? weight * 2 : weight;
+}
+
 double TWordEvaluator::ZhuravlevWordScale(int scale, std::span<const SoundCode> sounds,
                                           double maxFrequency) {
     if (!(maxFrequency > 0) || sounds.empty()) return 0;
-    double weight = maxFrequency / FrequencyByCode[sounds[0]] * 4;
+    double weight = ZhuravlevWeight(sounds[0], true, maxFrequency);
     double sum = WordRating(scale, sounds[0]) * weight;
     double weights = weight;
     for (std::size_t i = 1; i < sounds.size(); ++i) {
-        weight = maxFrequency / FrequencyByCode[sounds[i]];
-        if (IsStressedVowel(sounds[i])) weight = weight * 2;
+        weight = ZhuravlevWeight(sounds[i], false, maxFrequency);
         sum = sum + WordRating(scale, sounds[i]) * weight;
         weights = weights + weight;
     }
@@ -42,13 +47,9 @@ void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
     // work the codes' weights out once, exactly as ZhuravlevWordScale does, and reuse them for all
     // 24 scales. (A table per code rather than per sound keeps a long word's memory small.)
     std::array<double, SoundCodeCount> weightOf{};
-    for (std::size_t c = 0; c < weightOf.size(); ++c) {
-        double weight = m / FrequencyByCode[c];
-        if (IsStressedVowel(SoundCode(c))) weight = weight * 2;
-        weightOf[c] = weight;
-    }
+    for (std::size_t c = 0; c < weightOf.size(); ++c) weightOf[c] = ZhuravlevWeight(SoundCode(c), false, m);
     const SoundCode head = WordSounds[0];
-    const double first = m / FrequencyByCode[head] * 4;
+    const double first = ZhuravlevWeight(head, true, m);
     double weights = first;
     for (std::size_t i = 1; i < WordSounds.size(); ++i) weights = weights + weightOf[WordSounds[i]];
     for (int k = 1; k <= ScaleCount; ++k) {

@@ -34,6 +34,9 @@ public:
     static double ZhuravlevWordScale(int scale, std::span<const SoundCode> sounds, double maxFrequency);
     // Levitsky's value of one scale from WordSoundCounts and WordSoundTotal, clamped to -1..1.
     double LevitskyWordScale(int scale) const;
+    // The weight of a sound in Zhuravlev's mean: its rarity against the word's most frequent
+    // sound, four times in first position, twice for a later stressed vowel.
+    static double ZhuravlevWeight(SoundCode code, bool first, double maxFrequency);
 
 private:
     std::vector<SoundCode> Present_;  // codes the word has (Levitsky), ascending

@@ -7,14 +7,19 @@ constexpr bool IsStressed(SoundCode code) { return code >= 50 && code <= 59; }
 double Frequency(SoundCode code) { return UkrFrequencyByCode[UkrFoldStress(code)]; }
 } // namespace
 
+double TUkrWordEvaluator::UkrZhuravlevWeight(SoundCode code, bool first, double peak) {
+    if (first) return peak / Frequency(code) * 4;
+    const double weight = peak / Frequency(code);
+    return IsStressed(code) ? weight * 2 : weight;
+}
+
 double TUkrWordEvaluator::UkrZhuravlevWordScale(int scale, std::span<const SoundCode> sounds, double peak) {
     if (!(peak > 0) || sounds.empty()) return 0;
-    double weight = peak / Frequency(sounds[0]) * 4;
+    double weight = UkrZhuravlevWeight(sounds[0], true, peak);
     double value = UkrWordRating(scale, sounds[0]) * weight;
     double weights = weight;
     for (std::size_t i = 1; i < sounds.size(); ++i) {
-        weight = peak / Frequency(sounds[i]);
-        if (IsStressed(sounds[i])) weight = weight * 2;
+        weight = UkrZhuravlevWeight(sounds[i], false, peak);
         value = value + UkrWordRating(scale, sounds[i]) * weight;
         weights = weights + weight;
     }

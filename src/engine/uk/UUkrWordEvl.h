@@ -33,6 +33,9 @@ public:
     static double UkrZhuravlevWordScale(int scale, std::span<const SoundCode> sounds, double peak);
     // Sums over all sixty codes, so a vowel's term counts twice; clipped to -1..1.
     double UkrLevitskyWordScale(int scale) const;
+    // The weight of a sound in Zhuravlev's mean: its rarity against the word's peak frequency,
+    // four times in first position, twice for a later stressed vowel.
+    static double UkrZhuravlevWeight(SoundCode code, bool first, double peak);
 
     // Share 0..1 of colour class 1..6 in the last word's vowel colouring, and the class colour.
     struct TShare {
