@@ -99,11 +99,16 @@ int RunCompanion(char** argv) {
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     const std::string exe = length > 0 ? std::string(self, std::size_t(length)) : std::string(argv[0]);
     const std::string folder = exe.substr(0, exe.rfind('/') + 1);
-    std::string path = folder + "../libexec/zelm/zelm-cli-qt";
-    if (::access(path.c_str(), X_OK) != 0) path = folder + "zelm-cli-qt";
-    argv[0] = path.data();
-    ::execv(path.c_str(), argv);
-    Complain("cannot start '" + path + "': " + std::strerror(errno));
+    const std::string places[] = {folder + "../libexec/zelm/zelm-cli-qt", folder + "zelm-cli-qt"};
+    std::string tried;
+    for (const std::string& path : places) {
+        if (::access(path.c_str(), X_OK) == 0) {
+            argv[0] = const_cast<char*>(path.c_str());
+            ::execv(path.c_str(), argv);
+        }
+        tried += (tried.empty() ? "'" : ", '") + path + "' (" + std::strerror(errno) + ")";
+    }
+    Complain("cannot start the companion program zelm-cli-qt, looked for at " + tried);
     return 1;
 }
 

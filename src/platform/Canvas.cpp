@@ -14,6 +14,13 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     Painter_.drawText(QPoint(x, y + Painter_.fontMetrics().ascent()), text);
 }
 
+void TCanvas::TextRect(const QRect& clip, int x, int y, const QString& text) {
+    Painter_.save();
+    Painter_.setClipRect(clip, Qt::IntersectClip);
+    TextOut(x, y, text);
+    Painter_.restore();
+}
+
 int TCanvas::TextWidth(const QString& text) const { return Painter_.fontMetrics().horizontalAdvance(text); }
 
 int TCanvas::TextHeight(const QString& text) const { return text.isEmpty() ? 0 : Painter_.fontMetrics().height(); }

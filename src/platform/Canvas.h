@@ -21,6 +21,8 @@ public:
     void FillRect(const QRect& rect);
     // Draws text with its top-left corner at (x, y), in the painter's font and pen.
     void TextOut(int x, int y, const QString& text);
+    // The same, with nothing drawn outside `clip` (a text wider than its cell stays in it).
+    void TextRect(const QRect& clip, int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
     QPainter& Painter() { return Painter_; }

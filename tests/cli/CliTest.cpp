@@ -646,3 +646,17 @@ TEST_F(CliTest, ExplainTakesEveryValueApart) {
     EXPECT_NE(unknown.Err.find("Хороший, Плохой"), std::string::npos) << unknown.Err;
     EXPECT_EQ(Run("explain").Status, 2);
 }
+
+// Without its companion program, report and print name every place it was looked for.
+TEST_F(CliTest, AMissingCompanionIsLookedForEverywhereAndNamed) {
+    const fs::path alone = Dir_ / "bin" / "zelm-cli";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(ZELM_CLI, alone);
+    const int raw = std::system(("'" + alone.string() + "' report --word кот --pdf '" + (Dir_ / "r.pdf").string() +
+                                 "' 2>'" + (Dir_ / "err").string() + "'")
+                                    .c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    const std::string err = Slurp(Dir_ / "err");
+    EXPECT_NE(err.find((Dir_ / "bin").string() + "/../libexec/zelm/zelm-cli-qt"), std::string::npos) << err;
+    EXPECT_NE(err.find((Dir_ / "bin").string() + "/zelm-cli-qt"), std::string::npos) << err;
+}

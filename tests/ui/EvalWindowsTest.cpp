@@ -372,9 +372,9 @@ TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {
     RussianEngine().Text.CountTextWords(Utf8ToCp1251("кот"));
     TTextForm text;
     text.show();
-    RussianEngine().Text.TextProfile[0] = -999.9f;
+    RussianEngine().Text.TextProfile[0] = -1203.4f; // a text of a thousand «ф»
     RussianEngine().Text.TextProfile[1] = 999.9f;
-    TextProfileScale() = 999.9;
+    TextProfileScale() = 1203.4;
     ExpectValueTextsInTheirColumn(text.grFon24, "Russian text");
 
     auto& ukrainian = UkrainianEngine().Text;
@@ -382,9 +382,9 @@ TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {
     ukrainian.UkrCountTextWords(Utf8ToCp1251("кіт"));
     TUkrTextForm ukrText;
     ukrText.show();
-    ukrainian.UkrTextProfile[0] = -999.9f;
+    ukrainian.UkrTextProfile[0] = -1203.4f;
     ukrainian.UkrTextProfile[1] = 999.9f;
-    ukrainian.UkrTextProfileScale = 999.9f;
+    ukrainian.UkrTextProfileScale = 1203.4f;
     ExpectValueTextsInTheirColumn(ukrText.grFon7, "Ukrainian text");
 }
 

@@ -29,19 +29,20 @@ void BipolarRow(int column, const QRect& cell, TCanvas& canvas, const TBipolarRo
         canvas.SetBrushColour(brush);
     };
     switch (column) {
-    case 0: canvas.TextOut(left + 2, textY, row.Left); break;
+    // Texts stay within their cells, however wide (a text's value of -1000 or below).
+    case 0: canvas.TextRect(cell, left + 2, textY, row.Left); break;
     case 1:
         if (row.Value > 0)
             bar(Edges(right - barLength(), top + 1, right, bottom - 2),
                 row.PositiveSignificant ? row.PositiveColour : GreyColour);
         break;
-    case 2: canvas.TextOut(right - (canvas.TextWidth(row.ValueText) + 2), textY, row.ValueText); break;
+    case 2: canvas.TextRect(cell, right - (canvas.TextWidth(row.ValueText) + 2), textY, row.ValueText); break;
     case 3:
         if (row.Value <= 0)
             bar(Edges(left, top + 1, left + barLength(), bottom - 2),
                 row.NegativeSignificant ? row.NegativeColour : GreyColour);
         break;
-    case 4: canvas.TextOut(right - (canvas.TextWidth(row.Right) + 2), textY, row.Right); break;
+    case 4: canvas.TextRect(cell, right - (canvas.TextWidth(row.Right) + 2), textY, row.Right); break;
     default: break;
     }
 }
