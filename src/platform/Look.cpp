@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QWindow>
 #include <QScreen>
 #include <QWidget>
 
@@ -77,6 +79,28 @@ private:
 } // namespace
 
 void CentreWithFrame(QWidget* window) { window->installEventFilter(new TFrameCentrer(window)); }
+
+namespace {
+
+class TOwnerKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && window->windowHandle() && !window->windowHandle()->transientParent()) {
+            QWidget* owner = QApplication::activeWindow();
+            if (owner && owner != window && owner->windowHandle())
+                window->windowHandle()->setTransientParent(owner->windowHandle());
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void KeepWithOwner(QWidget* window) { window->installEventFilter(new TOwnerKeeper(window)); }
 
 void SetDialogBorder(QWidget* window) {
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

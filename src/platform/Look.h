@@ -39,6 +39,11 @@ void SetDialogBorder(QWidget* window);
 // never by a timer, and never after that, so that the user may move it.
 void CentreWithFrame(QWidget* window);
 
+// Keeps a modal window with the window it was opened from: when it is shown without an owner, the
+// active window becomes its transient parent, so that the window manager keeps the two together
+// (a dialog cannot be minimised on its own and leave its owner blocked).
+void KeepWithOwner(QWidget* window);
+
 // The installed faces, nearest in metrics first, that draw a font the windows name but the
 // system lacks ("MS Sans Serif", the sans serif of the dialogs: the face metric-compatible with
 // the platform's sans serif; then narrower faces where it is missing).

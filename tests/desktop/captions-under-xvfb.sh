@@ -38,6 +38,13 @@ centred() {
     failures=$((failures + 1))
   fi
 }
+# Whether the window $2 (named $1) is typed as a dialog and transient for another window.
+dialog_of_owner() {
+  xprop -id "$2" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG ||
+    { echo "captions: the $1 is not typed as a dialog" >&2; failures=$((failures + 1)); }
+  xprop -id "$2" WM_TRANSIENT_FOR | grep -q "window id" ||
+    { echo "captions: the $1 is transient for no window" >&2; failures=$((failures + 1)); }
+}
 expect() {
   if [ "$2" != "$3" ]; then
     echo "captions: $1: expected '$3', the window manager shows '$2'" >&2
@@ -60,7 +67,7 @@ sleep 1
 about=$(caption_of "Проект ЗЕЛМ)$" 2>/dev/null | grep -v '^Untitled' | head -1)
 expect "about box" "$about" "ЗЕЛМ-dare (Проект ЗЕЛМ)"
 about_window=$(xdotool search --onlyvisible --name "Проект ЗЕЛМ)$" | grep -vx "$window" | tail -1)
-[ -n "$about_window" ] && centred "about box" "$about_window"
+[ -n "$about_window" ] && centred "about box" "$about_window" && dialog_of_owner "about box" "$about_window"
 xdotool key Escape
 sleep 0.5
 # The word window: the single note of the tool bar on the word typed into the word box.
@@ -82,9 +89,17 @@ if xprop -id "$word_window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE; then
   echo "captions: the word window can be maximised" >&2
   failures=$((failures + 1))
 fi
+dialog_of_owner "word window" "$word_window"
 # Centred on the screen, its frame included.
 sleep 0.5
 centred "word window" "$word_window"
+# Minimised after all, it comes back when its owner is activated.
+xdotool windowminimize "$word_window" 2>/dev/null
+sleep 0.5
+xdotool windowactivate "$window" 2>/dev/null
+sleep 0.5
+xdotool search --onlyvisible --name "Фоносемантическая оценка слова" >/dev/null ||
+  { echo "captions: a minimised word window did not come back with the main window" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
 xdotool key Escape
 sleep 0.5

@@ -31,6 +31,7 @@ TEvalWindow::TEvalWindow(int width, int height, int helpContext, const QString& 
     setWindowTitle(caption);
     SetDialogBorder(this);
     CentreWithFrame(this);
+    KeepWithOwner(this);
 }
 
 void TEvalWindow::PlaceComments(const QRect& geometry) {

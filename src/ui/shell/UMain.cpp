@@ -639,6 +639,13 @@ void TMainForm::CheckFileOnDisk() {
 
 void TMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    // A modal window that a window manager minimised after all comes back with its owner.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isMinimized()) {
+            modal->showNormal();
+            modal->raise();
+            modal->activateWindow();
+        }
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && CheckPending_)
         QTimer::singleShot(0, this, [this] { CheckFileOnDisk(); });
 }
