@@ -17,6 +17,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -608,6 +610,20 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     EXPECT_EQ(viewerContext([&] { f1(&text); }), 60);
     // The help button of each window opens its window's topic.
     EXPECT_EQ(viewerContext([&] { ukrainian.btnHelp->click(); }), 50);
+}
+
+// The font dialog opens on the editor's font as drawn: "MS Sans Serif" 13 px is its stand-in.
+TEST(MainWindow, TheFontDialogStartsFromTheEditorsFont) {
+    TRig rig;
+    QFont shown;
+    AnswerNextDialog([&](QWidget* dialog) {
+        shown = static_cast<QFontDialog*>(dialog)->currentFont();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    rig.Form.miEditFont->trigger();
+    EXPECT_EQ(shown.family(), QFontInfo(QFont("MS Sans Serif")).family());
+    EXPECT_NE(shown.family(), "Sans Serif");
+    EXPECT_NEAR(shown.pointSizeF() * rig.Form.logicalDpiY() / 72.0, 13, 0.5);
 }
 
 TEST(MainWindow, TheMenuBarAndItsMenusShareOneFont) {

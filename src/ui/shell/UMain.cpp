@@ -193,8 +193,10 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     font.setPixelSize(11);
     setFont(font);
     resize(834, 320);
-    DialogFont_ = QFont(QStringLiteral("MS Sans Serif"));
-    DialogFont_.setPixelSize(13);
+    // The font dialog starts from "MS Sans Serif" 13 px as it is drawn: the family that stands in
+    // for it, at the points 13 pixels make on this screen (the dialog lists families and points).
+    DialogFont_ = QFont(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family());
+    DialogFont_.setPointSizeF(13 * 72.0 / logicalDpiY());
 
     // The speed bar on top, the editor filling the rest.
     auto* client = new QWidget(this);
