@@ -8,10 +8,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QWindow>
 
 #include <cmath>
 
@@ -64,6 +66,10 @@ QList<THelpTopic> ReadHelpFile(const QString& helpFile, bool* readable) {
     return topics;
 }
 
+namespace {
+QPointer<THelpViewer> OpenViewer;
+} // namespace
+
 void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
     bool readable = false;
     const QList<THelpTopic> topics = ReadHelpFile(helpFile, &readable);
@@ -72,10 +78,30 @@ void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
                              QStringLiteral("Не удаётся открыть файл справки «%1».").arg(helpFile));
         return;
     }
-    THelpViewer viewer(topics, parent);
-    viewer.ShowContext(context);
-    viewer.exec();
+    static QString shownFile;
+    QPointer<THelpViewer>& viewer = OpenViewer;
+    if (viewer && shownFile != helpFile) delete viewer; // another help file: a viewer of its own
+    if (!viewer) {
+        viewer = new THelpViewer(topics);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->setWindowFlags(Qt::Window);
+        shownFile = helpFile;
+    }
+    viewer->ShowContext(context);
+    // Kept with the window it was asked from: a modal window's help must take the user's input.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner && parent) owner = parent->window();
+    viewer->winId();
+    if (owner && owner != viewer && viewer->windowHandle()->transientParent() != owner->windowHandle()) {
+        viewer->hide();
+        viewer->windowHandle()->setTransientParent(owner->windowHandle());
+    }
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
 }
+
+THelpViewer* OpenHelpViewer() { return OpenViewer; }
 
 void SetHelpContext(QObject* control, int context) { control->setProperty("zelmHelpContext", context); }
 

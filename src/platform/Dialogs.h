@@ -25,9 +25,13 @@ double ScaleToScreen(QWidget* window, double designDpi);
 // "<key>/<section>.ini"). "ERROR" when the section or the value does not exist.
 QString ReadUserSetting(const QString& key, const QString& section, const QString& name);
 
-// Shows the topic of a context number of a help file in the help viewer. A missing or unreadable
-// file is reported to the user with its path.
+// Shows the topic of a context number of a help file in the help viewer: one normal window that
+// stays open beside the program (usable from a modal window too) and is raised on the next call.
+// A missing or unreadable file is reported to the user with its path.
 void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context);
+// The help viewer when it is open, else null.
+class THelpViewer;
+THelpViewer* OpenHelpViewer();
 
 // Help contexts of controls: F1 opens the context of the focused control, or of the nearest
 // control around it that has one, else `fallback` (the window's).

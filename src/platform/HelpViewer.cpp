@@ -144,6 +144,11 @@ THelpViewer::THelpViewer(const QList<THelpTopic>& topics, QWidget* parent) : QDi
         ShowContext(item->data(Qt::UserRole).toInt());
     });
     connect(TopicList, &QListWidget::itemClicked, TopicList, &QListWidget::itemActivated);
+    // The arrow keys show the topic they move to.
+    connect(TopicList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item && item->data(Qt::UserRole).isValid() && item->data(Qt::UserRole).toInt() != CurrentContext())
+            emit TopicList->itemActivated(item);
+    });
     connect(Page, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         if (const int context = LinkedContext(url.toString()); context >= 0) {
             Highlight_.clear();

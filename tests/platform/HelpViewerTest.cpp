@@ -116,6 +116,13 @@ TEST(UserGuide, NamesEveryScaleAndTheProgramsOwnTexts) {
 }
 
 TEST(HelpViewer, LinksBackForwardAndContents) {
+    // The arrow keys in the topic list show the topic they move to.
+    THelpViewer arrows(SmallHelp());
+    arrows.ShowContext(10);
+    QTest::keyClick(arrows.TopicList, Qt::Key_Down);
+    EXPECT_EQ(arrows.CurrentContext(), arrows.TopicList->currentItem()->data(Qt::UserRole).toInt());
+    EXPECT_NE(arrows.CurrentContext(), 10);
+
     THelpViewer viewer(SmallHelp());
     viewer.ShowContext(60);
     EXPECT_FALSE(viewer.BackButton->isEnabled());

@@ -566,14 +566,15 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
         QApplication::sendEvent(target, &press);
     };
     // The context of the topic the help viewer opens.
+    // The viewer is a normal window that stays open, one at a time.
     const auto viewerContext = [](std::function<void()> ask) {
-        int context = -1;
-        AnswerNextDialog([&](QWidget* viewer) {
-            if (auto* help = dynamic_cast<THelpViewer*>(viewer)) context = help->CurrentContext();
-            viewer->close();
-        });
         ask();
-        return context;
+        THelpViewer* viewer = OpenHelpViewer();
+        if (!viewer) return -1;
+        EXPECT_TRUE(viewer->isVisible());
+        EXPECT_FALSE(viewer->isModal());
+        EXPECT_NE(QApplication::activeModalWidget(), viewer);
+        return viewer->CurrentContext();
     };
     // The highlighted items of the analysis menu: contexts 120 and 140.
     QMenu* phone = nullptr;
@@ -609,7 +610,10 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     text.btnHelp->setFocus();
     EXPECT_EQ(viewerContext([&] { f1(&text); }), 60);
     // The help button of each window opens its window's topic.
+    THelpViewer* first = OpenHelpViewer();
     EXPECT_EQ(viewerContext([&] { ukrainian.btnHelp->click(); }), 50);
+    EXPECT_EQ(OpenHelpViewer(), first); // the same window, raised
+    delete OpenHelpViewer();
 }
 
 // The font dialog opens on the editor's font as drawn: "MS Sans Serif" 13 px is its stand-in.
