@@ -7,10 +7,12 @@
 namespace zelm {
 
 void TCanvas::FillRect(const QRect& rect) {
+    if (FillRecorder && rect.width() > 0 && rect.height() > 0) FillRecorder(rect, BrushColour_);
     if (rect.width() > 0 && rect.height() > 0) Painter_.fillRect(rect, ColourFromBgr(BrushColour_));
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
+    if (Recorder) Recorder(text);
     Painter_.drawText(QPoint(x, y + Painter_.fontMetrics().ascent()), text);
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QPainter>
+
+#include <functional>
 #include <QRect>
 #include <QString>
 
@@ -26,6 +28,10 @@ public:
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
     QPainter& Painter() { return Painter_; }
+    // Told every text drawn and every rectangle filled (a screen reader's view of what a cell or
+    // a strip shows).
+    std::function<void(const QString&)> Recorder;
+    std::function<void(const QRect&, std::uint32_t colour)> FillRecorder;
 
 private:
     QPainter& Painter_;

@@ -2,14 +2,142 @@
 
 #include "Look.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
+#include <QImage>
+#include <QPointer>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QScrollBar>
 
+#include <map>
+
 namespace zelm {
 
+namespace {
+
+// A cell of a grid, for screen readers: its row, column and the texts drawn in it.
+class TGridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    TGridCellAccessible(TDrawGrid* grid, int row, int column) : Grid_(grid), Row_(row), Column_(column) {}
+
+    bool isValid() const override { return Grid_ && Row_ < Grid_->RowCount() && Column_ < Grid_->ColCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return Grid_ ? Grid_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(Grid_.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name && isValid() ? Grid_->CellText(Column_, Row_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        const QRect cell = Grid_->CellRect(Column_, Row_);
+        return {Grid_->viewport()->mapToGlobal(cell.topLeft()), cell.size()};
+    }
+    QAccessible::Role role() const override { return QAccessible::Cell; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.readOnly = true;
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this) : nullptr;
+    }
+
+    bool isSelected() const override { return false; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return Column_; }
+    int rowIndex() const override { return Row_; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface* table() const override { return parent(); }
+
+private:
+    QPointer<TDrawGrid> Grid_;
+    int Row_, Column_;
+};
+
+// The grid as a table of its rows and columns; nothing in it can be selected.
+class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
+public:
+    explicit TGridAccessible(QWidget* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+    ~TGridAccessible() override {
+        for (const auto& [key, id] : Cells_) QAccessible::deleteAccessibleInterface(id);
+    }
+
+    TDrawGrid* Grid() const { return static_cast<TDrawGrid*>(widget()); }
+    int childCount() const override { return rowCount() * columnCount(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        return cellAt(index / columnCount(), index % columnCount());
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (!child || child->role() != QAccessible::Cell) return -1;
+        auto* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
+        return cell ? cell->rowIndex() * columnCount() + cell->columnIndex() : -1;
+    }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessibleInterface* caption() const override { return nullptr; }
+    QAccessibleInterface* summary() const override { return nullptr; }
+    QAccessibleInterface* cellAt(int row, int column) const override {
+        if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return nullptr;
+        const int key = row * 1000 + column;
+        if (const auto found = Cells_.find(key); found != Cells_.end()) return QAccessible::accessibleInterface(found->second);
+        auto* cell = new TGridCellAccessible(Grid(), row, column);
+        Cells_[key] = QAccessible::registerAccessibleInterface(cell);
+        return cell;
+    }
+    int selectedCellCount() const override { return 0; }
+    QList<QAccessibleInterface*> selectedCells() const override { return {}; }
+    QString columnDescription(int) const override { return {}; }
+    int columnCount() const override { return Grid()->ColCount(); }
+    int rowCount() const override { return Grid()->RowCount(); }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    QString rowDescription(int row) const override {
+        QStringList texts;
+        for (int c = 0; c < columnCount(); ++c)
+            if (const QString text = Grid()->CellText(c, row); !text.isEmpty()) texts += text;
+        return texts.join(QStringLiteral(", "));
+    }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent*) override {}
+
+private:
+    mutable std::map<int, QAccessible::Id> Cells_;
+};
+
+QAccessibleInterface* GridAccessible(const QString& className, QObject* object) {
+    (void)className;
+    if (auto* grid = dynamic_cast<TDrawGrid*>(object)) return new TGridAccessible(grid);
+    return nullptr;
+}
+
+} // namespace
+
 TDrawGrid::TDrawGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool accessible = (QAccessible::installFactory(GridAccessible), true);
+    (void)accessible;
+    setAccessibleName(QStringLiteral("Диаграмма"));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SetSunkenEdge(this);
@@ -51,6 +179,21 @@ QRect TDrawGrid::CellRect(int column, int row) const {
     const int width = column < ColCount() ? ColumnWidths_[std::size_t(column)] : 0;
     const int top = (row - verticalScrollBar()->value()) * RowHeight_;
     return {left, top, width, RowHeight_};
+}
+
+QString TDrawGrid::CellText(int column, int row) const {
+    if (!OnDrawCell || column < 0 || row < 0 || column >= ColCount() || row >= RowCount()) return {};
+    const QRect cell(0, 0, std::max(ColumnWidths_[std::size_t(column)], 1), RowHeight_);
+    QImage scratch(cell.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    painter.setFont(font());
+    TCanvas canvas(painter, BrushColour_);
+    QStringList texts;
+    canvas.Recorder = [&](const QString& text) {
+        if (!text.trimmed().isEmpty()) texts += text.trimmed();
+    };
+    OnDrawCell(column, row, cell, canvas);
+    return texts.join(QLatin1Char(' '));
 }
 
 void TDrawGrid::paintEvent(QPaintEvent*) {

@@ -1,7 +1,8 @@
 // An owner-drawn grid: fixed column widths, a row count and a default row height, no grid lines
 // and no painting of its own; the owner paints every visible cell through a callback that gets
 // the column, the row, the cell rectangle and a canvas. It scrolls vertically when its rows do
-// not fit and offers an optional pop-up menu.
+// not fit and offers an optional pop-up menu. Screen readers see it as a table whose cells read
+// the texts the owner draws in them.
 #pragma once
 
 #include "Canvas.h"
@@ -41,6 +42,9 @@ public:
 
     // The rectangle of a cell in the viewport, as painted.
     QRect CellRect(int column, int row) const;
+    // The texts a cell shows, as OnDrawCell draws them (what a screen reader reads); empty for a
+    // cell of drawing only.
+    QString CellText(int column, int row) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QAccessible>
+
 #include <gtest/gtest.h>
 
 using namespace zelm;
@@ -332,6 +334,42 @@ TEST(WordBox, KeepsWhatWasTypedAndSortsInTheLanguagesOrder) {
     QStringList ukrItems;
     for (int i = 0; i < ukrainian.count(); ++i) ukrItems.push_back(ukrainian.itemText(i));
     EXPECT_EQ(ukrItems, (QStringList{"гора", "ґанок", "епос", "єнот", "іній", "їжак"}));
+}
+
+// Screen readers see the grids as tables whose cells read the pole names and values.
+TEST(EvalWindows, TheGridsAreTablesForScreenReaders) {
+    WordWindowWord() = Utf8ToCp1251("мо*ре");
+    TWordForm word;
+    word.show();
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(word.grFon24);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->role(), QAccessible::Table);
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 24);
+    EXPECT_EQ(table->columnCount(), 5);
+    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), "Хороший");
+    EXPECT_EQ(table->cellAt(0, 2)->text(QAccessible::Name), "34%");
+    EXPECT_EQ(table->cellAt(0, 4)->text(QAccessible::Name), "Плохой");
+    EXPECT_EQ(table->rowDescription(0), "Хороший, 34%, Плохой");
+    EXPECT_EQ(grid->childCount(), 24 * 5);
+    EXPECT_EQ(grid->indexOfChild(table->cellAt(1, 2)), 7);
+    // The colour strip says its colours; the comment memo reads its text.
+    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(word.stBar);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->text(QAccessible::Name), "Звуко-цветовая оценка");
+    EXPECT_TRUE(strip->text(QAccessible::Value).startsWith("желтый ")) << strip->text(QAccessible::Value).toStdString();
+    QAccessibleInterface* memo = QAccessible::queryAccessibleInterface(word.mComments);
+    ASSERT_NE(memo->textInterface(), nullptr);
+    EXPECT_TRUE(memo->textInterface()->text(0, memo->textInterface()->characterCount()).contains("МО*РЕ"));
+
+    UkrWindowWord() = Utf8ToCp1251("мо*ва");
+    TUkrMainForm ukrainian;
+    ukrainian.show();
+    QAccessibleTableInterface* ukrTable = QAccessible::queryAccessibleInterface(ukrainian.BiGist1)->tableInterface();
+    ASSERT_NE(ukrTable, nullptr);
+    EXPECT_EQ(ukrTable->rowCount(), 7);
+    EXPECT_TRUE(ukrTable->rowDescription(0).startsWith("Большой, ")) << ukrTable->rowDescription(0).toStdString();
 }
 
 TEST(EvalWindows, HintsThatAreNotShownAreThereForScreenReaders) {

@@ -322,6 +322,7 @@ void TMainForm::BuildToolBar() {
         b->setIconSize(QSize(16, 16));
         b->setAutoRaise(true);
         b->setStatusTip(hint);
+        b->setAccessibleName(hint); // what a screen reader calls the button
         if (tooltip) b->setToolTip(hint);
         return b;
     };
@@ -337,6 +338,7 @@ void TMainForm::BuildToolBar() {
     cmbWord->setGeometry(217, 5, 177, 24);
     cmbWord->setStatusTip(QStringLiteral("Поле ввода слова для эмоциональной оценки"));
     cmbWord->setToolTip(cmbWord->statusTip());
+    cmbWord->setAccessibleName(cmbWord->statusTip());
     btnWord = button(400, "note", QStringLiteral("Оценка слова"), true);
     btnText = button(425, "notes", QStringLiteral("Оценка текста"), true);
     auto* panel = new QFrame(speedBar);
