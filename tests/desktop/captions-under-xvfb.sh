@@ -57,6 +57,7 @@ expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
 window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
 has_icon() { xprop -id "$1" _NET_WM_ICON | grep -q 'Icon (16 x 16)'; }
 has_icon "$window" || { echo "captions: the main window has no icon" >&2; failures=$((failures + 1)); }
+xprop -id "$window" WM_CLASS | grep -q '"zelm"' || { echo "captions: the main window's WM_CLASS is not zelm" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 # The about box: menu "Помощь", its last item.
 xdotool key --window "$window" alt+F10 >/dev/null 2>&1

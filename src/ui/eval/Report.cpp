@@ -1,4 +1,5 @@
 #include "Report.h"
+#include "Version.h"
 
 #include "Engines.h"
 #include "ru/UComment.h"
@@ -10,7 +11,7 @@
 
 namespace zelm {
 
-const QString MakerAddress = QStringLiteral("https://zelm.example.org");
+const QString MakerAddress = QStringLiteral("ЗЕЛМ " ZELM_VERSION);
 
 namespace {
 

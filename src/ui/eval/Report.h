@@ -18,7 +18,8 @@
 
 namespace zelm {
 
-// The maker's web address of the page header.
+// The maker cells of the page header: the program's name and version (the project has no web
+// address of its own to print there).
 extern const QString MakerAddress;
 
 enum class TReportKind { rkRussianWord, rkRussianText, rkUkrainianWord, rkUkrainianText };

@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
     zelm::InitHelpFilePath();
     zelm::InstallToolkitTranslations(application);
     QApplication::setApplicationName(QStringLiteral("zelm"));
+    // The desktop entry the windows belong to, so that shells match them with the menu's entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.zelm"));
     // The application title is the second half of the main window's caption only: no display
     // name is set, which the toolkit would append to every other window's caption.
     QApplication::setWindowIcon(zelm::ApplicationIcon()); // every window's
