@@ -8,7 +8,15 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <QMimeDatabase>
 #include <QPointer>
+#include <QTreeView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -67,8 +75,64 @@ QList<THelpTopic> ReadHelpFile(const QString& helpFile, bool* readable) {
 }
 
 namespace {
+
 QPointer<THelpViewer> OpenViewer;
+
+// A file's size in Russian: "1 байт", "3 байта", "96 байт", "1,5 КБ".
+QString RussianSize(qint64 bytes) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    if (bytes < 1024) {
+        const qint64 tens = bytes % 100, units = bytes % 10;
+        const char* word = units == 1 && tens != 11 ? "байт" : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? "байта" : "байт";
+        return QStringLiteral("%1 %2").arg(bytes).arg(QString::fromUtf8(word));
+    }
+    static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ"};
+    double value = double(bytes);
+    int unit = -1;
+    while (value >= 1024 && unit < 3) {
+        value /= 1024;
+        ++unit;
+    }
+    return russian.toString(value, 'f', 1) + QLatin1Char(' ') + QString::fromUtf8(units[unit]);
+}
+
+// The file list's sizes, dates and folder type in Russian.
+class TRussianFileModel : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        const QLocale russian(QLocale::Russian, QLocale::Russia);
+        switch (index.column()) {
+        case 1: return info.isDir() ? QString() : RussianSize(info.size());
+        case 2: {
+            if (info.isDir()) return QStringLiteral("Папка");
+            // The type's name in Russian: the description of the file's type is read in the
+            // default locale's language.
+            const QLocale previous;
+            QLocale::setDefault(russian);
+            const QString type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment();
+            QLocale::setDefault(previous);
+            return type.isEmpty() ? QIdentityProxyModel::data(index, role) : type;
+        }
+        default: return russian.toString(info.lastModified(), QLocale::ShortFormat);
+        }
+    }
+};
+
 } // namespace
+
+void PrepareFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new TRussianFileModel(&dialog));
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column <= 3; ++column) view->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
 
 void ShowHelpTopic(QWidget* parent, const QString& helpFile, int context) {
     bool readable = false;

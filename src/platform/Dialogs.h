@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace zelm {
@@ -19,6 +20,10 @@ TConfirmResult ConfirmYesNoCancel(QWidget* parent, const QString& text);
 // child's place and size, and every font given in pixels, by the screen's logical dots per inch
 // over `designDpi`. Returns the factor.
 double ScaleToScreen(QWidget* window, double designDpi);
+
+// Prepares a file dialog of the toolkit (not the system's): its sizes, dates and folder type in
+// Russian whatever the system's locale, and its columns as wide as their contents.
+void PrepareFileDialog(QFileDialog& dialog);
 
 // One text value of the per-user settings store: `name` in `section` under `key` (on Windows the
 // registry's current-user hive; elsewhere the user's configuration folder, file

@@ -1,4 +1,5 @@
 #include "Cp1251.h"
+#include "Dialogs.h"
 #include "Engines.h"
 #include "FakePrinter.h"
 #include "HelpViewer.h"
@@ -17,6 +18,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QTest>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -614,6 +618,35 @@ TEST(MainWindow, F1OpensTheContextOfWhatIsFocusedOrHighlighted) {
     EXPECT_EQ(viewerContext([&] { ukrainian.btnHelp->click(); }), 50);
     EXPECT_EQ(OpenHelpViewer(), first); // the same window, raised
     delete OpenHelpViewer();
+}
+
+// The file dialogs show sizes, dates and folders in Russian on any system locale, with columns
+// as wide as their contents.
+TEST(MainWindow, FileDialogsSpeakRussianWithWholeColumns) {
+    QTemporaryDir folder;
+    Write(folder.filePath("notes.txt"), std::string(96, 'x'));
+    QDir(folder.path()).mkdir("drafts");
+    QFileDialog dialog(nullptr, "Открыть", folder.path());
+    PrepareFileDialog(dialog);
+    dialog.show();
+    auto* view = dialog.findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    const auto row = [&](const QString& name) {
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+            if (view->model()->index(r, 0, view->rootIndex()).data().toString() == name) return r;
+        return -1;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(row("notes.txt") >= 0 && row("drafts") >= 0, 5000);
+    const auto cell = [&](const QString& name, int column) {
+        return view->model()->index(row(name), column, view->rootIndex()).data().toString();
+    };
+    EXPECT_EQ(cell("notes.txt", 1), "96 байт");
+    EXPECT_EQ(cell("drafts", 2), "Папка");
+    EXPECT_FALSE(cell("notes.txt", 2).contains("document")) << cell("notes.txt", 2).toStdString();
+    EXPECT_EQ(cell("notes.txt", 3), QLocale(QLocale::Russian).toString(QFileInfo(folder.filePath("notes.txt")).lastModified(),
+                                                                       QLocale::ShortFormat));
+    for (int column = 1; column <= 3; ++column)
+        EXPECT_EQ(view->header()->sectionResizeMode(column), QHeaderView::ResizeToContents);
 }
 
 // The font dialog opens on the editor's font as drawn: "MS Sans Serif" 13 px is its stand-in.

@@ -245,7 +245,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     AskOpenFile = [this]() -> std::optional<TOpenChoice> {
         QFileDialog dialog(this, QStringLiteral("Открыть"), QDir::currentPath(),
                            QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*.*)"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        PrepareFileDialog(dialog);
         dialog.setFileMode(QFileDialog::ExistingFile);
         // The encoding is chosen beside the file type: automatic, or one the user knows better.
         auto* encodingLabel = new QLabel(QStringLiteral("Кодировка:"), &dialog);
@@ -266,7 +266,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     AskSaveFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this, QStringLiteral("Сохранить как..."), QDir::currentPath(),
                            QStringLiteral("Текстовые файлы (*.txt)"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        PrepareFileDialog(dialog);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
