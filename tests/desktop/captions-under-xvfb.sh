@@ -55,7 +55,14 @@ expect() {
 main=$(caption_of "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
 expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
 window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
-has_icon() { xprop -id "$1" _NET_WM_ICON | grep -q 'Icon (16 x 16)'; }
+# Whether the window $1 has its icon (waited for a moment: a busy machine may map it first).
+has_icon() {
+  for _ in $(seq 50); do
+    xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (16 x 16)' && return 0
+    sleep 0.1
+  done
+  return 1
+}
 has_icon "$window" || { echo "captions: the main window has no icon" >&2; failures=$((failures + 1)); }
 xprop -id "$window" WM_CLASS | grep -q '"zelm"' || { echo "captions: the main window's WM_CLASS is not zelm" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
