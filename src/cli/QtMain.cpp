@@ -27,11 +27,13 @@ namespace {
 bool ReadLines(const std::string& path, TInputEncoding encoding, QStringList& lines) {
     std::string error, bytes;
     auto file = TInputFile::Open(path, error);
-    if (!file || !ReadAll(*file, bytes, error)) {
+    // A UTF-16 text (with its byte order mark) is read in its UTF-8 form.
+    const bool utf16 = file && encoding == TInputEncoding::ieAuto && file->ProbeUtf16(error);
+    if (!file || !error.empty() || !ReadAll(*file, bytes, error)) {
         Complain(error);
         return false;
     }
-    const bool utf8 = encoding == TInputEncoding::ieUtf8 ||
+    const bool utf8 = utf16 || encoding == TInputEncoding::ieUtf8 ||
                       (encoding == TInputEncoding::ieAuto && ReadsAsUtf8(bytes));
     std::string text;
     if (utf8) AppendValidUtf8(text, bytes);

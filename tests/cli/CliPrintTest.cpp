@@ -96,6 +96,18 @@ TEST_F(CliTest, ReportsAndPrintsThatCannotBeWrittenFailAndLeaveNothing) {
 }
 
 
+// A UTF-16 file prints its text, as its UTF-8 form would.
+TEST_F(CliTest, Utf16FilesPrintTheirText) {
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit : std::u16string(u"Мама мыла раму.\r\nВторая строка\r\n")) utf16 += {char(unit & 0xFF), char(unit >> 8)};
+    const std::string pdf = (Dir_ / "u16.pdf").string();
+    ASSERT_EQ(Run("print '" + File("u16.txt", utf16) + "' --pdf '" + pdf + "'").Status, 0);
+    ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + (Dir_ / "u16.out").string() + "'").c_str()), 0);
+    const std::string printed = Slurp(Dir_ / "u16.out");
+    EXPECT_NE(printed.find("Мама мыла раму."), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Вторая строка"), std::string::npos) << printed;
+}
+
 TEST_F(CliTest, LongReportsPrintEveryPageWhole) {
     // A 1,000-letter word, and a text whose comment runs long, at a first print's settings.
     std::string word;
