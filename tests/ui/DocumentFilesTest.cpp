@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -267,4 +268,29 @@ TEST(DocumentFiles, ChangesByAnotherProgramAreNoticed) {
     EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "reloaded\n");
     EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
     rig.Form.RichEdit1->document()->setModified(false);
+}
+
+// A file the user may not write is never written by Save: the message says why and the text
+// stays unsaved (a read-only file for a user, an immutable one for root).
+TEST(DocumentFiles, FilesTheUserMayNotWriteAreNeverWritten) {
+    TRig rig;
+    const QString path = rig.Path("locked.txt");
+    Write(path, "old\n");
+    const bool root = ::geteuid() == 0;
+    if (root && std::system(("chattr +i '" + path.toStdString() + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "the file system here has no immutable attribute";
+    }
+    if (!root) {
+        ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
+    }
+    ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+    rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+    rig.Form.RichEdit1->insertPlainText("new");
+    QString message;
+    AnswerDialogs({Click("OK", &message)});
+    rig.Form.SaveButton->click();
+    if (root) std::system(("chattr -i '" + path.toStdString() + "'").c_str());
+    EXPECT_EQ(message, "Cannot create file " + path + "\n" + QString::fromLocal8Bit(std::strerror(root ? EPERM : EACCES)));
+    EXPECT_EQ(Slurp(path), "old\n");
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
 }
