@@ -48,22 +48,6 @@ QString FromCp1251(std::string_view text) {
     return result;
 }
 
-QString FromCp1251Lines(std::string_view text) {
-    QString result(qsizetype(text.size()), Qt::Uninitialized);
-    QChar* out = result.data();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b == '\r') {
-            *out++ = QLatin1Char('\n');
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            continue;
-        }
-        *out++ = QChar(char16_t(Cp1251ToUnicode(b)));
-    }
-    result.truncate(out - result.constData());
-    return result;
-}
-
 QString HelpFilePathFor(const QString& folder, QChar separator) {
     QString path = folder;
     if (!path.isEmpty() && !path.endsWith(separator)) path += separator;

@@ -32,8 +32,6 @@ TUkrainianEngine& UkrainianEngine();
 // is what each "\n" becomes.
 std::string ToCp1251(const QString& text, std::string_view lineEnd = "\n");
 QString FromCp1251(std::string_view text);
-// A text file's bytes as the editor's text: CR LF and lone CR become "\n".
-QString FromCp1251Lines(std::string_view text);
 
 // The pole names of the scales as the windows show them (made once).
 const QString& RussianLeftName(int scale);

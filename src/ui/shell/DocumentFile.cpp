@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 #include "EncodingDetector.h"
+#include "Engines.h"
 #include "SafeFile.h"
 
 #include <QFile>
@@ -73,13 +74,6 @@ QString DecodeUtf8Keeping(std::string_view bytes, std::size_t& sequences, std::s
         ++sequences;
         i += length;
     }
-    return text;
-}
-
-QString DecodeCp1251(std::string_view bytes) {
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) *out++ = QChar(char16_t(Cp1251ToUnicode(static_cast<unsigned char>(c))));
     return text;
 }
 
@@ -274,13 +268,13 @@ TDocument DecodeDocument(const QByteArray& bytes, TOpenEncoding encoding) {
         if (utf8Mark) view.remove_prefix(3);
         decoded = DecodeUtf8Keeping(view, sequences, kept);
         break;
-    case TOpenEncoding::oeCp1251: decoded = DecodeCp1251(view); break;
+    case TOpenEncoding::oeCp1251: decoded = FromCp1251(view); break;
     case TOpenEncoding::oeAuto: {
         TEncodingDetector detector;
         detector.Feed(view);
         const TDetectedEncoding detected = detector.Result();
         if (detected == TDetectedEncoding::deAscii) {
-            decoded = DecodeCp1251(view);
+            decoded = FromCp1251(view);
             document.EncodingFree = true;
         } else if (detected == TDetectedEncoding::deUtf8 ||
                    (IsValidUtf8(view) && !detector.Cp1251LooksLikeWriting())) {
@@ -291,9 +285,9 @@ TDocument DecodeDocument(const QByteArray& bytes, TOpenEncoding encoding) {
             // Windows-1251, which reads every byte.
             decoded = DecodeUtf8Keeping(view, sequences, kept);
             if (sequences > 0 && sequences >= 4 * kept) document.Encoding = TDocEncoding::deUtf8;
-            else decoded = DecodeCp1251(view);
+            else decoded = FromCp1251(view);
         } else {
-            decoded = DecodeCp1251(view);
+            decoded = FromCp1251(view);
         }
         break;
     }
