@@ -85,8 +85,9 @@ public:
         for (std::size_t i = 0; i < block.Lines.size(); ++i) {
             const auto& [offset, length] = block.Lines[i];
             const std::string_view line(block.Bytes.data() + offset, length);
-            if (Utf8_ && !block.FirstNotUtf8 && !ReadsAsUtf8Line(line)) block.FirstNotUtf8 = block.Numbers[i];
-            AppendBatchRow(block.Output, Options_, Evaluate(line), Colour_);
+            const bool utf8 = ReadsAsUtf8Line(line); // looked at once a line
+            if (Utf8_ && !utf8 && !block.FirstNotUtf8) block.FirstNotUtf8 = block.Numbers[i];
+            AppendBatchRow(block.Output, Options_, Evaluate(line, utf8), Colour_);
         }
     }
 
@@ -114,11 +115,12 @@ public:
         }
     }
 
-    // The full evaluation of one line, for printing.
-    const TEvaluation& Evaluate(std::string_view line) {
+    // The full evaluation of one line, for printing; `utf8` is ReadsAsUtf8Line of it.
+    const TEvaluation& Evaluate(std::string_view line) { return Evaluate(line, ReadsAsUtf8Line(line)); }
+    const TEvaluation& Evaluate(std::string_view line, bool utf8) {
         Word_.clear();
         Input_.clear();
-        if (ReadsAsUtf8Line(line)) {
+        if (utf8) {
             Decoder_.Decode(line, Word_);
             Decoder_.Finish(Word_);
             AppendValidUtf8(Input_, line); // malformed bytes are shown as "?", as the word is read
