@@ -4,21 +4,11 @@ same file in the same run (target: at most 1.2 times its time: an explanation ne
 
 usage: explain.py ZELM_CLI [ru|uk ...]   (run throughput.py first: it makes bench/data/)"""
 import os
-import subprocess
 import sys
-import time
+
+from timing import best
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-RUNS = 7
-
-
-def best(argv):
-    times = []
-    for _ in range(RUNS):
-        start = time.perf_counter()
-        subprocess.run(argv, stdout=subprocess.DEVNULL, check=True)
-        times.append(time.perf_counter() - start)
-    return min(times)
 
 
 def main():

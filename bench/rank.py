@@ -4,22 +4,13 @@ on the same list in the same run (target: at least 1,000,000 words per second).
 
 usage: rank.py ZELM_CLI [ru|uk ...]   (run throughput.py first: it makes bench/data/)"""
 import os
-import subprocess
 import sys
-import time
+
+from timing import best
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-RUNS = 7
 WANT = {"ru": "Хороший,светлый,Нежный", "uk": "Большой,Мягкий"}
 
-
-def best(argv):
-    times = []
-    for _ in range(RUNS):
-        start = time.perf_counter()
-        subprocess.run(argv, stdout=subprocess.DEVNULL, check=True)
-        times.append(time.perf_counter() - start)
-    return min(times)
 
 
 def main():
