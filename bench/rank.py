@@ -12,7 +12,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 WANT = {"ru": "Хороший,светлый,Нежный", "uk": "Большой,Мягкий"}
 
 
-
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
