@@ -1,5 +1,6 @@
 #include "ExplainCommand.h"
 
+#include "Commands.h"
 #include "Evaluation.h"
 #include "Formats.h"
 #include "InputFile.h"
@@ -45,7 +46,7 @@ public:
 
     void Print(const TEvaluation& e, const TExplanation& x) {
         switch (Options_.Format) {
-        case TOutputFormat::ofJson: Json(e, x); break;
+        case TOutputFormat::ofJson: AppendExplanationJson(Output_.Buffer, e, x); break;
         case TOutputFormat::ofCsv: Csv(e, x); break;
         default: Table(e, x); break;
         }
@@ -59,48 +60,6 @@ private:
         return SoundLabel(e.Language, e.IsWord, term.Code);
     }
 
-    // The word or text object of `word`/`text --format json`, with the terms and the clamped scales.
-    void Json(const TEvaluation& e, const TExplanation& x) {
-        std::string& out = Output_.Buffer;
-        std::string object;
-        AppendJson(object, e);
-        while (!object.empty() && (object.back() == '\n' || object.back() == '}')) {
-            const bool brace = object.back() == '}';
-            object.pop_back();
-            if (brace) break;
-        }
-        out += object;
-        out += ",\"terms\":[";
-        const bool zhuravlevWord = e.IsWord && e.Scheme == TEvalScheme::esZhuravlev;
-        for (std::size_t i = 0; i < x.Terms.size(); ++i) {
-            const TExplainTerm& term = x.Terms[i];
-            out += i ? ",{\"sound\":" : "{\"sound\":";
-            AppendJsonString(out, Label(e, term));
-            out += ",\"code\":" + std::to_string(term.Code);
-            if (zhuravlevWord) {
-                out += ",\"position\":" + std::to_string(term.Position) + ",\"weight\":";
-                AppendNumber(out, term.Weight, false);
-            } else {
-                out += ",\"count\":";
-                AppendNumber(out, term.Count, false);
-                out += ",\"expected\":";
-                AppendNumber(out, term.Expected, false);
-                if (!e.IsWord) {
-                    out += ",\"z\":";
-                    AppendNumber(out, term.Z, true);
-                }
-            }
-            out += ",\"contributions\":[";
-            for (std::size_t k = 0; k < term.Contributions.size(); ++k) {
-                if (k) out.push_back(',');
-                AppendNumber(out, term.Contributions[k], false);
-            }
-            out += "]}";
-        }
-        out += "],\"clamped\":[";
-        for (std::size_t i = 0; i < x.Clamped.size(); ++i) out += (i ? "," : "") + std::to_string(x.Clamped[i]);
-        out += "]}\n";
-    }
 
     void Csv(const TEvaluation& e, const TExplanation& x) {
         std::string& out = Output_.Buffer;
@@ -182,6 +141,48 @@ private:
 
 } // namespace
 
+// The word or text object of `word`/`text --format json`, with the terms and the clamped scales.
+void AppendExplanationJson(std::string& out, const TEvaluation& e, const TExplanation& x) {
+    std::string object;
+    AppendJson(object, e);
+    while (!object.empty() && (object.back() == '\n' || object.back() == '}')) {
+        const bool brace = object.back() == '}';
+        object.pop_back();
+        if (brace) break;
+    }
+    out += object;
+    out += ",\"terms\":[";
+    const bool zhuravlevWord = e.IsWord && e.Scheme == TEvalScheme::esZhuravlev;
+    for (std::size_t i = 0; i < x.Terms.size(); ++i) {
+        const TExplainTerm& term = x.Terms[i];
+        out += i ? ",{\"sound\":" : "{\"sound\":";
+        AppendJsonString(out, SoundLabel(e.Language, e.IsWord, term.Code));
+        out += ",\"code\":" + std::to_string(term.Code);
+        if (zhuravlevWord) {
+            out += ",\"position\":" + std::to_string(term.Position) + ",\"weight\":";
+            AppendNumber(out, term.Weight, false);
+        } else {
+            out += ",\"count\":";
+            AppendNumber(out, term.Count, false);
+            out += ",\"expected\":";
+            AppendNumber(out, term.Expected, false);
+            if (!e.IsWord) {
+                out += ",\"z\":";
+                AppendNumber(out, term.Z, true);
+            }
+        }
+        out += ",\"contributions\":[";
+        for (std::size_t k = 0; k < term.Contributions.size(); ++k) {
+            if (k) out.push_back(',');
+            AppendNumber(out, term.Contributions[k], false);
+        }
+        out += "]}";
+    }
+    out += "],\"clamped\":[";
+    for (std::size_t i = 0; i < x.Clamped.size(); ++i) out += (i ? "," : "") + std::to_string(x.Clamped[i]);
+    out += "]}\n";
+}
+
 int RunExplain(const TCliOptions& options, TOutput& output) {
     TExplainPrinter printer(options, output);
     TEvaluation result;
@@ -194,22 +195,13 @@ int RunExplain(const TCliOptions& options, TOutput& output) {
         }
         return 0;
     }
-    // A text: counted in both readings at once, as the text command counts it.
+    // A text, counted as the text command counts it.
     int status = 0;
     auto file = OpenOrComplain(options.ReportText, status);
     if (!file) return status;
-    TEvaluator cp1251(options.Language, options.Scheme), utf8(options.Language, options.Scheme);
-    cp1251.BeginText();
-    utf8.BeginText();
-    bool isUtf8 = false;
-    std::string error;
-    if (!ReadTextBothWays(*file, options.Encoding, [&](std::string_view piece) { cp1251.FeedText(piece); },
-                          [&](std::string_view piece) { utf8.FeedText(piece); }, isUtf8, error)) {
-        Complain(error);
-        return 1;
-    }
-    TEvaluator& chosen = isUtf8 ? utf8 : cp1251;
-    chosen.EndText(AsUtf8(options.ReportText, TInputEncoding::ieAuto), result);
+    TTextCount count(options);
+    if (!count.Evaluate(*file, options.ReportText, result)) return 1;
+    TEvaluator& chosen = count.Chosen();
     printer.Print(result, chosen.ExplainLast(false));
     return output.Failed ? 1 : 0;
 }

@@ -6,13 +6,80 @@
 #include "uk/UUkrComment.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace zelm {
+
+// What std::to_chars writes, for a library without it (the WebAssembly builds): the fewest
+// significant digits that read back as the same value (correctly rounded, so the nearest such
+// number), in fixed or scientific notation, whichever is shorter, fixed on a tie.
+char* WriteShortestPortable(char* p, double value, bool singlePrecision) {
+    if (singlePrecision) value = double(static_cast<float>(value));
+    if (!std::isfinite(value)) {
+        const char* text = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : value < 0 ? "-inf" : "inf";
+        const std::size_t n = std::strlen(text);
+        std::memcpy(p, text, n);
+        return p + n;
+    }
+    if (std::signbit(value)) *p++ = '-';
+    const double magnitude = std::fabs(value);
+    const auto readsBack = [&](const char* text) {
+        return singlePrecision ? std::strtof(text, nullptr) == static_cast<float>(magnitude)
+                               : std::strtod(text, nullptr) == magnitude;
+    };
+    // The fewest digits: the correctly rounded ones, or beside a power of two (whose interval is
+    // lopsided) their neighbour one unit above or below.
+    std::string digits;
+    int exponent = 0;
+    char text[48];
+    for (int precision = 1; precision <= 17 && digits.empty(); ++precision) {
+        std::snprintf(text, sizeof text, "%.*e", precision - 1, magnitude);
+        const char* e = std::strchr(text, 'e');
+        const int exp = std::atoi(e + 1);
+        std::string d;
+        for (const char* c = text; c < e; ++c)
+            if (*c != '.') d.push_back(*c);
+        const unsigned long long m = std::strtoull(d.c_str(), nullptr, 10);
+        for (const unsigned long long candidate : {m, m + 1, m - 1}) {
+            std::snprintf(text, sizeof text, "%llue%d", candidate, exp - precision + 1);
+            if (candidate == 0 || !readsBack(text)) continue;
+            digits = std::to_string(candidate); // one digit more or less after a carry
+            exponent = exp + int(digits.size()) - precision;
+            while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+            break;
+        }
+    }
+    if (magnitude == 0) digits = "0";
+    const int count = int(digits.size());
+    const int expDigits = std::abs(exponent) >= 100 ? 3 : 2;
+    const int scientific = count + (count > 1 ? 1 : 0) + 2 + expDigits;
+    const int fixed = exponent >= 0 ? (count <= exponent + 1 ? exponent + 1 : count + 1) : 1 - exponent + count;
+    if (fixed <= scientific) {
+        if (exponent >= count) // a whole number longer than its digits: written exactly, as printf does
+            return p + std::snprintf(p, 40, "%.0f", magnitude);
+        if (exponent >= 0) {
+            for (int i = 0; i <= exponent || i < count; ++i) {
+                if (i == exponent + 1) *p++ = '.';
+                *p++ = i < count ? digits[std::size_t(i)] : '0';
+            }
+        } else {
+            *p++ = '0';
+            *p++ = '.';
+            for (int i = 0; i < -exponent - 1; ++i) *p++ = '0';
+            for (const char d : digits) *p++ = d;
+        }
+        return p;
+    }
+    *p++ = digits[0];
+    if (count > 1) {
+        *p++ = '.';
+        for (int i = 1; i < count; ++i) *p++ = digits[std::size_t(i)];
+    }
+    return p + std::snprintf(p, 8, "e%c%0*d", exponent < 0 ? '-' : '+', expDigits, std::abs(exponent));
+}
 
 namespace {
 
@@ -160,7 +227,8 @@ char* WriteDigits(char* p, std::uint64_t q, int count) {
 char* WriteShortestFixed(char* p, double value) {
     const double magnitude = std::fabs(value);
     if (!(magnitude >= 0x1p-10 && magnitude <= 1.0)) return nullptr;
-    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    std::uint64_t bits; // std::bit_cast, which the WebAssembly compiler's library lacks
+    std::memcpy(&bits, &magnitude, sizeof bits);
     if ((bits & ((std::uint64_t(1) << 52) - 1)) == 0) return nullptr;
     __extension__ typedef unsigned __int128 u128;
     constexpr std::uint64_t Scale = 10'000'000'000'000'000'000ULL;
@@ -214,6 +282,16 @@ char* WriteShortestFixed(char* p, double value) {
 
 // Writes a number into p (room for NumberRoom characters); returns the end.
 constexpr std::size_t NumberRoom = 40;
+
+char* WriteShortest(char* p, double value, bool singlePrecision) {
+#if defined(__cpp_lib_to_chars)
+    return singlePrecision ? std::to_chars(p, p + NumberRoom, static_cast<float>(value)).ptr
+                           : std::to_chars(p, p + NumberRoom, value).ptr;
+#else
+    return WriteShortestPortable(p, value, singlePrecision);
+#endif
+}
+
 char* WriteNumber(char* p, double value, bool singlePrecision) {
     if (value == 0 && !std::signbit(value)) { // every value of a word without sounds
         *p = '0';
@@ -221,8 +299,7 @@ char* WriteNumber(char* p, double value, bool singlePrecision) {
     }
     if (!singlePrecision)
         if (char* end = WriteShortestFixed(p, value)) return end;
-    return singlePrecision ? std::to_chars(p, p + NumberRoom, static_cast<float>(value)).ptr
-                           : std::to_chars(p, p + NumberRoom, value).ptr;
+    return WriteShortest(p, value, singlePrecision);
 }
 
 // Appends the numbers, the first after `first` and every other after `separator`.

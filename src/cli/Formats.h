@@ -54,6 +54,10 @@ struct TLongWordParts {
 void WriteLongWordRow(TOutput& output, TOutputFormat format, const TEvaluation& e, const TLongWordParts& parts,
                       bool colour);
 
+// What std::to_chars writes for a double (or a float), made with printf and strtod, for a standard
+// library that lacks it; writes at most 32 characters and returns the end.
+char* WriteShortestPortable(char* p, double value, bool singlePrecision);
+
 // The shortest text that reads back as the same double, or the same single-precision value.
 void AppendNumber(std::string& out, double value, bool singlePrecision);
 

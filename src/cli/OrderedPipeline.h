@@ -36,7 +36,7 @@ public:
             Stopping_ = true;
         }
         Work_.notify_all();
-        Threads_.clear(); // joins; a helper finishes the job it runs, queued ones are dropped
+        for (std::thread& t : Threads_) t.join(); // a helper finishes the job it runs, queued ones are dropped
     }
 
     TOrderedPipeline(const TOrderedPipeline&) = delete;
@@ -118,7 +118,7 @@ private:
     std::size_t Write_ = 0;         // the next slot to deliver
     std::size_t Pending_ = 0;       // submitted and not yet delivered
     bool Stopping_ = false;
-    std::vector<std::jthread> Threads_; // last, so that they stop before the rest goes
+    std::vector<std::thread> Threads_;
 };
 
 } // namespace zelm

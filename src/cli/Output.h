@@ -36,10 +36,16 @@ public:
     }
     bool Failed = false;
     int Error = 0;
+    // When set, what is written is kept here instead of going to standard output (the web page).
+    std::string* Capture = nullptr;
 
 private:
     // Straight to the descriptor, so that every failure is seen where it happens.
     void Put(std::string_view piece) {
+        if (Capture) {
+            Capture->append(piece);
+            return;
+        }
         while (!Failed && !piece.empty()) {
             const ssize_t n = ::write(STDOUT_FILENO, piece.data(), piece.size());
             if (n < 0 && errno == EINTR) continue;

@@ -43,3 +43,28 @@ TEST(Formats, NumbersAreTheShortestThatReadBackExactly) {
         }
     }
 }
+
+// The web build writes numbers without std::to_chars; it must write the same text.
+TEST(Formats, ThePortableNumberWriterWritesWhatToCharsWrites) {
+    const auto portable = [](double v, bool single) {
+        char text[64];
+        return std::string(text, WriteShortestPortable(text, v, single));
+    };
+    const auto reference = [](double v, bool single) {
+        char text[64];
+        return std::string(text, single ? std::to_chars(text, text + sizeof text, float(v)).ptr
+                                         : std::to_chars(text, text + sizeof text, v).ptr);
+    };
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    for (int i = 0; i < 100000; ++i) {
+        double v = std::ldexp(uniform(random), int(random() % 80) - 40);
+        if (i % 5 == 0) v = std::round(v * 100) / 10;     // short decimals
+        if (i % 7 == 0) v = std::ldexp(1.0, int(random() % 120) - 60); // powers of two
+        if (i % 13 == 0) v = double(std::int64_t(random() % 100000)) * 1e15; // long whole numbers
+        for (const bool single : {false, true})
+            ASSERT_EQ(portable(v, single), reference(v, single)) << v << (single ? " as float" : "");
+    }
+    for (const double v : {0.0, -0.0, 1e-300, 5e-324, 1.7976931348623157e308, 100.0, 1e21, 123456.0})
+        EXPECT_EQ(portable(v, false), reference(v, false)) << v;
+}
