@@ -1,0 +1,11 @@
+# Puts the style, the engine and the scripts into the page's template: one file, nothing fetched.
+file(READ ${SOURCE}/index.html html)
+foreach(part style.css page.js worker.js)
+  file(READ ${SOURCE}/${part} text)
+  string(REPLACE "</script" "<\\/script" text "${text}")
+  string(REPLACE "@${part}@" "${text}" html "${html}")
+endforeach()
+file(READ ${ENGINE} engine)
+string(REPLACE "</script" "<\\/script" engine "${engine}")
+string(REPLACE "@engine.js@" "${engine}" html "${html}")
+file(WRITE ${OUTPUT} "${html}")

@@ -1,0 +1,130 @@
+// What the web page calls in the engine: zelm-cli's own commands, and one evaluation with
+// everything the page shows of it. Standard error reaches the page through the module's printErr.
+#include "Commands.h"
+#include "ExplainCommand.h"
+#include "Formats.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using emscripten::val;
+
+namespace zelm {
+namespace {
+
+// Standard input of the next command: a file the page wrote into the module's memory, for a
+// typed text or list (reported as "-", as zelm-cli reports standard input).
+bool UseInput(const std::string& path) {
+    return path.empty() || std::freopen(path.c_str(), "rb", stdin) != nullptr;
+}
+
+std::string Hex(std::uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return text;
+}
+
+// A zelm-cli command line, run as the program runs it: {status, out}.
+val Run(const val& list, const std::string& input) {
+    val result = val::object();
+    std::string error, out;
+    const auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+    if (!options || NeedsQt(options->Command) || !UseInput(input)) {
+        if (error.empty()) error = "this command is not available here";
+        Complain(error);
+        result.set("status", 2);
+        return result;
+    }
+    TOutput output;
+    output.Capture = &out;
+    const int status = RunCommand(*options, output);
+    output.Flush();
+    // The bytes as they are (a JS string would replace what is not UTF-8).
+    result.set("status", status);
+    result.set("out", val::global("Uint8Array").new_(emscripten::typed_memory_view(out.size(), out.data())));
+    return result;
+}
+
+// The one word or text of a `word` or `text` command line: its chart as the result windows draw
+// it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and its explanation.
+val Evaluate(const val& list, const std::string& input) {
+    val result = val::object();
+    std::string error;
+    auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+    if (options && (options->Arguments.size() != 1 ||
+                    (options->Command != TCommand::cmWord && options->Command != TCommand::cmText)))
+        error = "one word or one text is evaluated at a time";
+    if (!error.empty() || !UseInput(input)) {
+        Complain(error.empty() ? "cannot read the typed text" : error);
+        result.set("status", 2);
+        return result;
+    }
+    const std::string& arg = options->Arguments.front();
+    TEvaluation e;
+    TExplanation explanation;
+    if (options->Command == TCommand::cmWord) {
+        TEvaluator evaluator(options->Language, options->Scheme);
+        evaluator.EvaluateWord(ArgumentWord(arg, options->Encoding), AsUtf8(arg, options->Encoding), e);
+        explanation = evaluator.ExplainLast(true);
+    } else {
+        int status = 0;
+        auto file = OpenOrComplain(arg, status);
+        TTextCount count(*options);
+        if (!file || !count.Evaluate(*file, arg, e)) {
+            result.set("status", 1);
+            return result;
+        }
+        explanation = count.Chosen().ExplainLast(false);
+        result.set("encoding", std::string(count.IsUtf8() ? "utf-8" : "cp1251"));
+        result.set("total", double(e.Total));
+    }
+    std::string json, csv, svg, explained;
+    AppendJson(json, e);
+    AppendCsvHeader(csv, e.Language, e.IsWord ? "word" : "text");
+    AppendCsvRow(csv, e);
+    AppendSvg(svg, e);
+    AppendExplanationJson(explained, e, explanation);
+    result.set("status", 0);
+    result.set("json", json);
+    result.set("csv", csv);
+    result.set("svg", svg);
+    result.set("explanation", explained);
+    result.set("comment", e.Comment);
+    val rows = val::array();
+    const auto& names = ScaleNamesOf(e.Language);
+    for (std::size_t r = 0; r < names.size(); ++r) {
+        val row = val::object();
+        row.set("left", names[r].Left);
+        row.set("right", names[r].Right);
+        row.set("value", e.ChartValue(r));
+        row.set("bar", std::min(1.0, std::abs(e.ChartValue(r)) / e.BarScale));
+        row.set("text", e.ValueText(r));
+        row.set("significant", e.Significant(r));
+        rows.call<void>("push", row);
+    }
+    result.set("chart", rows);
+    val colours = val::array();
+    for (const TColourMeasure& c : e.Colours) {
+        val colour = val::object();
+        colour.set("cls", c.Class);
+        colour.set("colour", Hex(c.Colour));
+        colour.set("measure", c.Measure);
+        colour.set("shown", c.Shown);
+        colour.set("blocks", c.Blocks);
+        colours.call<void>("push", colour);
+    }
+    result.set("colours", colours);
+    return result;
+}
+
+} // namespace
+} // namespace zelm
+
+EMSCRIPTEN_BINDINGS(zelm) {
+    emscripten::function("run", &zelm::Run);
+    emscripten::function("evaluate", &zelm::Evaluate);
+}
