@@ -28,6 +28,11 @@ std::string Hex(std::uint32_t colour) {
     return text;
 }
 
+// Bytes for the page (a JS string would replace what is not UTF-8).
+val Bytes(const std::string& bytes) {
+    return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+}
+
 // A zelm-cli command line, run as the program runs it: {status, out}.
 val Run(const val& list, const std::string& input) {
     val result = val::object();
@@ -43,9 +48,8 @@ val Run(const val& list, const std::string& input) {
     output.Capture = &out;
     const int status = RunCommand(*options, output);
     output.Flush();
-    // The bytes as they are (a JS string would replace what is not UTF-8).
     result.set("status", status);
-    result.set("out", val::global("Uint8Array").new_(emscripten::typed_memory_view(out.size(), out.data())));
+    result.set("out", Bytes(out));
     return result;
 }
 
@@ -89,9 +93,9 @@ val Evaluate(const val& list, const std::string& input) {
     AppendSvg(svg, e);
     AppendExplanationJson(explained, e, explanation);
     result.set("status", 0);
-    result.set("json", json);
-    result.set("csv", csv);
-    result.set("svg", svg);
+    result.set("json", Bytes(json));
+    result.set("csv", Bytes(csv));
+    result.set("svg", Bytes(svg));
     result.set("explanation", explained);
     result.set("comment", e.Comment);
     val rows = val::array();

@@ -1,1 +1,587 @@
-// page
+// The page: a word evaluated as it is typed (in this window), texts and word lists counted in a
+// worker piece by piece, every result drawn as the result windows draw it and exported as
+// zelm-cli writes it.
+'use strict';
+(() => {
+const $ = id => document.getElementById(id);
+const el = (tag, props = {}, ...children) => {
+  const node = document.createElement(tag);
+  for (const [key, value] of Object.entries(props)) {
+    if (key === 'class') node.className = value;
+    else if (key.startsWith('on')) node.addEventListener(key.slice(2), value);
+    else if (key in node && !key.includes('-')) node[key] = value;
+    else node.setAttribute(key, value);
+  }
+  node.append(...children.filter(c => c !== null && c !== undefined));
+  return node;
+};
+
+const LanguageNames = { ru: 'Русский', uk: 'Украинский' };
+const ColourNames = {
+  '#ff0000': 'красный', '#ffff00': 'жёлтый', '#008000': 'зелёный',
+  '#0000ff': 'синий', '#800080': 'фиолетовый', '#800000': 'бордовый',
+};
+const Utf8 = new TextDecoder('utf-8');
+
+let engine = null, engineErrors = '';
+const state = { lang: 'ru', algo: 'zhuravlev', tab: 'word', textFile: null, listFile: null, listRun: null };
+
+// ---- messages -------------------------------------------------------------------------------
+function say(text) {
+  const box = $('message');
+  box.textContent = text;
+  box.hidden = !text;
+}
+// What the engine said on standard error, in the page's words.
+function engineMessage(result, what) {
+  const detail = (result.errors || '').replace(/^zelm-cli: /gm, '').trim();
+  return `${what}: ${detail || 'неизвестная ошибка'}`;
+}
+
+// ---- the worker -----------------------------------------------------------------------------
+let worker = null, nextJob = 1;
+const pending = new Map();
+class Cancelled extends Error {}
+
+function startWorker() {
+  const source = $('zelm-engine').textContent + '\n' + $('zelm-worker').textContent;
+  const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+  worker = new Worker(url);
+  URL.revokeObjectURL(url);
+  worker.onmessage = event => {
+    const { job, progress, result } = event.data;
+    const waiting = pending.get(job);
+    if (!waiting) return;
+    if (progress !== undefined) {
+      if (waiting.progress) waiting.progress(progress);
+      return;
+    }
+    pending.delete(job);
+    waiting.resolve(result);
+  };
+  worker.onerror = event => {
+    event.preventDefault();
+    const message = event.message || 'сбой при подсчёте';
+    for (const waiting of pending.values()) waiting.reject(new Error(message));
+    pending.clear();
+    worker.terminate();
+    worker = null;
+  };
+}
+
+// Runs a command (op 'run') or an evaluation (op 'evaluate') of zelm-cli in the worker, on a file
+// or on typed bytes.
+function inWorker(op, args, input, progress) {
+  if (!worker) startWorker();
+  const id = nextJob++;
+  return new Promise((resolve, reject) => {
+    pending.set(id, { resolve, reject, progress });
+    worker.postMessage({ id, op, args, input });
+  });
+}
+
+function cancelWork() {
+  if (!worker) return;
+  worker.terminate();
+  worker = null;
+  for (const waiting of pending.values()) waiting.reject(new Cancelled());
+  pending.clear();
+}
+
+// Runs `work` with the panel's progress bar shown (for files and long inputs) and Cancel working.
+async function withProgress(panel, shown, work) {
+  const box = $(panel + '-progress'), bar = box.querySelector('progress');
+  bar.removeAttribute('value');
+  box.hidden = !shown;
+  try {
+    return await work(fraction => { bar.value = fraction; box.hidden = false; });
+  } finally {
+    box.hidden = true;
+  }
+}
+
+// ---- input ----------------------------------------------------------------------------------
+function common() { return ['--lang', state.lang, '--algo', state.algo]; }
+function typedInput(text) { return { bytes: new TextEncoder().encode(text) }; }
+
+// A file that is no text: NUL bytes in its first 64 KiB. Null when it looks like text.
+async function binaryReason(file) {
+  const head = new Uint8Array(await file.slice(0, 65536).arrayBuffer());
+  if (head.length >= 2 && ((head[0] === 0xFF && head[1] === 0xFE) || (head[0] === 0xFE && head[1] === 0xFF)))
+    return null; // UTF-16 with its byte order mark: read as text
+  return head.includes(0) ? `«${file.name}» не похож на текстовый файл (в нём есть нулевые байты)` : null;
+}
+
+async function readableFile(file) {
+  try {
+    const reason = await binaryReason(file);
+    if (reason) { say(reason + '. Откройте текстовый файл в кодировке Windows-1251 или UTF-8.'); return false; }
+    return true;
+  } catch (e) {
+    say(`Не удалось прочитать файл «${file.name}»: ${e.message}`);
+    return false;
+  }
+}
+
+function sizeText(bytes) {
+  if (bytes < 1024) return `${bytes} Б`;
+  if (bytes < 1048576) return `${(bytes / 1024).toFixed(1).replace('.', ',')} КБ`;
+  return `${(bytes / 1048576).toFixed(1).replace('.', ',')} МБ`;
+}
+
+// ---- downloads ------------------------------------------------------------------------------
+function download(bytes, name, type) {
+  const url = URL.createObjectURL(new Blob([bytes], { type }));
+  const a = el('a', { href: url, download: name });
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+const Types = { json: 'application/json', csv: 'text/csv', svg: 'image/svg+xml' };
+function baseName(text) {
+  return (text || 'zelm').replace(/[\\/:*?"<>|\u0000-\u001f\u0301]/g, '').slice(0, 60) || 'zelm';
+}
+
+async function downloadPng(svgBytes, name) {
+  const url = URL.createObjectURL(new Blob([svgBytes], { type: Types.svg }));
+  try {
+    const image = new Image();
+    image.src = url;
+    await image.decode();
+    const canvas = el('canvas', { width: image.width * 2, height: image.height * 2 });
+    const context = canvas.getContext('2d');
+    context.scale(2, 2);
+    context.drawImage(image, 0, 0);
+    const png = await new Promise(resolve => canvas.toBlob(resolve, 'image/png'));
+    download(png, name + '.png', 'image/png');
+  } finally {
+    URL.revokeObjectURL(url);
+  }
+}
+
+function exportButtons(formats, action) {
+  return formats.map(format => el('button', { type: 'button', onclick: () => action(format) }, format));
+}
+
+// ---- drawing a result -----------------------------------------------------------------------
+// A contribution as the chart shows values: a Russian word's in percent, a Ukrainian word's
+// times 100, a text's as it is.
+function shown(value, isWord) {
+  const v = isWord ? value * 100 : value, percent = isWord && state.lang === 'ru';
+  const digits = (percent ? 0 : 1) + (Math.abs(v) < (percent ? 0.5 : 0.05) && v !== 0 ? 1 : 0);
+  return (v >= 0 ? '+' : '−') + Math.abs(v).toFixed(digits).replace('.', ',') + (percent ? '%' : '');
+}
+
+function chartTable(result, onExplain) {
+  const body = el('tbody');
+  result.chart.forEach((row, index) => {
+    const colour = !row.significant ? 'grey' : row.value > 0 ? 'red' : 'blue';
+    const width = `${(row.bar * 100).toFixed(2)}%`;
+    const value = row.text.trim();
+    const explain = () => onExplain(index);
+    body.append(el('tr', { class: row.significant ? 'significant' : '', onclick: explain },
+      el('th', { scope: 'row', class: 'left' }, row.left),
+      el('td', { class: 'bar pos', 'aria-hidden': 'true' },
+        row.value > 0 ? el('span', { class: colour, style: `width:${width}` }) : null),
+      el('td', { class: 'value' }, el('button', {
+        type: 'button', title: 'Объяснить значение',
+        'aria-label': `${row.left} — ${row.right}: ${value}${row.significant ? ', значимо' : ''}. Объяснить`,
+        onclick: event => { event.stopPropagation(); explain(); },
+      }, value)),
+      el('td', { class: 'bar neg', 'aria-hidden': 'true' },
+        row.value <= 0 ? el('span', { class: colour, style: `width:${width}` }) : null),
+      el('td', { class: 'right' }, row.right)));
+  });
+  return el('table', { class: 'chart' },
+    el('colgroup', {}, el('col', { class: 'name' }), el('col'), el('col', { class: 'number' }), el('col'), el('col', { class: 'name' })),
+    el('caption', { class: 'visually-hidden' }, 'Оценка по шкалам: левый полюс, значение, правый полюс'),
+    el('thead', { class: 'visually-hidden' }, el('tr', {},
+      el('th', { scope: 'col' }, 'Левый полюс'), el('td'), el('th', { scope: 'col' }, 'Значение'), el('td'),
+      el('th', { scope: 'col' }, 'Правый полюс'))),
+    body);
+}
+
+function colourStrip(result, isWord) {
+  const strip = el('div', { class: 'strip' + (isWord ? '' : ' sixths'), role: 'img' });
+  const names = [];
+  result.colours.forEach((c, k) => {
+    if (!c.shown) return;
+    names.push(ColourNames[c.colour] || c.colour);
+    const style = isWord ? `width:${(Math.min(c.measure, 1) * 100).toFixed(2)}%` : `grid-column:${k + 1}`;
+    strip.append(el('span', { style: `${style};background:${c.colour}` }));
+  });
+  strip.setAttribute('aria-label', names.length ? `Цвета: ${names.join(', ')}` : 'Цвета: нет');
+  return strip;
+}
+
+// The terms of one scale of a result, largest first, as a table.
+function explanation(result, row, isWord) {
+  const data = JSON.parse(result.explanation);
+  const scale = result.chart[row];
+  const terms = data.terms.map(t => ({ t, c: t.contributions[row] }))
+    .filter(x => x.c !== 0).sort((a, b) => Math.abs(b.c) - Math.abs(a.c));
+  const zhuravlevWord = isWord && state.algo === 'zhuravlev';
+  const head = zhuravlevWord ? ['Звук', 'Место', 'Вес', 'Вклад'] : isWord ? ['Звук', 'Раз', 'Ожидалось', 'Вклад']
+    : ['Звук', 'Раз', 'Ожидалось', 'z', 'Вклад'];
+  const number = v => String(Math.round(v * 100) / 100).replace('.', ',');
+  const rows = terms.map(({ t, c }) => el('tr', {},
+    el('th', { scope: 'row' }, t.sound),
+    ...(zhuravlevWord ? [t.position, number(t.weight)] : isWord ? [t.count, number(t.expected)]
+      : [t.count, number(t.expected), number(t.z)]).map(v => el('td', {}, String(v))),
+    el('td', { class: c > 0 ? 'plus' : 'minus' }, shown(c, isWord))));
+  const sum = data.terms.reduce((s, t) => s + t.contributions[row], 0);
+  const clamped = data.clamped.includes(row + 1);
+  const zeros = data.terms.length - terms.length;
+  return el('div', { class: 'explanation' },
+    el('h3', { tabindex: '-1' }, `Почему «${scale.left} — ${scale.right}»: ${scale.text.trim()}`),
+    el('p', { class: 'hint' }, zhuravlevWord ? 'Вклад звука: его оценка × вес места ÷ сумма весов.'
+      : isWord ? 'Вклад звука: его оценка × (сколько раз − сколько ожидалось) ÷ длина слова.'
+        : state.algo === 'zhuravlev' ? 'Вклад звука: его оценка × z, когда |z| > 1.'
+          : 'Вклад звука: 100 × оценка × (сколько раз − сколько ожидалось) ÷ число звуков.'),
+    terms.length ? el('table', { class: 'terms' },
+      el('thead', {}, el('tr', {}, ...head.map(h => el('th', { scope: 'col' }, h)))),
+      el('tbody', {}, ...rows)) : el('p', {}, 'Ни один звук ничего не вносит в эту шкалу.'),
+    el('p', {}, `Сумма вкладов: ${shown(sum, isWord)}` + (clamped ? ' (ограничена до ±1)' : '') +
+      (zeros ? `; звуков без вклада: ${zeros}` : '')));
+}
+
+// Everything a word or a text shows, with its exports; `name` names the downloads.
+function drawResult(container, result, isWord, name, label) {
+  const explainBox = el('div', { class: 'explain', 'aria-live': 'polite' });
+  const onExplain = row => {
+    explainBox.replaceChildren(explanation(result, row, isWord));
+    container.querySelectorAll('.chart tbody tr').forEach((tr, i) => tr.classList.toggle('chosen', i === row));
+  };
+  const exportAs = format => {
+    if (format === 'PNG') return downloadPng(result.svg, name);
+    if (format === 'Печать') return window.print();
+    const key = format.toLowerCase();
+    download(result[key], `${name}.${key}`, Types[key]);
+  };
+  const report = el('div', { class: 'print-only report-head' },
+    el('p', { class: 'title' }, isWord ? 'ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА СЛОВА' : 'ФОНОСЕМАНТИЧЕСКАЯ ОЦЕНКА ТЕКСТА'),
+    el('p', {}, (isWord ? 'Язык  : ' : 'Язык : ') + LanguageNames[state.lang]),
+    el('p', {}, (isWord ? 'Слово : ' : 'Файл : ') + label),
+    el('p', {}, state.algo === 'levitsky' ? 'Алгоритм В.В.Левицкого' : 'Алгоритм А.П.Журавлева'));
+  container.replaceChildren(
+    report,
+    chartTable(result, onExplain),
+    el('p', { class: 'comment' }, result.comment),
+    el('h3', { class: 'strip-title' }, isWord ? 'Звуко-цветовая оценка слова' : 'Звуко-цветовая оценка текста'),
+    colourStrip(result, isWord),
+    el('div', { class: 'export' }, el('span', { class: 'hint' }, 'Сохранить:'),
+      ...exportButtons(['JSON', 'CSV', 'SVG', 'PNG', 'Печать'], exportAs)),
+    explainBox);
+}
+
+// ---- the word tab ---------------------------------------------------------------------------
+function writeAddress() {
+  const word = $('word').value.replace(/%/g, '%25');
+  history.replaceState(null, '', `#${state.lang}/${state.algo}/${word}`);
+}
+
+function readAddress() {
+  const parts = location.hash.slice(1).split('/');
+  if (parts.length < 3 || !LanguageNames[parts[0]] || !['zhuravlev', 'levitsky'].includes(parts[1])) return false;
+  let word = parts.slice(2).join('/');
+  try { word = decodeURIComponent(word); } catch (e) { /* shown as it stands */ }
+  setChoice('lang', parts[0]);
+  setChoice('algo', parts[1]);
+  $('word').value = word;
+  return true;
+}
+
+function evaluateWord() {
+  const word = $('word').value;
+  engineErrors = '';
+  const result = engine.evaluate(['word', ...common(), '--', word], '');
+  if (result.status !== 0) {
+    say(engineMessage({ errors: engineErrors }, 'Слово не оценено'));
+    return;
+  }
+  say('');
+  drawResult($('word-result'), result, true, baseName(word), word);
+  if (state.tab === 'word') writeAddress();
+}
+
+// ---- the text tab ---------------------------------------------------------------------------
+let textRun = 0;
+function textArgs(...command) {
+  return [...command, ...common(), '--encoding', $('text-encoding').value, '--', state.textFile ? state.textFile.name : '-'];
+}
+function textInput() { return state.textFile ? { file: state.textFile } : typedInput($('text').value); }
+
+async function evaluateText() {
+  const run = ++textRun;
+  const typed = !state.textFile;
+  if (typed && !$('text').value.trim()) {
+    $('text-result').replaceChildren(el('p', { class: 'hint' }, 'Введите текст, вставьте его или откройте файл.'));
+    $('text-source').textContent = '';
+    return;
+  }
+  cancelWork();
+  say('');
+  let result;
+  try {
+    const big = !typed || $('text').value.length > 1 << 20;
+    result = await withProgress('text', big, progress => inWorker('evaluate', textArgs('text', '--format', 'json'), textInput(), progress));
+  } catch (e) {
+    if (run === textRun) say(e instanceof Cancelled ? 'Подсчёт отменён.' : `Текст не оценён: ${e.message}`);
+    return;
+  }
+  if (run !== textRun) return;
+  if (result.status !== 0) { say(engineMessage(result, 'Текст не оценён')); return; }
+  const name = typed ? '-' : state.textFile.name;
+  const encoding = result.encoding === 'utf-8' ? 'UTF-8' : 'Windows-1251';
+  $('text-source').textContent = (typed ? 'Введённый текст' : `Файл «${name}», ${sizeText(state.textFile.size)}`) +
+    `; кодировка: ${encoding}${$('text-encoding').value === 'auto' ? ' (определена)' : ''}; звуков: ${result.total}`;
+  if (result.total === 0) say('В тексте нет ни одного звука: все значения равны нулю.');
+  drawResult($('text-result'), result, false, baseName(typed ? 'text' : name.replace(/\.[^.]*$/, '')), typed ? 'Untitled' : name);
+  refreshDetails();
+}
+
+// A command's JSON Lines from the worker, or null after saying what went wrong.
+async function runLines(panel, args, input, what) {
+  let result;
+  try {
+    result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress));
+  } catch (e) {
+    say(e instanceof Cancelled ? 'Подсчёт отменён.' : `${what}: ${e.message}`);
+    return null;
+  }
+  if (result.status !== 0) { say(engineMessage(result, what)); return null; }
+  return Utf8.decode(result.out).split('\n').filter(Boolean).map(line => JSON.parse(line));
+}
+
+async function downloadRun(panel, args, input, name, format) {
+  const result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress))
+    .catch(e => ({ status: 1, errors: e.message }));
+  if (result.status !== 0) { say(engineMessage(result, 'Не сохранено')); return; }
+  download(result.out, `${name}.${format}`, Types[format]);
+}
+
+function numberText(v, digits = 1) { return v.toFixed(digits).replace('.', ','); }
+
+async function showSounds() {
+  const lines = await runLines('text', textArgs('sounds', '--format', 'json'), textInput(), 'Звуки не подсчитаны');
+  if (!lines) return;
+  const rows = lines[0].rows;
+  $('text-sounds-table').replaceChildren(el('table', { class: 'data' },
+    el('caption', { class: 'visually-hidden' }, 'Звуки текста'),
+    el('thead', {}, el('tr', {}, ...['Звук', 'Раз', 'Доля, %', 'Норма, %', 'z'].map(h => el('th', { scope: 'col' }, h)))),
+    el('tbody', {}, ...rows.map(r => el('tr', {}, el('th', { scope: 'row' }, r.label), el('td', {}, String(r.count)),
+      el('td', {}, numberText(r.share * 100, 2)), el('td', {}, numberText(r.norm * 100, 2)), el('td', {}, numberText(r.z, 2)))))));
+}
+
+async function showSegments() {
+  const by = $('text-by').value;
+  const lines = await runLines('text', textArgs('text', '--by', by, '--format', 'json'), textInput(), 'Текст не оценён');
+  if (!lines) return;
+  const scales = lines.length ? lines[0].scales : [];
+  const limit = 500;
+  $('text-segments-table').replaceChildren(
+    lines.length > limit ? el('p', { class: 'hint' }, `Показаны первые ${limit} из ${lines.length}; сохранённые файлы содержат все.`) : '',
+    lines.length ? el('table', { class: 'data' },
+      el('caption', { class: 'visually-hidden' }, by === 'line' ? 'Оценка по строкам' : 'Оценка по абзацам'),
+      el('thead', {}, el('tr', {}, el('th', { scope: 'col' }, '№'), el('th', { scope: 'col' }, 'Строка'),
+        ...scales.map(s => el('th', { scope: 'col' }, `${s.left} / ${s.right}`)))),
+      el('tbody', {}, ...lines.slice(0, limit).map(l => el('tr', {}, el('th', { scope: 'row' }, String(l.segment)),
+        el('td', {}, String(l.line)), ...l.profile.map(v => el('td', {}, numberText(v))))))) :
+      el('p', { class: 'hint' }, 'В тексте нет ни одной непустой строки.'));
+}
+
+function refreshDetails() {
+  if ($('text-sounds').open) showSounds();
+  if ($('text-segments').open) showSegments();
+}
+
+async function openTextFile(file) {
+  if (!file || !(await readableFile(file))) return;
+  state.textFile = file;
+  $('text').disabled = true;
+  $('text-close').hidden = false;
+  evaluateText();
+}
+
+// ---- the word list tab ----------------------------------------------------------------------
+function listInput() { return state.listFile ? { file: state.listFile } : typedInput($('list').value); }
+function listName() { return state.listFile ? state.listFile.name : '-'; }
+let listSort = { key: -1, down: false };
+
+function wordValue(v) { return state.lang === 'ru' ? `${Math.round(v * 100)}%` : numberText(v * 100); }
+
+function drawList() {
+  const run = state.listRun;
+  if (!run) { $('list-table').replaceChildren(); return; }
+  const rows = run.rows.slice();
+  const { key, down } = listSort;
+  if (key >= 0) rows.sort((a, b) => (down ? -1 : 1) * (a.profile[key] - b.profile[key]));
+  const limit = 1000;
+  $('list-summary').textContent = `Слов: ${rows.length}` + (rows.length > limit ? `; показаны первые ${limit}` : '') +
+    (run.ranked ? `; по впечатлению «${run.wanted}», лучшие первыми` : '');
+  const sortButton = (label, index) => {
+    const sorted = listSort.key === index;
+    return el('th', { scope: 'col', 'aria-sort': sorted ? (listSort.down ? 'descending' : 'ascending') : 'none' },
+      el('button', { type: 'button', class: 'sort', title: 'Упорядочить по этой шкале',
+        onclick: () => { listSort = { key: index, down: sorted ? !listSort.down : true }; drawList(); } },
+      label, sorted ? (listSort.down ? ' ▼' : ' ▲') : ''));
+  };
+  $('list-table').replaceChildren(el('table', { class: 'data' },
+    el('caption', { class: 'visually-hidden' }, 'Оценки слов списка'),
+    el('thead', {}, el('tr', {}, ...(run.ranked ? [el('th', { scope: 'col' }, 'Место'), el('th', { scope: 'col' }, 'Балл')] : []),
+      el('th', { scope: 'col' }, 'Слово'), ...run.scales.map((s, i) => sortButton(`${s.left} / ${s.right}`, i)))),
+    el('tbody', {}, ...rows.slice(0, limit).map(r => el('tr', {},
+      ...(run.ranked ? [el('td', {}, String(r.rank)), el('td', {}, numberText(r.score * 100))] : []),
+      el('th', { scope: 'row' }, r.input), ...r.profile.map(v => el('td', {}, wordValue(v))))))));
+}
+
+function wantedPoles() {
+  return [...document.querySelectorAll('#poles input:checked')].map(box => box.value);
+}
+
+async function evaluateList(ranked) {
+  if (!state.listFile && !$('list').value.trim()) { say('Список пуст: введите слова по одному в строке или откройте файл.'); return; }
+  const wanted = wantedPoles();
+  if (ranked && !wanted.length) { say('Отметьте хотя бы один желаемый полюс.'); return; }
+  say('');
+  cancelWork();
+  const args = ranked ? ['rank', ...common(), '--want', wanted.join(','), '--format', 'json', '--', listName()]
+    : ['batch', ...common(), '--format', 'json', '--', listName()];
+  const rows = await runLines('list', args, listInput(), ranked ? 'Список не упорядочен' : 'Список не оценён');
+  if (!rows) return;
+  state.listRun = { ranked, wanted: wanted.join(', '), rows, scales: rows.length ? rows[0].scales : poleNames(), args };
+  listSort = { key: -1, down: false };
+  drawList();
+}
+
+function exportList(format) {
+  const run = state.listRun;
+  if (!run) { say('Сначала оцените список.'); return; }
+  const args = run.args.slice();
+  args[args.indexOf('--format') + 1] = format.toLowerCase();
+  downloadRun('list', args, listInput(), run.ranked ? 'rank' : 'list', format.toLowerCase());
+}
+
+function poleNames() {
+  return engine.evaluate(['word', '--lang', state.lang, '--', ''], '').chart.map(r => ({ left: r.left, right: r.right }));
+}
+
+function drawPoles() {
+  const box = $('poles');
+  box.replaceChildren(...poleNames().map(s => el('div', { class: 'pole-pair' },
+    el('label', {}, el('input', { type: 'checkbox', value: s.left }), ' ', s.left),
+    el('label', {}, el('input', { type: 'checkbox', value: s.right }), ' ', s.right))));
+}
+
+async function openListFile(file) {
+  if (!file || !(await readableFile(file))) return;
+  state.listFile = file;
+  $('list').disabled = true;
+  $('list-close').hidden = false;
+  $('list-source').textContent = `Файл «${file.name}», ${sizeText(file.size)}`;
+  evaluateList(false);
+}
+
+// ---- choices, tabs and start ----------------------------------------------------------------
+function setChoice(name, value) {
+  for (const box of document.querySelectorAll(`input[name=${name}]`)) box.checked = box.value === value;
+  state[name] = value;
+}
+
+function refresh() {
+  evaluateWord();
+  if (state.tab === 'text' && (state.textFile || $('text').value.trim())) evaluateText();
+  if (state.tab === 'list' && state.listRun) evaluateList(state.listRun.ranked);
+}
+
+function selectTab(tab, focus) {
+  state.tab = tab;
+  for (const name of ['word', 'text', 'list']) {
+    const button = $('tab-' + name), chosen = name === tab;
+    button.setAttribute('aria-selected', String(chosen));
+    button.tabIndex = chosen ? 0 : -1;
+    $('panel-' + name).hidden = !chosen;
+    if (chosen && focus) button.focus();
+  }
+  if (tab === 'word') writeAddress();
+}
+
+function dropTarget(panel, open) {
+  const zone = $(panel);
+  zone.addEventListener('dragover', event => { event.preventDefault(); zone.classList.add('dropping'); });
+  zone.addEventListener('dragleave', () => zone.classList.remove('dropping'));
+  zone.addEventListener('drop', event => {
+    event.preventDefault();
+    zone.classList.remove('dropping');
+    if (event.dataTransfer.files.length) open(event.dataTransfer.files[0]);
+  });
+}
+
+function wire() {
+  for (const box of document.querySelectorAll('input[name=lang], input[name=algo]')) {
+    box.addEventListener('change', () => {
+      state[box.name] = box.value;
+      if (box.name === 'lang') { drawPoles(); state.listRun = null; drawList(); $('list-summary').textContent = ''; }
+      refresh();
+    });
+  }
+  const tabs = ['word', 'text', 'list'];
+  tabs.forEach((name, i) => {
+    const button = $('tab-' + name);
+    button.addEventListener('click', () => selectTab(name, false));
+    button.addEventListener('keydown', event => {
+      const moves = { ArrowRight: i + 1, ArrowLeft: i - 1, Home: 0, End: tabs.length - 1 };
+      if (!(event.key in moves)) return;
+      event.preventDefault();
+      selectTab(tabs[(moves[event.key] + tabs.length) % tabs.length], true);
+    });
+  });
+  $('word').addEventListener('input', evaluateWord);
+  let typing = 0;
+  $('text').addEventListener('input', () => { clearTimeout(typing); typing = setTimeout(evaluateText, 300); });
+  $('text-file').addEventListener('change', event => { openTextFile(event.target.files[0]); event.target.value = ''; });
+  $('text-encoding').addEventListener('change', evaluateText);
+  $('text-close').addEventListener('click', () => {
+    cancelWork();
+    state.textFile = null;
+    $('text').disabled = false;
+    $('text-close').hidden = true;
+    evaluateText();
+  });
+  for (const id of ['text-sounds', 'text-segments'])
+    $(id).addEventListener('toggle', () => { if ($(id).open) id === 'text-sounds' ? showSounds() : showSegments(); });
+  $('text-by').addEventListener('change', showSegments);
+  document.querySelector('[data-for=sounds]').append(...exportButtons(['JSON', 'CSV'], format =>
+    downloadRun('text', textArgs('sounds', '--format', format.toLowerCase()), textInput(), 'sounds', format.toLowerCase())));
+  document.querySelector('[data-for=segments]').append(...exportButtons(['JSON', 'CSV'], format =>
+    downloadRun('text', textArgs('text', '--by', $('text-by').value, '--format', format.toLowerCase()), textInput(),
+      $('text-by').value === 'line' ? 'lines' : 'paragraphs', format.toLowerCase())));
+  for (const panel of ['text', 'list'])
+    $(panel + '-progress').querySelector('.cancel').addEventListener('click', () => { cancelWork(); });
+  dropTarget('panel-text', openTextFile);
+  dropTarget('panel-list', openListFile);
+  $('list-file').addEventListener('change', event => { openListFile(event.target.files[0]); event.target.value = ''; });
+  $('list-run').addEventListener('click', () => evaluateList(false));
+  $('rank-run').addEventListener('click', () => evaluateList(true));
+  $('list-close').addEventListener('click', () => {
+    cancelWork();
+    state.listFile = null;
+    $('list').disabled = false;
+    $('list-close').hidden = true;
+    $('list-source').textContent = '';
+  });
+  document.querySelector('[data-for=list]').append(...exportButtons(['JSON', 'CSV'], exportList));
+  window.addEventListener('hashchange', () => { if (readAddress()) { selectTab('word', false); refresh(); } });
+}
+
+ZelmEngine({ print: () => {}, printErr: line => { engineErrors += line + '\n'; } }).then(module => {
+  engine = module;
+  const fromAddress = readAddress();
+  wire();
+  drawPoles();
+  evaluateWord();
+  if (fromAddress) selectTab('word', false);
+  document.body.dataset.ready = 'true';
+}, error => say(`Не удалось запустить вычислитель: ${error.message || error}`));
+})();
