@@ -413,6 +413,7 @@ function wordValue(v) { return state.lang === 'ru' ? `${Math.round(v * 100)}%` :
 
 function drawList() {
   const run = state.listRun;
+  document.querySelector('[data-for=list]').hidden = !run;
   if (!run) { $('list-table').replaceChildren(); return; }
   const rows = run.rows.slice();
   const { key, down } = listSort;
@@ -577,6 +578,7 @@ function wire() {
 
 ZelmEngine({ print: () => {}, printErr: line => { engineErrors += line + '\n'; } }).then(module => {
   engine = module;
+  window.zelmEngine = module; // zelm-cli's commands for scripts: run(args, stdinPath), evaluate(args, stdinPath)
   const fromAddress = readAddress();
   wire();
   drawPoles();
