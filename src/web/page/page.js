@@ -81,7 +81,7 @@ function inWorker(op, args, input, progress) {
 }
 
 function cancelWork() {
-  if (!worker) return;
+  if (!worker || !pending.size) return;
   worker.terminate();
   worker = null;
   for (const waiting of pending.values()) waiting.reject(new Cancelled());
@@ -468,7 +468,10 @@ function poleNames() {
   return engine.evaluate(['word', '--lang', state.lang, '--', ''], '').chart.map(r => ({ left: r.left, right: r.right }));
 }
 
+let polesOf = '';
 function drawPoles() {
+  if (polesOf === state.lang) return;
+  polesOf = state.lang;
   const box = $('poles');
   box.replaceChildren(...poleNames().map(s => el('div', { class: 'pole-pair' },
     el('label', {}, el('input', { type: 'checkbox', value: s.left }), ' ', s.left),
@@ -506,6 +509,7 @@ function selectTab(tab, focus) {
     if (chosen && focus) button.focus();
   }
   if (tab === 'word') writeAddress();
+  if (tab === 'list') drawPoles();
 }
 
 function dropTarget(panel, open) {
@@ -523,7 +527,7 @@ function wire() {
   for (const box of document.querySelectorAll('input[name=lang], input[name=algo]')) {
     box.addEventListener('change', () => {
       state[box.name] = box.value;
-      if (box.name === 'lang') { drawPoles(); state.listRun = null; drawList(); $('list-summary').textContent = ''; }
+      if (box.name === 'lang') { if (state.tab === 'list') drawPoles(); state.listRun = null; drawList(); $('list-summary').textContent = ''; }
       refresh();
     });
   }
@@ -576,14 +580,15 @@ function wire() {
   window.addEventListener('hashchange', () => { if (readAddress()) { selectTab('word', false); refresh(); } });
 }
 
-ZelmEngine({ print: () => {}, printErr: line => { engineErrors += line + '\n'; } }).then(module => {
+window.zelmLog = line => { engineErrors += line + '\n'; };
+window.zelmStarting.then(module => {
   engine = module;
   window.zelmEngine = module; // zelm-cli's commands for scripts: run(args, stdinPath), evaluate(args, stdinPath)
   const fromAddress = readAddress();
   wire();
-  drawPoles();
   evaluateWord();
   if (fromAddress) selectTab('word', false);
   document.body.dataset.ready = 'true';
+  performance.mark('zelm-first-result');
 }, error => say(`Не удалось запустить вычислитель: ${error.message || error}`));
 })();
