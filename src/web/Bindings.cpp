@@ -38,8 +38,9 @@ val Run(const val& list, const std::string& input) {
     val result = val::object();
     std::string error, out;
     const auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
-    if (!options || NeedsQt(options->Command) || !UseInput(input)) {
-        if (error.empty()) error = "this command is not available here";
+    if (options && NeedsQt(options->Command)) error = "report and print are not available here";
+    else if (options && !UseInput(input)) error = "cannot read the typed text";
+    if (!error.empty()) {
         Complain(error);
         result.set("status", 2);
         return result;
@@ -83,7 +84,7 @@ val Evaluate(const val& list, const std::string& input) {
             return result;
         }
         explanation = count.Chosen().ExplainLast(false);
-        result.set("encoding", std::string(count.IsUtf8() ? "utf-8" : "cp1251"));
+        result.set("encoding", std::string(file->IsUtf16() ? "utf-16" : count.IsUtf8() ? "utf-8" : "cp1251"));
         result.set("total", double(e.Total));
     }
     std::string json, csv, svg, explained;

@@ -333,7 +333,7 @@ async function evaluateText() {
   if (run !== textRun) return;
   if (result.status !== 0) { say(engineMessage(result, 'Текст не оценён')); return; }
   const name = typed ? '-' : state.textFile.name;
-  const encoding = result.encoding === 'utf-8' ? 'UTF-8' : 'Windows-1251';
+  const encoding = { 'utf-8': 'UTF-8', 'utf-16': 'UTF-16', cp1251: 'Windows-1251' }[result.encoding];
   $('text-source').textContent = (typed ? 'Введённый текст' : `Файл «${name}», ${sizeText(state.textFile.size)}`) +
     `; кодировка: ${encoding}${$('text-encoding').value === 'auto' ? ' (определена)' : ''}; звуков: ${result.total}`;
   if (result.total === 0) say('В тексте нет ни одного звука: все значения равны нулю.');
