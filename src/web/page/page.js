@@ -227,8 +227,8 @@ function explanation(result, row, isWord) {
   const number = v => String(Math.round(v * 100) / 100).replace('.', ',');
   const rows = terms.map(({ t, c }) => el('tr', {},
     el('th', { scope: 'row' }, t.sound),
-    ...(zhuravlevWord ? [t.position, number(t.weight)] : isWord ? [t.count, number(t.expected)]
-      : [t.count, number(t.expected), number(t.z)]).map(v => el('td', {}, String(v))),
+    ...(zhuravlevWord ? [t.position, number(t.weight)] : isWord ? [number(t.count), number(t.expected)]
+      : [number(t.count), number(t.expected), number(t.z)]).map(v => el('td', {}, String(v))),
     el('td', { class: c > 0 ? 'plus' : 'minus' }, shown(c, isWord))));
   const sum = data.terms.reduce((s, t) => s + t.contributions[row], 0);
   const clamped = data.clamped.includes(row + 1);
