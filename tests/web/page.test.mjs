@@ -250,6 +250,17 @@ test('bad files get a clear message and break nothing', async () => {
   await page.waitForFunction(() => document.getElementById('text-source').textContent.includes('bad.txt'));
   assert.match(await page.textContent('#text-source'), /Windows-1251/);
   assert.deepEqual(await downloaded('#text-result', 'JSON'), zelm(['text', '--format', 'json', 'bad.txt']));
+  // A file changed on disk after it was chosen can no longer be read: said, and the page goes on.
+  const gone = write('gone.txt', cp1251('Тихо.'));
+  await page.setInputFiles('#text-file', gone);
+  await page.waitForFunction(() => document.getElementById('text-source').textContent.includes('gone.txt'));
+  fs.writeFileSync(gone, 'changed, and longer than before');
+  await page.selectOption('#text-encoding', 'utf-8');
+  await page.waitForFunction(() => document.getElementById('message').textContent.startsWith('Текст не оценён'));
+  assert.match(await page.textContent('#message'), /gone\.txt/);
+  await page.click('#text-close');
+  await page.fill('#text', 'Тихо.');
+  await page.waitForFunction(() => document.getElementById('text-source').textContent.startsWith('Введённый текст'));
 });
 
 test('a large file is counted piece by piece with progress, and Cancel stops it', async () => {

@@ -7,28 +7,30 @@ const ready = ZelmEngine({
   printErr: line => { errors += line + '\n'; },
 }).then(m => { engine = m; });
 
-// The browser's file reading costs most per piece, so the file is read 16 MiB at a time and the
-// engine's smaller reads are served from that; each read says how far the file has come.
+// The browser's file reading costs most per call, so the mounted file is read 16 MiB at a time and
+// the engine's reads are copied straight out of that into its memory; each new piece read says how
+// far the file has come.
 const Ahead = 16 << 20;
-let lastReport = 0;
-function readAhead(file) {
-  const reader = new FileReaderSync();
-  let from = 0, bytes = new Uint8Array(0);
-  const place = { name: file.name, size: file.size, lastModifiedDate: new Date(file.lastModified) };
-  place.slice = (start, end) => ({ start, end: Math.min(end, file.size), get size() { return this.end - this.start; } });
-  const read = piece => {
-    if (piece.start < from || piece.end > from + bytes.length) {
-      from = piece.start;
-      bytes = new Uint8Array(reader.readAsArrayBuffer(file.slice(from, from + Math.max(Ahead, piece.size))));
-      const now = Date.now();
-      if (now - lastReport > 100) {
-        lastReport = now;
-        postMessage({ job, progress: Math.min(1, (from + bytes.length) / Math.max(1, file.size)) });
-      }
+let cache = null, lastReport = 0;
+function readThrough(stream, buffer, offset, length, position) {
+  const file = stream.node.contents;
+  if (position >= file.size) return 0;
+  const end = Math.min(position + length, file.size);
+  if (!cache || cache.file !== file || position < cache.from || end > cache.from + cache.bytes.length) {
+    const piece = file.slice(position, position + Math.max(Ahead, end - position));
+    try {
+      cache = { file, from: position, bytes: new Uint8Array(new FileReaderSync().readAsArrayBuffer(piece)) };
+    } catch (e) {
+      throw new engine.FS.ErrnoError(29); // EIO: the engine names the file and the failure as zelm-cli does
     }
-    return bytes.subarray(piece.start - from, piece.end - from); // copied once, into the engine
-  };
-  return { place, reader: { readAsArrayBuffer: read } };
+    const now = Date.now();
+    if (now - lastReport > 100) {
+      lastReport = now;
+      postMessage({ job, progress: Math.min(1, (position + cache.bytes.length) / Math.max(1, file.size)) });
+    }
+  }
+  buffer.set(cache.bytes.subarray(position - cache.from, end - cache.from), offset);
+  return end - position;
 }
 
 function prepare(input) {
@@ -37,9 +39,8 @@ function prepare(input) {
   try { FS.mkdir('/in'); } catch (e) { /* already there */ }
   FS.chdir('/');
   if (input.file) {
-    const { place, reader } = readAhead(input.file);
-    FS.filesystems.WORKERFS.reader = reader;
-    FS.mount(FS.filesystems.WORKERFS, { files: [place] }, '/in');
+    FS.filesystems.WORKERFS.stream_ops.read = readThrough;
+    FS.mount(FS.filesystems.WORKERFS, { files: [input.file] }, '/in');
     FS.chdir('/in');
     return '';
   }
@@ -61,6 +62,7 @@ onmessage = async event => {
     result = { status: 1 };
     errors += String(e && e.message || e) + '\n';
   }
+  cache = null;
   result.errors = errors;
   postMessage({ job: id, result }, result.out ? [result.out.buffer] : []);
 };
