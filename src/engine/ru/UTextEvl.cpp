@@ -22,6 +22,13 @@ constexpr TTextEvaluator::TTextKeys MakeKeys() {
         const auto lower = static_cast<unsigned char>(b >= 192 && b <= 223 ? b + 32 : b);
         keys.Next[std::size_t(b)] = InLetterSet(SofteningLetters, lower) ? 1 : 0;
     }
+    return keys;
+}
+
+// The keys with their pair table, made on first use: stored, the table would add 128 KiB to the
+// program and to the web page.
+TTextEvaluator::TTextKeys KeysWithPairs() {
+    TTextEvaluator::TTextKeys keys = MakeKeys();
     keys.MakePairs();
     return keys;
 }
@@ -39,7 +46,6 @@ constexpr std::array<std::int8_t, KeyCount> MakeKeyColumns() {
     return columns;
 }
 
-constexpr TTextEvaluator::TTextKeys Keys = MakeKeys();
 constexpr auto KeyColumns = MakeKeyColumns();
 
 // Columns of each colour class.
@@ -55,7 +61,10 @@ void TTextEvaluator::ResetTextCounts() {
     Stream_.Reset();
 }
 
-const TTextEvaluator::TTextKeys& TTextEvaluator::StreamKeys() { return Keys; }
+const TTextEvaluator::TTextKeys& TTextEvaluator::StreamKeys() {
+    static const TTextKeys keys = KeysWithPairs();
+    return keys;
+}
 
 void TTextEvaluator::CountTextChunk(std::string_view chunk) {
     std::array<std::uint64_t, KeyCount> totals{};

@@ -43,6 +43,13 @@ constexpr TTripleKeys<KeyCount> MakeKeys() {
                                     : letter == UkrO                       ? 3
                                                                            : 0;
     }
+    return keys;
+}
+
+// The keys with their pair table, made on first use: stored, the table would add 128 KiB to the
+// program and to the web page.
+TTripleKeys<KeyCount> KeysWithPairs() {
+    TTripleKeys<KeyCount> keys = MakeKeys();
     keys.MakePairs();
     return keys;
 }
@@ -78,7 +85,6 @@ constexpr std::array<std::array<std::uint8_t, 2>, KeyCount> MakeKeySounds() {
     return sounds;
 }
 
-constexpr TTripleKeys<KeyCount> Keys = MakeKeys();
 constexpr auto KeySounds = MakeKeySounds();
 
 // Vowels whose counts make up each colour class of a text.
@@ -89,7 +95,10 @@ constexpr std::array<std::array<int, 5>, ColourClassCount> ColourVowels = {{
 
 } // namespace
 
-const TTripleKeys<TUkrTextEvaluator::KeyCount>& TUkrTextEvaluator::StreamKeys() { return Keys; }
+const TTripleKeys<TUkrTextEvaluator::KeyCount>& TUkrTextEvaluator::StreamKeys() {
+    static const TTripleKeys<KeyCount> keys = KeysWithPairs();
+    return keys;
+}
 
 void TUkrTextEvaluator::UkrResetTextCounts() {
     UkrTextSoundCounts.fill(0);
