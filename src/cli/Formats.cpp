@@ -657,13 +657,6 @@ void AppendXmlText(std::string& out, std::string_view text) {
     }
 }
 
-// "#rrggbb" of a 0x00BBGGRR colour.
-std::string CssColour(std::uint32_t colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-    return text;
-}
-
 void SvgText(std::string& out, int x, int y, std::string_view anchor, std::string_view text, std::string_view extra = {}) {
     out += "  <text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" text-anchor=\"";
     out += anchor;
@@ -701,6 +694,12 @@ std::vector<std::string> WrapWords(const std::string& utf8, std::size_t width) {
 }
 
 } // namespace
+
+std::string CssColour(std::uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return text;
+}
 
 void AppendSvg(std::string& out, const TEvaluation& e) {
     constexpr int Width = 820, RowHeight = 22, Top = 54, BarLength = 220, ValueLeft = 380, ValueRight = 440;

@@ -36,6 +36,9 @@ void AppendTable(std::string& out, const TEvaluation& e, bool colour);
 // One compact line for a word of a word list: its significant scales, or a dash.
 void AppendCompactRow(std::string& out, const TEvaluation& e, bool colour);
 
+// "#rrggbb" of a 0x00BBGGRR colour.
+std::string CssColour(std::uint32_t colour);
+
 // A standalone SVG 1.1 document of one evaluation: a title line, the bipolar chart by the result
 // windows' rules and colours, the comment and the colour strip; real text elements, a viewBox.
 void AppendSvg(std::string& out, const TEvaluation& e);

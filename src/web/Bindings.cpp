@@ -22,12 +22,6 @@ bool UseInput(const std::string& path) {
     return path.empty() || std::freopen(path.c_str(), "rb", stdin) != nullptr;
 }
 
-std::string Hex(std::uint32_t colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-    return text;
-}
-
 // Bytes for the page (a JS string would replace what is not UTF-8).
 val Bytes(const std::string& bytes) {
     return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
@@ -116,7 +110,7 @@ val Evaluate(const val& list, const std::string& input) {
     for (const TColourMeasure& c : e.Colours) {
         val colour = val::object();
         colour.set("cls", c.Class);
-        colour.set("colour", Hex(c.Colour));
+        colour.set("colour", CssColour(c.Colour));
         colour.set("measure", c.Measure);
         colour.set("shown", c.Shown);
         colour.set("blocks", c.Blocks);
