@@ -39,6 +39,9 @@ void SetSunkenEdge(QFrame* control) {
 
 namespace {
 
+// Centres a window on its screen, its frame included, whenever its size or its frame (as the
+// window manager gives it, which may come late on a busy machine) differs from what it was centred
+// with; a move by the user changes neither, so it stays where the user puts it.
 class TFrameCentrer : public QObject {
 public:
     using QObject::QObject;
@@ -47,17 +50,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* window = static_cast<QWidget*>(watched);
         switch (event->type()) {
-        case QEvent::Show:
-            Framed_ = false;
-            Centre(window);
-            break;
+        case QEvent::Show: Centred_ = {}; [[fallthrough]];
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Paint:
         case QEvent::WindowActivate:
-            if (!Framed_ && window->isVisible() && window->frameGeometry() != window->geometry()) {
-                Framed_ = true; // the frame is known: centred with it, once
-                Centre(window);
+            if (window->isVisible() || event->type() == QEvent::Show) {
+                const TShape shape = ShapeOf(window);
+                if (shape != Centred_) {
+                    Centred_ = shape;
+                    Centre(window);
+                }
             }
             break;
         default: break;
@@ -66,6 +69,16 @@ protected:
     }
 
 private:
+    struct TShape {
+        QSize Size;
+        QMargins Frame;
+        bool operator==(const TShape&) const = default;
+    };
+    static TShape ShapeOf(const QWidget* window) {
+        const QRect frame = window->frameGeometry(), inner = window->geometry();
+        return {inner.size(), QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                                       frame.right() - inner.right(), frame.bottom() - inner.bottom())};
+    }
     static void Centre(QWidget* window) {
         const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
@@ -73,7 +86,7 @@ private:
         frame.moveCenter(screen->geometry().center());
         if (frame.topLeft() != window->frameGeometry().topLeft()) window->move(frame.topLeft()); // a window's position is its frame's
     }
-    bool Framed_ = false;
+    TShape Centred_;
 };
 
 } // namespace

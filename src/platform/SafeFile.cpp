@@ -7,11 +7,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <ctime>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
+#include <algorithm>
 
 namespace zelm {
 
@@ -116,6 +119,88 @@ bool TakeIdentity(int fd, const std::string& old, const struct stat& info) {
     return true;
 }
 
+
+// Copies of files written in place are "save-XXXXXX" in the copy folder, each held open and locked
+// (flock, which ends with its process) while its save runs; "save-XXXXXX.record" beside it names
+// the file once the copy is complete.
+const std::string CopyPrefix = "save-";
+const std::string RecordSuffix = ".record";
+const std::string RecordMagic = "ZELM in-place save 1";
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+std::string Unhex(const std::string& hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Writes the record of an in-place save (through a new name, synced, so that it is whole or absent).
+bool WriteRecord(const std::string& record, const std::string& target, const struct stat& info) {
+    const std::string text = RecordMagic + "\npath " + Hex(target) + "\ndevice " + std::to_string(info.st_dev) +
+                             "\ninode " + std::to_string(info.st_ino) + "\nsize " + std::to_string(info.st_size) +
+                             "\nstarted " + std::to_string(std::time(nullptr)) + "\n";
+    const std::string fresh = record + ".new";
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(fresh.c_str(), record.c_str()) == 0 && SyncFolder(FolderOf(record))) return true;
+    const int error = errno;
+    ::unlink(fresh.c_str());
+    errno = error;
+    return false;
+}
+
+bool ReadRecord(const std::string& record, TUnfinishedSave& save) {
+    const int fd = ::open(record.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536;) text.append(buffer, std::size_t(n));
+    ::close(fd);
+    if (text.rfind(RecordMagic + "\n", 0) != 0) return false;
+    std::size_t at = RecordMagic.size() + 1;
+    int fields = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) break;
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        const std::string key = line.substr(0, space), value = line.substr(space + 1);
+        try {
+            if (key == "path") save.Path = Unhex(value);
+            else if (key == "device") save.Device = std::stoull(value);
+            else if (key == "inode") save.Inode = std::stoull(value);
+            else if (key == "size") save.Size = std::stoll(value);
+            else if (key == "started") save.Started = std::stoll(value);
+            else continue;
+        } catch (const std::exception&) {
+            return false;
+        }
+        ++fields;
+    }
+    return fields == 5 && !save.Path.empty();
+}
+
 } // namespace
 
 std::string SafeFileCopyFolder() {
@@ -142,6 +227,7 @@ bool TSafeFile::Open() {
     Folder_ = FolderOf(Target_);
     struct stat info {};
     const bool exists = ::stat(Target_.c_str(), &info) == 0;
+    Exists_ = exists;
     if (exists && S_ISDIR(info.st_mode)) return Fail(EISDIR);
     if (exists && !S_ISREG(info.st_mode)) {
         // A device or a pipe cannot be replaced: write into it and check every step.
@@ -186,27 +272,50 @@ bool TSafeFile::Open() {
 bool TSafeFile::OpenInPlace(bool keepCopy) {
     InPlace_ = true;
     if (keepCopy) {
-        // The old content first goes where a failure can take it back from.
+        // The old content first goes where a failure, or the next start after a crash, can take it
+        // back from: the copy complete and synced, then the record naming the file.
         const std::string folder = SafeFileCopyFolder();
         const auto cannotCopy = [&](int code) {
             return FailWith("cannot keep a copy of the old content in " + folder + ": " + std::strerror(code));
         };
         ::mkdir(FolderOf(folder).c_str(), 0700);
         if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return cannotCopy(errno);
-        std::string name = folder + "/copy-XXXXXX";
-        const int copy = ::mkostemp(name.data(), O_CLOEXEC);
-        if (copy < 0) return cannotCopy(errno);
+        std::string name = folder + "/" + CopyPrefix + "XXXXXX";
+        CopyFd_ = ::mkostemp(name.data(), O_CLOEXEC);
+        if (CopyFd_ < 0) return cannotCopy(errno);
         Copy_ = name;
+        if (::flock(CopyFd_, LOCK_EX) != 0) return cannotCopy(errno);
         const int old = ::open(Target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        struct stat info {};
         long long copied = 0;
-        const bool ok = old >= 0 && CopyContent(old, copy, copied) && ::fsync(copy) == 0;
+        const bool ok = old >= 0 && ::fstat(old, &info) == 0 && CopyContent(old, CopyFd_, copied) &&
+                        ::fsync(CopyFd_) == 0 && WriteRecord(Copy_ + RecordSuffix, Target_, info);
         const int error = errno;
         if (old >= 0) ::close(old);
-        if (::close(copy) != 0 || !ok) return cannotCopy(ok ? errno : error);
+        if (!ok) return cannotCopy(error);
     }
     Fd_ = ::open(Target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (Fd_ < 0) return Fail(errno);
     return true;
+}
+
+// The rename that should have replaced the target was refused: the complete new content in the
+// temporary file `temp` is written into the target in place instead.
+bool TSafeFile::CommitInPlaceFrom(const std::string& temp) {
+    const int from = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0) return Fail(errno);
+    ::unlink(temp.c_str()); // the open descriptor keeps the content
+    Temp_.clear();
+    Written_ = 0;
+    bool ok = OpenInPlace(true);
+    if (ok) {
+        Started_ = true;
+        long long copied = 0;
+        ok = CopyContent(from, Fd_, copied) || Fail(errno);
+        Written_ = copied;
+    }
+    ::close(from);
+    return ok && Commit();
 }
 
 bool TSafeFile::Write(std::string_view bytes) {
@@ -227,8 +336,7 @@ bool TSafeFile::Commit() {
         Fd_ = -1;
         if (::close(fd) != 0) return Fail(errno);
         Started_ = false;
-        if (!Copy_.empty()) ::unlink(Copy_.c_str());
-        Copy_.clear();
+        RemoveCopy(); // the new content is synced: the copy's work is done
         return true;
     }
     if (::fsync(Fd_) != 0) return Fail(errno);
@@ -244,26 +352,39 @@ bool TSafeFile::Commit() {
     const int fd = Fd_;
     Fd_ = -1;
     if (::close(fd) != 0) return Fail(errno); // a late write error of the file system
-    if (::rename(Temp_.c_str(), Target_.c_str()) != 0) return Fail(errno);
+    if (::rename(Temp_.c_str(), Target_.c_str()) != 0) {
+        // A bind-mount target (EBUSY), another file system (EXDEV), some network and FUSE file
+        // systems (EPERM, EACCES) refuse the replacement but let the file be written.
+        const int error = errno;
+        if (Exists_ && (error == EBUSY || error == EXDEV || error == EPERM || error == EACCES))
+            return CommitInPlaceFrom(Temp_);
+        return Fail(error);
+    }
     Temp_.clear();
     // Make the new name durable too; the content already is, so a failure here loses nothing.
-    const int folder = ::open(Folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    SyncFolder(Folder_);
     return true;
 }
 
 bool TSafeFile::RestoreFromCopy() {
-    const int copy = ::open(Copy_.c_str(), O_RDONLY | O_CLOEXEC);
     const int target = ::open(Target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     long long copied = 0;
-    bool ok = copy >= 0 && target >= 0 && CopyContent(copy, target, copied) && ::ftruncate(target, copied) == 0 &&
+    bool ok = target >= 0 && CopyContent(CopyFd_, target, copied) && ::ftruncate(target, copied) == 0 &&
               ::fsync(target) == 0;
-    if (copy >= 0) ::close(copy);
     if (target >= 0 && ::close(target) != 0) ok = false;
     return ok;
+}
+
+// The record first, then the copy: a crash between them leaves a copy no record names, which the
+// next look removes, the file being whole.
+void TSafeFile::RemoveCopy() {
+    if (Copy_.empty()) return;
+    ::unlink((Copy_ + RecordSuffix).c_str());
+    ::unlink(Copy_.c_str());
+    SyncFolder(FolderOf(Copy_));
+    Copy_.clear();
+    if (CopyFd_ >= 0) ::close(CopyFd_);
+    CopyFd_ = -1;
 }
 
 void TSafeFile::Discard() {
@@ -277,14 +398,17 @@ void TSafeFile::Discard() {
     }
     Anonymous_ = false;
     if (!Copy_.empty()) {
-        if (Started_ && !RestoreFromCopy()) {
-            // The old content stays in the copy; the message says where.
+        if (Started_ && (CopyFd_ < 0 || !RestoreFromCopy())) {
+            // The old content stays in the copy, and its record for the next start; the message
+            // says where.
             Error_ += "; the old content is kept in " + Copy_;
             Copy_.clear();
+            if (CopyFd_ >= 0) ::close(CopyFd_);
+            CopyFd_ = -1;
+            Started_ = false;
             return;
         }
-        ::unlink(Copy_.c_str());
-        Copy_.clear();
+        RemoveCopy();
     }
     Started_ = false;
 }
@@ -294,6 +418,85 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     if (file.Open() && file.Write(bytes) && file.Commit()) return true;
     error = file.Error();
     return false;
+}
+
+} // namespace zelm
+
+namespace zelm {
+
+std::vector<TUnfinishedSave> UnfinishedSaves() {
+    std::vector<TUnfinishedSave> found;
+    const std::string folder = SafeFileCopyFolder();
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return found;
+    std::vector<std::string> copies;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(CopyPrefix, 0) == 0 && name.find('.') == std::string::npos) copies.push_back(folder + "/" + name);
+    }
+    ::closedir(dir);
+    for (const std::string& copy : copies) {
+        const int fd = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) { // a save that is running now
+            ::close(fd);
+            continue;
+        }
+        TUnfinishedSave save;
+        save.Copy = copy;
+        save.Record = copy + RecordSuffix;
+        if (ReadRecord(save.Record, save)) {
+            found.push_back(save);
+        } else {
+            // No record: the file was never touched, or its new content was synced.
+            ::unlink(save.Record.c_str());
+            ::unlink((save.Record + ".new").c_str());
+            ::unlink(copy.c_str());
+        }
+        ::close(fd);
+    }
+    std::sort(found.begin(), found.end(),
+              [](const TUnfinishedSave& a, const TUnfinishedSave& b) { return a.Started < b.Started; });
+    return found;
+}
+
+bool FinishUnfinishedSave(const TUnfinishedSave& save, bool restore, std::string& error) {
+    const int copy = ::open(save.Copy.c_str(), O_RDONLY | O_CLOEXEC);
+    if (copy < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (::flock(copy, LOCK_EX | LOCK_NB) != 0) {
+        error = "another program is finishing this save";
+        ::close(copy);
+        return false;
+    }
+    if (restore) {
+        const int target = ::open(save.Path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        struct stat info {};
+        bool ok = target >= 0 && ::fstat(target, &info) == 0;
+        if (ok && (info.st_dev != save.Device || info.st_ino != save.Inode)) {
+            error = "the file " + save.Path + " is no longer the one that was being saved; its old content is kept in " +
+                    save.Copy;
+            ::close(target);
+            ::close(copy);
+            return false;
+        }
+        long long copied = 0;
+        ok = ok && CopyContent(copy, target, copied) && ::ftruncate(target, copied) == 0 && ::fsync(target) == 0;
+        const int code = errno;
+        if (target >= 0 && ::close(target) != 0) ok = false;
+        if (!ok) {
+            error = std::string(std::strerror(code ? code : EIO)) + "; the old content is kept in " + save.Copy;
+            ::close(copy);
+            return false;
+        }
+    }
+    ::unlink(save.Record.c_str());
+    ::unlink(save.Copy.c_str());
+    SyncFolder(FolderOf(save.Copy));
+    ::close(copy);
+    return true;
 }
 
 } // namespace zelm

@@ -11,8 +11,9 @@ here="$(dirname "$0")"
 source "$here/xvfb-openbox.sh"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!
-sleep 1
-/usr/bin/python3 -c "import pyatspi; pyatspi.Registry.getDesktop(0)" # starts the registry
+# The accessibility bus answers once the launcher has it up (asking starts the registry too).
+bus_up() { /usr/bin/python3 -c "import pyatspi; pyatspi.Registry.getDesktop(0).childCount" >/dev/null 2>&1; }
+wait_until 60 bus_up || { echo "atspi: the accessibility bus did not start" >&2; exit 1; }
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$zelm" >/dev/null 2>&1 &
 app=$!
 cleanup() { kill "$app" "$bus" "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; }
@@ -22,6 +23,6 @@ trap cleanup EXIT
 window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
 xdotool mousemove --window "$window" 411 36 click 1
-sleep 1
+# atspi_check.py waits for the window's table to appear on the bus.
 /usr/bin/python3 "$here/atspi_check.py" word || exit 1
 echo "atspi: the buttons are named; the word window's chart reads as a table"

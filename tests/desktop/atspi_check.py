@@ -11,8 +11,12 @@ HINTS = ["Новый файл", "Открыть файл", "Сохранить �
          "Вставить", "Оценка слова", "Оценка текста"]
 
 
+# Every wait has a deadline of its own, long enough for a busy machine: nothing sleeps a fixed time.
+DEADLINE = 60
+
+
 def application():
-    for _ in range(100):
+    for _ in range(DEADLINE * 10):
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.name == "zelm":
                 return app
@@ -47,7 +51,7 @@ def main():
         print("buttons:", ", ".join(sorted(names)))
     else:
         tables = []
-        for _ in range(50):
+        for _ in range(DEADLINE * 10):
             tables = [n for n in walk(app) if n.getRoleName() == "table"]
             if tables:
                 break

@@ -12,28 +12,45 @@ failures=0
 cleanup() { kill "$app" "$wm" "$xvfb" 2>/dev/null; wait 2>/dev/null; }
 trap cleanup EXIT
 
-# The caption of the newest window whose caption contains $1, as the window manager has it.
-caption_of() {
-  local window=""
-  for _ in $(seq 50); do
-    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -z "$window" ] && return 1
-  xprop -id "$window" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+# The newest visible window whose caption contains $1, other than the window $2 (waited for).
+window_named() {
+  local found=""
+  find_it() { found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "${2:-none}" | tail -1); [ -n "$found" ]; }
+  wait_until 30 find_it "$1" "${2:-}" || return 1
+  echo "$found"
 }
-# Whether the window $2 (named $1) stands centred on the 1280 x 1024 screen, its frame included.
-centred() {
-  local x y w h frame fl fr ft fb left top width height dx dy
-  read -r x y w h < <(xwininfo -id "$2" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+# The caption of a window as the window manager has it.
+caption() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
+caption_of() { local w; w=$(window_named "$@") || return 1; caption "$w"; }
+# Whether the window $1 is mapped and shown (a window that has been closed or minimised is not).
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+gone() { ! viewable "$1"; }
+# Whether a pop-up menu of the program is open.
+menu_open() {
+  local w
+  for w in $(xdotool search --onlyvisible --class zelm 2>/dev/null); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_POPUP_MENU && return 0
+  done
+  return 1
+}
+# Whether the window $1 stands centred on the 1280 x 1024 screen, its frame included (the frame
+# as the window manager gives it: waited for until the window is managed).
+dx="" dy=""
+at_centre() {
+  local x y w h frame fl fr ft fb left top width height
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
-  frame=$(xprop -id "$2" _NET_FRAME_EXTENTS | sed 's/.*= //' | tr -d ' ')
+  frame=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
   IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
   case "$fl$fr$ft$fb" in *[!0-9]*) fl=0 fr=0 ft=0 fb=0 ;; esac
   left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
+  [ -n "$frame" ] || return 1
   dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
-  if [ "${dx#-}" -gt 1 ] || [ "${dy#-}" -gt 1 ]; then
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+# Fails the test when the window $2 (named $1) does not come to stand centred within a few seconds.
+centred() {
+  if ! wait_until 5 at_centre "$2"; then
     echo "captions: the $1's frame is off the screen's centre by $dx, $dy" >&2
     failures=$((failures + 1))
   fi
@@ -52,39 +69,31 @@ expect() {
   fi
 }
 
-main=$(caption_of "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
-expect "main window" "$main" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
-window=$(xdotool search --onlyvisible --name "Untitled" | head -1)
+window=$(window_named "Untitled") || { echo "captions: the main window did not appear" >&2; exit 1; }
+expect "main window" "$(caption "$window")" "Untitled - ЗЕЛМ-dare (Проект ЗЕЛМ)"
 # Whether the window $1 has its icon (waited for a moment: a busy machine may map it first).
-has_icon() {
-  for _ in $(seq 50); do
-    xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (16 x 16)' && return 0
-    sleep 0.1
-  done
-  return 1
-}
+icon_set() { xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (16 x 16)'; }
+has_icon() { wait_until 30 icon_set "$1"; }
 has_icon "$window" || { echo "captions: the main window has no icon" >&2; failures=$((failures + 1)); }
 xprop -id "$window" WM_CLASS | grep -q '"zelm"' || { echo "captions: the main window's WM_CLASS is not zelm" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$window" >/dev/null 2>&1
-# The about box: menu "Помощь", its last item.
-xdotool key --window "$window" alt+F10 >/dev/null 2>&1
-xdotool mousemove --window "$window" 244 10 click 1
-sleep 0.5
+# The about box: menu "Помощь", its last item (clicked again should a busy program miss a click).
+open_help_menu() { menu_open || xdotool mousemove --window "$window" 244 10 click 1; wait_until 5 menu_open; }
+wait_until 60 open_help_menu || { echo "captions: the menu Помощь did not open" >&2; exit 1; }
 xdotool key Up Return
-sleep 1
-about=$(caption_of "Проект ЗЕЛМ)$" 2>/dev/null | grep -v '^Untitled' | head -1)
+about_window=$(window_named "Проект ЗЕЛМ)$" "$window") || about_window=""
+about=""
+[ -n "$about_window" ] && about=$(caption "$about_window")
 expect "about box" "$about" "ЗЕЛМ-dare (Проект ЗЕЛМ)"
-about_window=$(xdotool search --onlyvisible --name "Проект ЗЕЛМ)$" | grep -vx "$window" | tail -1)
 [ -n "$about_window" ] && centred "about box" "$about_window" && dialog_of_owner "about box" "$about_window"
 xdotool key Escape
-sleep 0.5
+[ -n "$about_window" ] && { wait_until 30 gone "$about_window" || echo "captions: the about box did not close" >&2; }
 # The word window: the single note of the tool bar on the word typed into the word box.
 xdotool mousemove --window "$window" 300 36 click 1
 xdotool type --delay 20 "kot"
 xdotool mousemove --window "$window" 411 36 click 1
-word=$(caption_of "Фоносемантическая оценка слова")
-expect "word window" "$word" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © ЗЕЛМ"
-word_window="$(xdotool search --onlyvisible --name "Фоносемантическая оценка слова" | tail -1)"
+word_window=$(window_named "Фоносемантическая оценка слова") || { echo "captions: the word window did not appear" >&2; exit 1; }
+expect "word window" "$(caption "$word_window")" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © ЗЕЛМ"
 has_icon "$word_window" || { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
 # A fixed-size dialog: the window manager is asked for no minimise or maximise button and
 # allows no maximising.
@@ -99,23 +108,22 @@ if xprop -id "$word_window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE; then
 fi
 dialog_of_owner "word window" "$word_window"
 # Centred on the screen, its frame included.
-sleep 0.5
 centred "word window" "$word_window"
 # Minimised after all, it comes back when its owner is activated.
 xdotool windowminimize "$word_window" 2>/dev/null
-sleep 0.5
+wait_until 30 gone "$word_window" || echo "captions: the word window could not be minimised" >&2
 xdotool windowactivate "$window" 2>/dev/null
-sleep 0.5
-xdotool search --onlyvisible --name "Фоносемантическая оценка слова" >/dev/null ||
+wait_until 30 viewable "$word_window" ||
   { echo "captions: a minimised word window did not come back with the main window" >&2; failures=$((failures + 1)); }
 xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
 xdotool key Escape
-sleep 0.5
+wait_until 30 gone "$word_window" || { echo "captions: the word window did not close" >&2; exit 1; }
 # The print settings dialog, before a print (into a file: ZELM_PRINT_PDF).
 xdotool mousemove --window "$window" 91 36 click 1
-settings=$(caption_of "Параметры печати") || settings=""
+settings_window=$(window_named "Параметры печати") || settings_window=""
+settings=""
+[ -n "$settings_window" ] && settings=$(caption "$settings_window")
 expect "print settings" "$settings" "Параметры печати"
-settings_window=$(xdotool search --onlyvisible --name "Параметры печати" | tail -1)
 [ -n "$settings_window" ] && centred "print settings dialog" "$settings_window"
 xdotool key Escape
 [ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon; the about box, the word window and the print settings centred"

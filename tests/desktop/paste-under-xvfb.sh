@@ -2,6 +2,7 @@
 # Clicks the editor's Paste button while no program owns the clipboard, under a fresh Xvfb each
 # time, and fails when the program does not survive it. Usage: paste-under-xvfb.sh ZELM [TIMES]
 set -uo pipefail
+source "$(dirname "$0")/wait.sh"
 zelm="$1"
 times="${2:-50}"
 crashes=0
@@ -10,22 +11,19 @@ for ((i = 1; i <= times; i++)); do
   number_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb=$!
-  for _ in $(seq 50); do [ -s "$number_file" ] && break; sleep 0.1; done
+  wait_until 60 test -s "$number_file" || { echo "run $i: Xvfb did not start" >&2; exit 1; }
   display=":$(head -1 "$number_file")"
   rm -f "$number_file"
   DISPLAY="$display" QT_QPA_PLATFORM=xcb "$zelm" >/dev/null 2>&1 &
   app=$!
   window=""
-  for _ in $(seq 100); do
-    window=$(DISPLAY="$display" xdotool search --onlyvisible --name 'Untitled' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  if [ -z "$window" ]; then
+  shown() { window=$(DISPLAY="$display" xdotool search --onlyvisible --name 'Untitled' 2>/dev/null | head -1); [ -n "$window" ]; }
+  # The window is painted once the program has handled its first events.
+  painted() { DISPLAY="$display" xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+  if ! wait_until 60 shown || ! wait_until 60 painted; then
     echo "run $i: the window did not appear" >&2
     crashes=$((crashes + 1))
   else
-    sleep 0.3
     # The Paste button: x 184..209 on the speed bar, which lies under the menu bar.
     case "${PASTE_MODE:-button}" in
       button) DISPLAY="$display" xdotool mousemove --window "$window" 196 "${PASTE_Y:-40}" click 1 ;;
@@ -34,6 +32,7 @@ for ((i = 1; i <= times; i++)); do
                 DISPLAY="$display" xdotool key ctrl+a ctrl+x
                 DISPLAY="$display" xdotool mousemove --window "$window" 196 "${PASTE_Y:-40}" click 1 click 1 key ctrl+z ;;
     esac
+    # Half a second to show a crash in (a busy program may crash later: that run then passes).
     sleep 0.5
     if ! kill -0 "$app" 2>/dev/null; then
       wait "$app"; status=$?

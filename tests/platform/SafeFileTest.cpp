@@ -236,3 +236,97 @@ TEST(SafeFile, FailuresAndCrashesLeaveTheOldContent) {
     EXPECT_EQ(Slurp(target), "old");
     EXPECT_EQ(Entries(folder.Path), (std::set<std::string>{"cache", "linked.txt", "other.txt", "target.txt"}));
 }
+
+// A save in place killed at any point (before a byte is written, in the middle, after the last
+// byte) is found at the next look, not while it runs; the old content comes back, or the file is
+// kept as it is, and no copy stays behind either way.
+TEST(SafeFile, InPlaceSavesKilledHalfWayAreRepaired) {
+    TFolder folder;
+    ::setenv("XDG_CACHE_HOME", (folder / "cache").c_str(), 1);
+    const std::string linked = folder / "linked.txt", other = folder / "other.txt";
+    const std::string old(300000, 'o'), fresh(400000, 'n');
+    Write(linked, old);
+    ASSERT_EQ(::link(linked.c_str(), other.c_str()), 0); // two names: written in place
+    struct stat identity {};
+    ::stat(linked.c_str(), &identity);
+    int point = 0;
+    for (const std::size_t written : {std::size_t(0), std::size_t(1), std::size_t(150001), fresh.size()}) {
+        SCOPED_TRACE(written);
+        const bool restore = point++ % 2 == 0;
+        Write(linked, old);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            TSafeFile file(linked);
+            if (file.Open() && file.InPlace()) file.Write(std::string_view(fresh).substr(0, written));
+            [[maybe_unused]] const auto n = ::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        EXPECT_TRUE(UnfinishedSaves().empty()); // a save that runs is no one else's to finish
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<TUnfinishedSave> saves = UnfinishedSaves();
+        ASSERT_EQ(saves.size(), 1u);
+        EXPECT_EQ(saves[0].Path, linked);
+        EXPECT_EQ(saves[0].Inode, identity.st_ino);
+        EXPECT_EQ(saves[0].Size, (long long)old.size());
+        std::string error;
+        ASSERT_TRUE(FinishUnfinishedSave(saves[0], restore, error)) << error;
+        const std::string now = Slurp(other);
+        if (restore) EXPECT_TRUE(now == old);
+        else EXPECT_TRUE(now == fresh.substr(0, written) + old.substr(std::min(written, old.size())));
+        EXPECT_TRUE(Entries(folder / "cache/zelm").empty());
+    }
+    // A copy no record names (a save killed while copying) goes at the next look.
+    Write(folder / "cache/zelm/save-AbCdEf", old);
+    EXPECT_TRUE(UnfinishedSaves().empty());
+    EXPECT_TRUE(Entries(folder / "cache/zelm").empty());
+    ::unsetenv("XDG_CACHE_HOME");
+}
+
+// A file that the system will not let be replaced by renaming (EBUSY for a bind-mount target,
+// EXDEV, EPERM, EACCES on some network file systems) is written in place, keeping its inode; any
+// other refusal fails with its reason and leaves the old content.
+TEST(SafeFile, FilesThatCannotBeRenamedOverAreWrittenInPlace) {
+    TFolder folder;
+    ::setenv("XDG_CACHE_HOME", (folder / "cache").c_str(), 1);
+    const std::string target = folder / "mounted.txt";
+    for (const int code : {EBUSY, EXDEV, EPERM, EACCES, EIO}) {
+        SCOPED_TRACE(code);
+        Write(target, "old");
+        struct stat before {};
+        ::stat(target.c_str(), &before);
+        std::string error;
+        bool ok = false;
+        {
+            zelm::test::TFaults faults("rename", target, std::to_string(code).c_str(), 0, 0);
+            ok = WriteFileSafely(target, "new content", error);
+        }
+        struct stat after {};
+        ::stat(target.c_str(), &after);
+        EXPECT_EQ(ok, code != EIO) << error;
+        EXPECT_EQ(Slurp(target), code != EIO ? "new content" : "old");
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(Entries(folder.Path), (std::set<std::string>{"cache", "mounted.txt"}));
+        EXPECT_TRUE(Entries(folder / "cache/zelm").empty());
+    }
+    // A real bind mount, where the test may mount.
+    const std::string source = folder / "source.txt";
+    Write(source, "bound");
+    Write(target, "old");
+    if (!Root() || std::system(("mount --bind '" + source + "' '" + target + "' 2>/dev/null").c_str()) != 0) {
+        ::unsetenv("XDG_CACHE_HOME");
+        GTEST_SKIP() << "a bind mount needs root and a system that allows it";
+    }
+    std::string error;
+    EXPECT_TRUE(WriteFileSafely(target, "through the mount", error)) << error;
+    EXPECT_EQ(Slurp(source), "through the mount");
+    std::system(("umount '" + target + "'").c_str());
+    ::unsetenv("XDG_CACHE_HOME");
+}
