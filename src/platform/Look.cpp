@@ -1,6 +1,7 @@
 #include "Look.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QFont>
 #include <QApplication>
 #include <QGuiApplication>
@@ -40,29 +41,33 @@ void SetSunkenEdge(QFrame* control) {
 namespace {
 
 // Centres a window on its screen, its frame included, whenever its size or its frame (as the
-// window manager gives it, which may come late on a busy machine) differs from what it was centred
-// with; a move by the user changes neither, so it stays where the user puts it.
+// window manager gives it) differs from what it was centred with; a move by the user changes
+// neither, so it stays where the user puts it. The toolkit sends no event when the frame arrives
+// (late, on a busy machine), so it is looked for a few times a second until it is known.
 class TFrameCentrer : public QObject {
 public:
-    using QObject::QObject;
+    explicit TFrameCentrer(QWidget* window) : QObject(window), Window_(window) {
+        Poll_.setInterval(50);
+        connect(&Poll_, &QTimer::timeout, this, [this] {
+            Follow();
+            if (!Centred_.Frame.isNull() || ++Polls_ > 400) Poll_.stop(); // the frame is known, or never comes
+        });
+    }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* window = static_cast<QWidget*>(watched);
+    bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
-        case QEvent::Show: Centred_ = {}; [[fallthrough]];
+        case QEvent::Show:
+            Centred_ = {};
+            Polls_ = 0;
+            Poll_.start();
+            Follow(true);
+            break;
+        case QEvent::Hide: Poll_.stop(); break;
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Paint:
-        case QEvent::WindowActivate:
-            if (window->isVisible() || event->type() == QEvent::Show) {
-                const TShape shape = ShapeOf(window);
-                if (shape != Centred_) {
-                    Centred_ = shape;
-                    Centre(window);
-                }
-            }
-            break;
+        case QEvent::WindowActivate: Follow(); break;
         default: break;
         }
         return false;
@@ -74,18 +79,27 @@ private:
         QMargins Frame;
         bool operator==(const TShape&) const = default;
     };
-    static TShape ShapeOf(const QWidget* window) {
-        const QRect frame = window->frameGeometry(), inner = window->geometry();
-        return {inner.size(), QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
-                                       frame.right() - inner.right(), frame.bottom() - inner.bottom())};
-    }
-    static void Centre(QWidget* window) {
-        const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    void Follow(bool showing = false) {
+        if (!showing && !Window_->isVisible()) return;
+        // The window system's own margins: the widget's frame geometry is cached until a move.
+        const QRect inner = Window_->geometry();
+        QWindow* handle = Window_->windowHandle();
+        const QMargins margins = handle ? handle->frameMargins() : QMargins();
+        const QRect frame = inner.marginsAdded(margins);
+        const TShape shape{inner.size(), margins};
+        if (shape == Centred_) return;
+        Centred_ = shape;
+        const QScreen* screen = Window_->screen() ? Window_->screen() : QGuiApplication::primaryScreen();
         if (!screen) return;
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->geometry().center());
-        if (frame.topLeft() != window->frameGeometry().topLeft()) window->move(frame.topLeft()); // a window's position is its frame's
+        QRect centred = frame;
+        centred.moveCenter(screen->geometry().center());
+        if (centred.topLeft() == frame.topLeft()) return;
+        if (QWindow* window = Window_->windowHandle(); window && !margins.isNull()) window->setFramePosition(centred.topLeft());
+        else Window_->move(centred.topLeft()); // a window's position is its frame's
     }
+    QWidget* Window_;
+    QTimer Poll_;
+    int Polls_ = 0;
     TShape Centred_;
 };
 

@@ -25,6 +25,18 @@ caption_of() { local w; w=$(window_named "$@") || return 1; caption "$w"; }
 # Whether the window $1 is mapped and shown (a window that has been closed or minimised is not).
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 gone() { ! viewable "$1"; }
+# Clicks at $2,$3 in the main window until a window named $1 appears (a busy program may miss a
+# click that comes while it is still closing a window); prints the window.
+click_until() {
+  local w=""
+  for _ in $(seq 6); do
+    w=$(newest_named "$1") && { echo "$w"; return 0; }
+    xdotool mousemove --window "$window" "$2" "$3" click 1
+    wait_until 10 newest_named "$1" >/dev/null && { newest_named "$1"; return 0; }
+  done
+  return 1
+}
+newest_named() { local f; f=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1); [ -n "$f" ] && echo "$f"; }
 # Whether a pop-up menu of the program is open.
 menu_open() {
   local w
@@ -91,8 +103,7 @@ xdotool key Escape
 # The word window: the single note of the tool bar on the word typed into the word box.
 xdotool mousemove --window "$window" 300 36 click 1
 xdotool type --delay 20 "kot"
-xdotool mousemove --window "$window" 411 36 click 1
-word_window=$(window_named "Фоносемантическая оценка слова") || { echo "captions: the word window did not appear" >&2; exit 1; }
+word_window=$(click_until "Фоносемантическая оценка слова" 411 36) || { echo "captions: the word window did not appear" >&2; exit 1; }
 expect "word window" "$(caption "$word_window")" "Фоносемантическая оценка слова  (проект ЗЕЛМ)  © ЗЕЛМ"
 has_icon "$word_window" || { echo "captions: the word window has no icon" >&2; failures=$((failures + 1)); }
 # A fixed-size dialog: the window manager is asked for no minimise or maximise button and
@@ -119,8 +130,7 @@ xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
 xdotool key Escape
 wait_until 30 gone "$word_window" || { echo "captions: the word window did not close" >&2; exit 1; }
 # The print settings dialog, before a print (into a file: ZELM_PRINT_PDF).
-xdotool mousemove --window "$window" 91 36 click 1
-settings_window=$(window_named "Параметры печати") || settings_window=""
+settings_window=$(click_until "Параметры печати" 91 36) || settings_window=""
 settings=""
 [ -n "$settings_window" ] && settings=$(caption "$settings_window")
 expect "print settings" "$settings" "Параметры печати"

@@ -3,15 +3,20 @@
 // crash, and changes by other programs noticed.
 #include "Cp1251.h"
 #include "Recovery.h"
+#include "SafeFile.h"
 #include "faults/Faults.h"
 #include "ui/MainWindowRig.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
 #include <cstring>
+#include <csignal>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +38,58 @@ qint64 EndedProcess() {
     if (child == 0) ::_exit(0);
     ::waitpid(child, nullptr, 0);
     return child;
+}
+
+// A recovery file of another run, named by its id, whose lock a child process holds while it
+// runs (as a crashed editor's, once the child is killed).
+struct TOtherRun {
+    pid_t Child = -1;
+    QString File;
+    TOtherRun(const QString& id, const QString& text) {
+        QDir().mkpath(RecoveryFolder());
+        File = RecoveryFolder() + "/recovery-" + id + ".txt";
+        TRecoveredText recovered;
+        recovered.FileName = "/nowhere/" + id + ".txt";
+        recovered.Document.Text = text;
+        recovered.Written = QDateTime::currentDateTime();
+        QString error;
+        EXPECT_TRUE(WriteRecovery(File, recovered, error)) << error.toStdString();
+        const QByteArray lock = QFile::encodeName(RecoveryFolder() + "/recovery-" + id + ".lock");
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        Child = ::fork();
+        if (Child == 0) {
+            const int fd = ::open(lock.constData(), O_RDWR | O_CREAT, 0600);
+            ::flock(fd, LOCK_EX);
+            [[maybe_unused]] const auto n = ::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char byte;
+        EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    void Crash() {
+        ::kill(Child, SIGKILL);
+        ::waitpid(Child, nullptr, 0);
+    }
+    ~TOtherRun() { Crash(); }
+};
+
+// Answers whatever modal window shows within `ms` milliseconds with its last button, noting its text.
+QStringList QuestionsWithin(int ms) {
+    QStringList asked;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QTest::qWait(20);
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked += box->text();
+            box->buttons().last()->click();
+        }
+    }
+    return asked;
 }
 
 } // namespace
@@ -293,4 +350,120 @@ TEST(DocumentFiles, FilesTheUserMayNotWriteAreNeverWritten) {
     EXPECT_EQ(message, "Cannot create file " + path + "\n" + QString::fromLocal8Bit(std::strerror(root ? EPERM : EACCES)));
     EXPECT_EQ(Slurp(path), "old\n");
     EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+}
+
+// Recovery files belong to one run: a running editor's file is never offered, whatever its
+// process id; once it is gone every orphan is offered in one start, the first restored, the next
+// saved into a file of the user's choice.
+TEST(DocumentFiles, EveryOrphanedRecoveryIsOfferedAndNoRunnersIsTaken) {
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    {
+        TOtherRun first("1111111111111111", "first lost text"), second("2222222222222222", "second lost text");
+        TRig rig;
+        EXPECT_TRUE(OrphanedRecoveries().isEmpty()); // both still run
+        first.Crash();
+        second.Crash();
+        ASSERT_EQ(OrphanedRecoveries().size(), 2);
+        QString restoredText, savedQuestion;
+        rig.SaveAnswer = rig.Path("second.txt");
+        AnswerDialogs({Click("Восстановить", &restoredText), Click("Сохранить в файл...", &savedQuestion)});
+        ASSERT_TRUE(rig.Form.OfferRecovery());
+        const bool firstRestored = rig.Form.RichEdit1->toPlainText() == "first lost text";
+        EXPECT_TRUE(firstRestored || rig.Form.RichEdit1->toPlainText() == "second lost text");
+        EXPECT_EQ(Slurp(rig.Path("second.txt")), firstRestored ? "second lost text\r\n" : "first lost text\r\n");
+        EXPECT_TRUE(savedQuestion.contains("Сохранить этот текст в файл")) << savedQuestion.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(first.File));
+        EXPECT_FALSE(QFileInfo::exists(second.File));
+        EXPECT_TRUE(QFileInfo::exists(OwnRecoveryFile())); // the restored text, kept by this run
+        rig.Form.RichEdit1->document()->setModified(false);
+    }
+    qunsetenv("XDG_STATE_HOME");
+}
+
+// A recovery folder that cannot be written sends the text to the next one; when none can be
+// written, a message box says why, once, and SIGTERM's way out reports the loss.
+TEST(DocumentFiles, UnwritableRecoveryFoldersAreSaidAndAvoided) {
+    QTemporaryDir home;
+    const QString blocker = home.filePath("blocker"); // a file where folders should be
+    Write(blocker, "");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("XDG_STATE_HOME", blocker.toUtf8());
+    qputenv("XDG_CACHE_HOME", home.path().toUtf8());
+    qputenv("ZELM_RECOVERY_DELAY_MS", "20");
+    TRig rig;
+    rig.Form.RichEdit1->insertPlainText("kept elsewhere");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(OwnRecoveryFile(home.filePath("zelm/recovery"))), 5000);
+    EXPECT_TRUE(rig.Form.stBar->currentMessage().contains(home.filePath("zelm/recovery")));
+
+    for (const char* variable : {"XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) qputenv(variable, blocker.toUtf8());
+    QString told;
+    AnswerDialogs({Click("OK", &told)});
+    rig.Form.RichEdit1->insertPlainText(" and more");
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 5000);
+    EXPECT_TRUE(told.contains("Не удалось записать копию") && told.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))))
+        << told.toStdString();
+    rig.Form.RichEdit1->insertPlainText(" still");
+    EXPECT_TRUE(QuestionsWithin(300).isEmpty()); // said once, not at every keystroke
+    EXPECT_EQ(rig.Form.EndSession(), 1);
+    rig.Form.RichEdit1->document()->setModified(false);
+    qunsetenv("XDG_STATE_HOME");
+    qunsetenv("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("ZELM_RECOVERY_DELAY_MS");
+    if (tmp.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", tmp);
+}
+
+// A save in place killed half-way is offered for repair before its file opens: the default puts
+// the old content back. A save that failed and restored the file asks nothing about "another
+// program". A renamed folder of the open file is reported.
+TEST(DocumentFiles, HalfWrittenFilesAreRepairedAndOwnWritesAreNoChange) {
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    TRig rig;
+    const QString path = rig.Path("linked.txt");
+    const std::string old(50000, 'o');
+    Write(path, old);
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(rig.Path("other.txt")).constData()), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        TSafeFile file(QFile::encodeName(path).toStdString());
+        file.Open();
+        file.Write(std::string(20000, 'n'));
+        ::raise(SIGKILL);
+    }
+    ::waitpid(child, nullptr, 0);
+    QString asked;
+    AnswerDialogs({Click("Вернуть прежнее", &asked)});
+    ASSERT_TRUE(rig.Form.OpenDocument(path, false));
+    EXPECT_TRUE(asked.contains(path) && asked.contains("было прервано")) << asked.toStdString();
+    EXPECT_TRUE(Slurp(path) == old);
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText().size(), 50000);
+    EXPECT_TRUE(QDir(cache.filePath("zelm")).isEmpty());
+
+    rig.Form.RichEdit1->moveCursor(QTextCursor::End);
+    rig.Form.RichEdit1->insertPlainText("new");
+    QString message;
+    {
+        zelm::test::TFaults faults("write", path.toStdString(), "ENOSPC", 20000, 1);
+        AnswerDialogs({Click("OK", &message)});
+        rig.Form.SaveButton->click();
+    }
+    EXPECT_TRUE(message.startsWith("Cannot create file")) << message.toStdString();
+    EXPECT_TRUE(Slurp(path) == old);
+    EXPECT_EQ(QuestionsWithin(500), QStringList());
+    EXPECT_TRUE(rig.Form.RichEdit1->document()->isModified());
+
+    // The folder renamed: told like a removed file.
+    QDir().mkpath(rig.Path("a/b"));
+    Write(rig.Path("a/b/deep.txt"), "deep\n");
+    ASSERT_TRUE(rig.Form.OpenDocument(rig.Path("a/b/deep.txt"), false));
+    QString told;
+    AnswerDialogs({Click("OK", &told)});
+    ASSERT_TRUE(QDir().rename(rig.Path("a"), rig.Path("c")));
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 5000);
+    EXPECT_TRUE(told.contains("удалён или переименован")) << told.toStdString();
+    rig.Form.RichEdit1->document()->setModified(false);
+    qunsetenv("XDG_CACHE_HOME");
 }

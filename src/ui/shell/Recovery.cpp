@@ -8,8 +8,14 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <QHash>
+
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -31,8 +37,22 @@ const char* EncodingName(TDocEncoding encoding) {
     return "cp1251";
 }
 
+// This run's id: random, so that no other run, in this process namespace or another, has it.
+const QString& RunId() {
+    static const QString id = [] {
+        std::random_device device;
+        const quint64 value = (quint64(device()) << 32) ^ device();
+        return QStringLiteral("%1").arg(value, 16, 16, QLatin1Char('0'));
+    }();
+    return id;
+}
+
+QString LockOf(const QString& file) { return file.chopped(4) + QStringLiteral(".lock"); }
+
+// An old-style file named by a process id alone: whether that process still runs an editor.
 bool Running(qint64 pid) {
-    if (pid <= 0 || pid == QCoreApplication::applicationPid()) return pid > 0;
+    // This process's own number is no sign: this run's files are named by its id, not its pid.
+    if (pid <= 0 || pid == QCoreApplication::applicationPid()) return false;
     if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) return false;
     // A process of that number that is not an editor of ours took the number over.
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
@@ -54,18 +74,53 @@ QString RecoveryFolder() {
     return QDir::homePath() + QStringLiteral("/.local/state/zelm");
 }
 
-QString OwnRecoveryFile() {
-    return RecoveryFolder() + QLatin1Char('/') + Prefix + QString::number(QCoreApplication::applicationPid()) +
-           QStringLiteral(".txt");
+QStringList RecoveryFolders() {
+    QStringList folders{RecoveryFolder()};
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    folders += (cache.startsWith('/') ? QFile::decodeName(cache) : QDir::homePath() + QStringLiteral("/.cache")) +
+               QStringLiteral("/zelm/recovery");
+    if (const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"); runtime.startsWith('/'))
+        folders += QFile::decodeName(runtime) + QStringLiteral("/zelm");
+    folders += QDir::tempPath() + QStringLiteral("/zelm-recovery-%1").arg(::getuid());
+    return folders;
+}
+
+QString OwnRecoveryFile(const QString& folder) { return folder + QLatin1Char('/') + Prefix + RunId() + QStringLiteral(".txt"); }
+
+bool HoldRecoveryLock(const QString& folder, QString& error) {
+    static QHash<QString, int> held;
+    if (held.contains(folder)) return true;
+    // A folder private to the user: made 0700 and refused when someone else owns it (a shared
+    // temporary folder).
+    const QByteArray path = QFile::encodeName(folder);
+    if (!QDir().mkpath(folder)) {
+        const int code = ::mkdir(path.constData(), 0700) == 0 ? 0 : errno;
+        error = QString::fromLocal8Bit(std::strerror(code == EEXIST ? ENOTDIR : code ? code : EACCES));
+        return false;
+    }
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        error = QString::fromLocal8Bit(std::strerror(EPERM));
+        return false;
+    }
+    ::chmod(path.constData(), 0700);
+    const QByteArray lock = QFile::encodeName(LockOf(OwnRecoveryFile(folder)));
+    const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    held.insert(folder, fd); // held until the process ends
+    return true;
+}
+
+void RemoveRecoveryFile(const QString& file) {
+    QFile::remove(file);
+    if (QFileInfo(file).fileName() != QFileInfo(OwnRecoveryFile()).fileName()) QFile::remove(LockOf(file));
 }
 
 bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& error) {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
-        error = QStringLiteral("Cannot create folder %1").arg(QFileInfo(file).absolutePath());
-        return false;
-    }
-    QFile::setPermissions(QFileInfo(file).absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                              QFileDevice::ExeOwner);
     // The text in UTF-8 with its own line ends; the document's file settings in a header.
     TDocument body = text.Document;
     body.Encoding = TDocEncoding::deUtf8;
@@ -84,7 +139,12 @@ bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& err
              QByteArray::number(qlonglong(s.ModifiedNs)) + "\n";
     bytes += "written " + QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + "\n\n";
     bytes += EncodeDocument(body).value_or(QByteArray());
-    return WriteDocumentFile(file, bytes, error);
+    std::string reason;
+    if (WriteFileSafely(QFile::encodeName(file).toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                        reason))
+        return true;
+    error = QString::fromLocal8Bit(reason.c_str());
+    return false;
 }
 
 std::optional<TRecoveredText> ReadRecovery(const QString& file) {
@@ -126,12 +186,36 @@ std::optional<TRecoveredText> ReadRecovery(const QString& file) {
 }
 
 QStringList OrphanedRecoveries() {
+    QFileInfoList files;
+    for (const QString& folder : RecoveryFolders()) {
+        const QDir dir(folder);
+        files += dir.entryInfoList({Prefix + QStringLiteral("*.txt")}, QDir::Files);
+        // Locks no file needs any more: runs that ended with nothing unsaved.
+        for (const QFileInfo& lock : dir.entryInfoList({Prefix + QStringLiteral("*.lock")}, QDir::Files))
+            if (!QFileInfo::exists(lock.absoluteFilePath().chopped(5) + QStringLiteral(".txt")) &&
+                lock.fileName() != QFileInfo(LockOf(OwnRecoveryFile())).fileName()) {
+                const int fd = ::open(QFile::encodeName(lock.absoluteFilePath()).constData(), O_RDONLY | O_CLOEXEC);
+                if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) QFile::remove(lock.absoluteFilePath());
+                if (fd >= 0) ::close(fd);
+            }
+    }
+    std::sort(files.begin(), files.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() > b.lastModified(); });
     QStringList found;
-    const QFileInfoList files = QDir(RecoveryFolder())
-                                    .entryInfoList({Prefix + QStringLiteral("*.txt")}, QDir::Files, QDir::Time);
     for (const QFileInfo& file : files) {
-        const qint64 pid = file.completeBaseName().mid(Prefix.size()).toLongLong();
-        if (!Running(pid)) found += file.absoluteFilePath();
+        const QString id = file.completeBaseName().mid(Prefix.size());
+        if (id == RunId()) continue;
+        const int fd = ::open(QFile::encodeName(LockOf(file.absoluteFilePath())).constData(), O_RDONLY | O_CLOEXEC);
+        bool orphan = false;
+        if (fd >= 0) {
+            orphan = ::flock(fd, LOCK_SH | LOCK_NB) == 0; // a running editor holds its lock
+            ::close(fd);
+        } else {
+            bool numeric = false;
+            const qint64 pid = id.toLongLong(&numeric);
+            orphan = !numeric || !Running(pid); // a file of an earlier version, named by its pid
+        }
+        if (orphan) found += file.absoluteFilePath();
     }
     return found;
 }

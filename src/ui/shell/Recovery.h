@@ -1,6 +1,9 @@
 // Unsaved text kept on disk, so that a crash, a kill or a lost display loses none of it: each
 // running editor keeps its document's unsaved text in a recovery file of its own in the user's
-// state folder, and the next start offers what a program that no longer runs left behind.
+// state folder (or, where that cannot be written, in another folder of the user's), and the next
+// start offers what a program that no longer runs left behind. A run's files are named by a
+// random id and held by a lock (flock) that ends with the process, so no other run takes them for
+// its own, whatever process ids a sandbox or a container hands out.
 #pragma once
 
 #include "DocumentFile.h"
@@ -17,8 +20,20 @@ namespace zelm {
 // $XDG_STATE_HOME/zelm, or ~/.local/state/zelm.
 QString RecoveryFolder();
 
-// This process's recovery file in that folder.
-QString OwnRecoveryFile();
+// Where recovery files may be written, in the order they are tried: the state folder, then the
+// cache folder ($XDG_CACHE_HOME/zelm/recovery), $XDG_RUNTIME_DIR/zelm and a folder of the user's
+// own in the temporary folder.
+QStringList RecoveryFolders();
+
+// This run's recovery file in `folder`.
+QString OwnRecoveryFile(const QString& folder = RecoveryFolder());
+
+// Holds this run's lock in `folder` (made when missing), so that its recovery file there is
+// nobody else's; false with the reason.
+bool HoldRecoveryLock(const QString& folder, QString& error);
+
+// Removes a recovery file and its lock (an orphan once handled, or this run's own).
+void RemoveRecoveryFile(const QString& file);
 
 struct TRecoveredText {
     QString FileName;  // the document's file, or "Untitled"
@@ -28,11 +43,11 @@ struct TRecoveredText {
     QDateTime Written;
 };
 
-// Writes (and syncs) the recovery file of a document; false with the reason.
+// Writes (and syncs) the recovery file of a document; false with the system's reason.
 bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& error);
 std::optional<TRecoveredText> ReadRecovery(const QString& file);
 
-// The recovery files of editors that no longer run, the newest first.
+// The recovery files of editors that no longer run, in every recovery folder, the newest first.
 QStringList OrphanedRecoveries();
 
 // Calls `handler` in the event loop when the process receives SIGTERM or SIGHUP (a logout, a

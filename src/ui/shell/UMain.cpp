@@ -8,6 +8,7 @@
 #include "UUkrMainWord.h"
 #include "QtPrinter.h"
 #include "Recovery.h"
+#include "SafeFile.h"
 #include "ru/Utils.h"
 
 #include <QApplication>
@@ -35,7 +36,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace zelm {
 
@@ -460,6 +463,7 @@ void TMainForm::FileNew() {
 }
 
 bool TMainForm::OpenDocument(const QString& path, bool readOnly, TOpenEncoding encoding) {
+    OfferRepairs(path); // a save of this file that was killed half-way is undone first, if the user wants
     QByteArray bytes;
     TFileStamp stamp;
     QString error;
@@ -560,7 +564,12 @@ void TMainForm::SaveTo(const QString& path) {
             throw TAbort();
     }
     QString error;
-    if (!WriteDocumentFile(path, *bytes, error)) throw EFileError(error.toStdString());
+    const TFileStamp before = StampOf(path);
+    if (!WriteDocumentFile(path, *bytes, error)) {
+        // A failed save in place put the old content back: its own write, no other program's.
+        if (sameFile && before == DiskStamp_) DiskStamp_ = ToldStamp_ = StampOf(path);
+        throw EFileError(error.toStdString());
+    }
     document.Text.clear();
     document.EncodingFree = document.EncodingFree && !switched;
     Document_ = document;
@@ -602,8 +611,14 @@ void TMainForm::WatchFile() {
     if (!Watcher_.files().isEmpty()) Watcher_.removePaths(Watcher_.files());
     if (!Watcher_.directories().isEmpty()) Watcher_.removePaths(Watcher_.directories());
     if (FileName_ == Untitled) return;
-    // The folder too: a program that saves by replacing the file gives it a new identity.
-    Watcher_.addPath(QFileInfo(FileName_).absolutePath());
+    // The folders too: a program that saves by replacing the file gives it a new identity, and a
+    // folder on the way to it may be renamed or removed.
+    QStringList folders;
+    for (QDir folder = QFileInfo(FileName_).absoluteDir(); ; ) {
+        folders += folder.absolutePath();
+        if (folder.isRoot() || !folder.cdUp()) break;
+    }
+    Watcher_.addPaths(folders);
     if (QFileInfo::exists(FileName_)) Watcher_.addPath(FileName_);
 }
 
@@ -659,7 +674,7 @@ void TMainForm::DocumentChanged() {
     if (!RecoveryTimer_.isActive()) RecoveryTimer_.start(RecoveryDelay(RichEdit1->document()->characterCount()));
 }
 
-bool TMainForm::WriteRecoveryNow() {
+bool TMainForm::WriteRecoveryNow(bool quiet) {
     RecoveryTimer_.stop();
     if (!RichEdit1->document()->isModified()) return true;
     TRecoveredText text;
@@ -668,34 +683,90 @@ bool TMainForm::WriteRecoveryNow() {
     text.Document.Text = RichEdit1->DocumentText(text.Document.Ends, Document_.LineEnd);
     text.Stamp = DiskStamp_;
     text.Lossy = Lossy_;
-    QString error;
-    if (WriteRecovery(OwnRecoveryFile(), text, error)) return true;
-    stBar->showMessage(QStringLiteral("Не удалось записать копию несохранённого текста: %1").arg(error.section('\n', 1)));
+    // The first folder that takes it; a full or read-only one sends it to the next.
+    QStringList reasons;
+    for (const QString& folder : RecoveryFolders()) {
+        const QString file = OwnRecoveryFile(folder);
+        QString error;
+        if (HoldRecoveryLock(folder, error) && WriteRecovery(file, text, error)) {
+            if (!RecoveryFile_.isEmpty() && RecoveryFile_ != file) RemoveRecoveryFile(RecoveryFile_);
+            if (!reasons.isEmpty() && RecoveryFile_ != file)
+                stBar->showMessage(QStringLiteral("Копия несохранённого текста записана в %1 (%2)").arg(folder, reasons.join("; ")));
+            RecoveryFile_ = file;
+            RecoveryFailureTold_ = false;
+            return true;
+        }
+        reasons += QStringLiteral("%1: %2").arg(folder, error);
+    }
+    const QString why = reasons.join(QLatin1Char('\n'));
+    stBar->showMessage(QStringLiteral("Не удалось записать копию несохранённого текста: %1").arg(reasons.join("; ")));
+    if (!quiet && !RecoveryFailureTold_) {
+        RecoveryFailureTold_ = true;
+        QMessageBox::warning(this, ApplicationTitle,
+                             QStringLiteral("Не удалось записать копию несохранённого текста ни в одну папку:\n%1\n\n"
+                                            "Если программа закроется аварийно, несохранённый текст будет потерян. "
+                                            "Сохраните документ.")
+                                 .arg(why));
+    }
+    LastRecoveryError_ = why;
     return false;
 }
 
 void TMainForm::RemoveRecovery() {
     RecoveryTimer_.stop();
-    QFile::remove(OwnRecoveryFile());
+    for (const QString& folder : RecoveryFolders()) QFile::remove(OwnRecoveryFile(folder));
+    RecoveryFile_.clear();
 }
 
-void TMainForm::EndSession() {
-    WriteRecoveryNow(); // the text stays in the recovery file, offered at the next start
-    QCoreApplication::exit(0);
+int TMainForm::EndSession() {
+    // The text stays in the recovery file, offered at the next start; a text that could be kept
+    // nowhere is said on the way out, and the status says so.
+    int status = 0;
+    if (!WriteRecoveryNow(true)) {
+        std::fprintf(stderr, "zelm: the unsaved text of %s could not be kept, and is lost: %s\n",
+                     QFile::encodeName(FileName_).constData(), LastRecoveryError_.toLocal8Bit().replace('\n', "; ").constData());
+        status = 1;
+    }
+    return status;
 }
 
 bool TMainForm::OfferRecovery() {
+    bool restored = false;
     for (const QString& file : OrphanedRecoveries()) {
         const std::optional<TRecoveredText> text = ReadRecovery(file);
         if (!text) continue;
-        const int answer = AskChoice(
-            this, QMessageBox::Question,
-            QStringLiteral("Программа закрылась, не сохранив текст документа %1 (последнее изменение — %2).\n\n"
-                           "Восстановить этот текст?")
-                .arg(text->FileName, QLocale(QLocale::Russian).toString(text->Written, QLocale::ShortFormat)),
-            {QStringLiteral("Восстановить"), QStringLiteral("Не восстанавливать")}, 0, 0);
+        const QString lost =
+            QStringLiteral("Программа закрылась, не сохранив текст документа %1 (последнее изменение — %2).\n\n")
+                .arg(text->FileName, QLocale(QLocale::Russian).toString(text->Written, QLocale::ShortFormat));
+        if (restored || RichEdit1->document()->isModified()) {
+            // The editor holds a text already: this one goes into a file of the user's choice.
+            const int answer = AskChoice(this, QMessageBox::Question,
+                                         lost + QStringLiteral("В редакторе уже есть несохранённый текст. Сохранить "
+                                                               "этот текст в файл? «Позже» предложит его снова при "
+                                                               "следующем запуске."),
+                                         {QStringLiteral("Сохранить в файл..."), QStringLiteral("Позже"),
+                                          QStringLiteral("Не восстанавливать")},
+                                         0, 1);
+            if (answer == 2) RemoveRecoveryFile(file);
+            if (answer != 0) continue;
+            const std::optional<QString> path = AskSaveFile();
+            std::optional<QByteArray> bytes = EncodeDocument(text->Document);
+            if (!bytes) {
+                TDocument utf8 = text->Document;
+                utf8.Encoding = TDocEncoding::deUtf8;
+                utf8.ByteOrderMark = false;
+                bytes = EncodeDocument(utf8);
+            }
+            QString error;
+            if (!path || !bytes) continue; // kept for the next start
+            if (WriteDocumentFile(QFileInfo(*path).absoluteFilePath(), *bytes, error)) RemoveRecoveryFile(file);
+            else ShowError(error);
+            continue;
+        }
+        const int answer = AskChoice(this, QMessageBox::Question, lost + QStringLiteral("Восстановить этот текст?"),
+                                     {QStringLiteral("Восстановить"), QStringLiteral("Не восстанавливать")}, 0, 0);
         if (answer != 0) {
-            QFile::remove(file);
+            RemoveRecoveryFile(file);
             continue;
         }
         TDocument document = text->Document;
@@ -710,10 +781,30 @@ bool TMainForm::OfferRecovery() {
         WatchFile();
         ShowEncoding();
         // Kept in this editor's own recovery file before the old one goes.
-        if (WriteRecoveryNow()) QFile::remove(file);
-        return true;
+        if (WriteRecoveryNow()) RemoveRecoveryFile(file);
+        restored = true;
     }
-    return false;
+    return restored;
+}
+
+void TMainForm::OfferRepairs(const QString& path) {
+    struct stat wanted {};
+    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &wanted) != 0) return;
+    for (const TUnfinishedSave& save : UnfinishedSaves()) {
+        if (!path.isEmpty() && (save.Device != wanted.st_dev || save.Inode != wanted.st_ino)) continue;
+        const QString name = QFile::decodeName(QByteArray::fromStdString(save.Path));
+        const QDateTime started = QDateTime::fromSecsSinceEpoch(save.Started);
+        const int answer = AskChoice(
+            this, QMessageBox::Warning,
+            QStringLiteral("Сохранение файла %1 (%2) было прервано: файл мог остаться записанным лишь отчасти. "
+                           "Его прежнее содержимое сохранено в копии.\n\nВернуть файлу прежнее содержимое?")
+                .arg(name, QLocale(QLocale::Russian).toString(started, QLocale::ShortFormat)),
+            {QStringLiteral("Вернуть прежнее"), QStringLiteral("Оставить как есть")}, 0, 0);
+        std::string error;
+        if (!FinishUnfinishedSave(save, answer == 0, error))
+            ShowError(QStringLiteral("Не удалось вернуть прежнее содержимое файла %1:\n%2")
+                          .arg(name, QString::fromLocal8Bit(error.c_str())));
+    }
 }
 
 bool TMainForm::EditPrintSettings(TLinePrinter& printer) {

@@ -87,12 +87,20 @@ public:
     // after a warning, unless the user chooses to edit it.
     bool OpenDocument(const QString& path, bool readOnly, TOpenEncoding encoding = TOpenEncoding::oeAuto);
 
-    // Crash recovery: the unsaved text goes into this process's recovery file a few seconds after
-    // a change (at most 30); SIGTERM and SIGHUP write it and end the program without a question.
-    bool WriteRecoveryNow();
-    void EndSession();
-    // Offers the text that an editor which no longer runs left unsaved; true when restored.
+    // Crash recovery: the unsaved text goes into this run's recovery file a few seconds after a
+    // change (at most 30), in the first recovery folder that can be written; the first time none
+    // can, a message box says why (`quiet` leaves that to the caller). SIGTERM and SIGHUP write it
+    // and end the program without a question: EndSession writes it and returns the status to end
+    // with, 0, or 1 after a line on standard error when the unsaved text could be kept nowhere.
+    bool WriteRecoveryNow(bool quiet = false);
+    int EndSession();
+    // Offers every text that editors which no longer run left unsaved: the first one accepted is
+    // restored into the editor, later ones can be saved into files or kept for the next start.
+    // True when a text was restored.
     bool OfferRecovery();
+    // Offers to undo every in-place save that was killed half-way (only those of the file `path`,
+    // when given): the old content back (the default) or the file kept as it is.
+    void OfferRepairs(const QString& path = QString());
     // Compares the open file with what was read or saved, and asks what to do when another
     // program changed or removed it.
     void CheckFileOnDisk();
@@ -127,6 +135,9 @@ private:
     bool CheckPending_ = false;
     QFileSystemWatcher Watcher_;
     QTimer RecoveryTimer_;
+    QString RecoveryFile_;          // where this run's recovery file is now, if anywhere
+    bool RecoveryFailureTold_ = false;
+    QString LastRecoveryError_;
     QLabel* EncodingLabel_ = nullptr;
     std::unique_ptr<IPrinterService> Printer_;
     std::unique_ptr<TLinePrinter> LinePrinter_;

@@ -21,7 +21,11 @@ int main(int argc, char** argv) {
     zelm::TMainForm window;
     window.showMaximized();
     // A kill or a logout keeps the unsaved text for the next start, which offers it back.
-    zelm::OnTerminationSignal([&window] { window.EndSession(); });
-    QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
+    zelm::OnTerminationSignal([&window] { QCoreApplication::exit(window.EndSession()); });
+    // Saves killed half-way are offered for repair first, then the texts of editors that crashed.
+    QTimer::singleShot(0, &window, [&window] {
+        window.OfferRepairs();
+        window.OfferRecovery();
+    });
     return application.exec();
 }
