@@ -15,7 +15,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -38,6 +43,11 @@ bool ReadLines(const std::string& path, TInputEncoding encoding, QStringList& li
     std::string text;
     if (utf8) AppendValidUtf8(text, bytes);
     else AppendCp1251AsUtf8(text, bytes);
+    if (!utf16 && bytes.find('\0') != std::string::npos) {
+        // As the editor warns before it shows such a file: pages of garbage help nobody.
+        Complain("'" + path + "' has NUL bytes: it looks like a binary file, not a text; nothing printed");
+        return false;
+    }
     std::string().swap(bytes);
     QString decoded = QString::fromUtf8(text);
     if (decoded.startsWith(QChar(0xFEFF))) decoded.remove(0, 1);
@@ -58,9 +68,30 @@ std::string OneLine(const char* message) {
 
 void FirstPrintSettings(TLinePrinter& printer);
 
+// Whether the PDF file can be written, looked at before any page is laid out (which may take long):
+// an existing file the user may write, or a new one in a folder the user may write into.
+bool CanWrite(const std::string& pdf) {
+    struct stat info {};
+    int error = 0;
+    if (::stat(pdf.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) error = EISDIR;
+        else if (::faccessat(AT_FDCWD, pdf.c_str(), W_OK, AT_EACCESS) != 0) error = errno;
+    } else if (errno != ENOENT) {
+        error = errno;
+    } else {
+        const std::size_t slash = pdf.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : pdf.substr(0, slash);
+        if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) error = errno;
+    }
+    if (error == 0) return true;
+    Complain("cannot print to '" + pdf + "': Cannot create file " + pdf + ": " + std::strerror(error));
+    return false;
+}
+
 // Prints a text file as the editor's document print does on its first print: margins of 25 mm,
 // "Courier New" 10 pt, single spacing, plain lines, no borders.
 int RunPrint(const TCliOptions& options) {
+    if (!CanWrite(options.PdfFile)) return 1;
     QStringList lines;
     if (!ReadLines(options.Arguments.front(), options.Encoding, lines)) return 1;
     auto printer = TQtPrinter::Pdf(QString::fromStdString(options.PdfFile));
@@ -100,6 +131,7 @@ void FirstPrintSettings(TLinePrinter& printer) {
 
 // The evaluation report of a word or a text file, printed into a PDF with no dialog.
 int RunReport(const TCliOptions& options) {
+    if (!CanWrite(options.PdfFile)) return 1;
     const bool russian = options.Language == TLanguage::lgRussian;
     const bool levitsky = options.Scheme == TEvalScheme::esLevitsky;
     TReportData data;
@@ -179,8 +211,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n%s", UsageText);
         return 2;
     }
-    // Printing needs fonts but no display.
+    // Printing needs fonts but no display, and no print system: the commands only write PDF files,
+    // so the toolkit's printer support is pointed at a server that cannot exist, which it gives up
+    // at once, instead of asking the system's (which may not answer for minutes).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("CUPS_SERVER", "/nonexistent/zelm-cli writes PDF files only");
     qInstallMessageHandler(QuietMessages);
     QGuiApplication application(argc, argv);
     zelm::InstallFontSubstitutes();

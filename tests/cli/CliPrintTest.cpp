@@ -1,6 +1,11 @@
 // zelm-cli print and report (through the Qt companion), run for real.
 #include "cli/CliRun.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 TEST_F(CliTest, PrintsATextFileIntoAPdf) {
     std::string text = "Первая строка документа\r\n\tс табуляцией\r\n";
     for (int i = 0; i < 120; ++i) text += "строка " + std::to_string(i) + "\r\n";
@@ -136,5 +141,43 @@ TEST_F(CliTest, LongReportsPrintEveryPageWhole) {
                                           : std::vector<const char*>{"Хороший", "красивый", "радостный"})
             EXPECT_NE(printed.find(name), std::string::npos) << arguments << ": " << name;
         EXPECT_NE(printed.find(ukrainian ? "Звуко-цветовая оценка слова" : "Звуко-цветовая оценка"), std::string::npos);
+    }
+}
+
+// print and report only write PDF files: a print server that takes connections and never answers
+// holds neither up. A binary file is not printed; a target that cannot be written is refused before
+// the pages are laid out.
+TEST_F(CliTest, PrintsNeedNoPrintSystemAndRefuseWhatCannotWork) {
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(server, 16), 0); // connections complete in the backlog; nothing answers them
+    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::string silent = "CUPS_SERVER=127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + " timeout 60 env";
+    const std::string doc = File("doc.txt", "строка\r\n"), pdf = (Dir_ / "out.pdf").string();
+    for (const std::string& command : {"print '" + doc + "' --pdf '" + pdf + "'", "report --word кот --pdf '" + pdf + "'"}) {
+        const auto run = Run(command, "", silent);
+        EXPECT_EQ(run.Status, 0) << command << ": " << run.Err;
+        EXPECT_TRUE(Slurp(pdf).starts_with("%PDF")) << command;
+    }
+    ::close(server);
+
+    const auto binary = Run("print '" + File("ls.bin", std::string("ELF\0\0\1binary", 12)) + "' --pdf '" + pdf + "'");
+    EXPECT_EQ(binary.Status, 1);
+    EXPECT_NE(binary.Err.find("binary file"), std::string::npos) << binary.Err;
+
+    // 5 M characters would take seconds to lay out; the folder that cannot exist is refused first.
+    std::string big;
+    for (int i = 0; i < 100000; ++i) big += "строка документа, которая не будет напечатана\r\n";
+    const std::string bigFile = File("big.txt", big);
+    for (const std::string& command : {"print '" + bigFile + "'", "report --text '" + bigFile + "'"}) {
+        const auto run = Run(command + " --pdf /no/such/folder/out.pdf");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("cannot print to '/no/such/folder/out.pdf'"), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find(std::strerror(ENOENT)), std::string::npos) << run.Err;
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"big.txt", "doc.txt", "err", "ls.bin", "out", "out.pdf", "stdin"}));
     }
 }

@@ -136,6 +136,9 @@ TEST(DocumentFiles, EveryKindOfTextFileSavesBackByteForByte) {
         if (!file.Shown.isNull()) {
             EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), file.Shown);
         }
+        if (file.Name == std::string("no-final")) {
+            EXPECT_EQ(rig.Form.EncodingLabel()->text(), "Windows-1251, без концов строк");
+        }
         rig.Form.RichEdit1->document()->setModified(true);
         rig.Form.FileSave();
         EXPECT_TRUE(Slurp(path) == file.Bytes);

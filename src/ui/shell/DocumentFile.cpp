@@ -337,6 +337,8 @@ QString DescribeEncoding(const TDocument& document) {
     case TDocEncoding::deUtf16LE: name = QStringLiteral("UTF-16 LE"); break;
     case TDocEncoding::deUtf16BE: name = QStringLiteral("UTF-16 BE"); break;
     }
+    // A file of one line without a line end has none to name.
+    if (document.Ends.empty() && !document.FinalLineEnd) return name + QStringLiteral(", без концов строк");
     const char* ends[] = {"CR LF", "LF", "CR"};
     return name + QStringLiteral(", ") + QLatin1String(ends[int(document.LineEnd) <= 2 ? int(document.LineEnd) : 0]);
 }

@@ -838,6 +838,8 @@ void TMainForm::FilePrint() {
     TLinePrinter& lp = LinePrinter();
     if (!EditPrintSettings(lp)) return;
     lp.Lines = RichEdit1->Lines();
+    // The job is named after the document, so that the queue tells the user which it is.
+    lp.SetTitle(QFileInfo(FileName_).fileName());
     lp.PageBorders = 0;
     // A document has no header or footer, whatever a report left in the printer.
     lp.Header.clear();
