@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QPrintDialog>
 #include <QDir>
@@ -148,6 +149,16 @@ QString PrintSystemReason() {
 
 void TQtPrinter::BeginJob() {
     if (Painter_) throw EPrinterError("A print job is already in progress");
+    if (Unanswered_) {
+        // The print system did not answer at start: asked again, at most about two seconds.
+        if (!PrintSystemAnswersNow(1000)) throw EPrinterReasonError(PrintSystemSilent);
+        Unanswered_ = false;
+        if (auto system = SystemDefault()) {
+            Printer_ = std::move(system->Printer_);
+            Pdf_ = false;
+            Font_.PixelsPerInch = Printer_->resolution();
+        }
+    }
     OutputFile_.clear();
     QString file;
     if (Pdf_) {
@@ -470,10 +481,52 @@ void TQtPrinter::Rectangle(int left, int top, int right, int bottom) {
     Painter_->setBrush(Qt::NoBrush);
 }
 
+TPrintSystemAnswer ProbePrintSystem(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ms, nullptr);
+    if (!http) return clock.elapsed() >= ms * 9 / 10 ? TPrintSystemAnswer::paSilent : TPrintSystemAnswer::paAbsent;
+    // A request that gets no answer within the time gives up (the callback says not to wait on).
+    httpSetTimeout(http, ms / 1000.0, [](http_t*, void*) { return 0; }, nullptr);
+    ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    httpClose(http);
+    if (response) {
+        ippDelete(response);
+        return TPrintSystemAnswer::paAnswers;
+    }
+    // No answer at all in the time, or a server that closed the connection (nothing there to ask).
+    return clock.elapsed() >= ms * 9 / 10 ? TPrintSystemAnswer::paSilent : TPrintSystemAnswer::paAnswers;
+}
+
+namespace {
+
+// The print system's server as this process would ask it, and a name that nothing answers to.
+QByteArray RealServer;
+const char* const NoServer = "/nonexistent/the print system does not answer";
+
+} // namespace
+
+const char* const PrintSystemSilent = "the print system does not answer";
+
+bool PrintSystemAnswersNow(int ms) {
+    if (qstrcmp(cupsServer(), NoServer) != 0) RealServer = cupsServer();
+    cupsSetServer(RealServer.constData());
+    if (ProbePrintSystem(ms) != TPrintSystemAnswer::paSilent) return true;
+    // Until it answers, the toolkit's calls into the print system fail at once instead of waiting.
+    cupsSetServer(NoServer);
+    return false;
+}
+
 std::unique_ptr<IPrinterService> MakeSystemPrinter(const QString& pdfFile) {
     if (!pdfFile.isEmpty()) return TQtPrinter::Pdf(pdfFile);
     const QString fromEnvironment = qEnvironmentVariable("ZELM_PRINT_PDF");
     if (!fromEnvironment.isEmpty()) return TQtPrinter::Pdf(fromEnvironment);
+    // A print system that takes connections but never answers would hold the window for minutes.
+    if (!PrintSystemAnswersNow(1000)) {
+        auto silent = TQtPrinter::Pdf({});
+        silent->Unanswered_ = true;
+        return silent;
+    }
     if (auto system = TQtPrinter::SystemDefault()) return system;
     return TQtPrinter::Pdf({});
 }

@@ -21,6 +21,16 @@ QStringList PlainFamilyNames(const QStringList& families);
 
 // The printer service's message when there is no printer.
 extern const char* const NoPrinter;
+// The reason given when the print system takes connections but does not answer.
+extern const char* const PrintSystemSilent;
+
+// How the print system answers a question, within `ms` milliseconds: it answers, there is none
+// (nothing takes the connection), or it takes the connection and says nothing.
+enum class TPrintSystemAnswer { paAnswers, paAbsent, paSilent };
+TPrintSystemAnswer ProbePrintSystem(int ms);
+// False when the print system is silent, and then until it answers every call of the toolkit into
+// it fails at once; true (and the calls go to it again) otherwise.
+bool PrintSystemAnswersNow(int ms);
 
 class TQtPrinter : public IPrinterService {
 public:
@@ -85,6 +95,8 @@ public:
     QPrinter& Printer() { return *Printer_; }
 
 private:
+    friend std::unique_ptr<IPrinterService> MakeSystemPrinter(const QString& pdfFile);
+    bool Unanswered_ = false; // made while the print system did not answer: jobs ask it again
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
     void SavePdf();
     void SendToPrintSystem();

@@ -28,6 +28,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <cups/cups.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -179,6 +185,41 @@ void Choose(QPrintDialog* dialog, const QString& queue) {
 }
 
 } // namespace
+
+// A print server that takes connections and never answers: the window is there within about two
+// seconds, and a print fails soon with the reason, instead of the program freezing for minutes.
+TEST(PrintSystem, ASilentPrintSystemHoldsNothingUp) {
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(server, 64), 0); // the connections complete in the backlog; nothing answers
+    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::string real = cupsServer();
+    cupsSetServer(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+    {
+        QElapsedTimer clock;
+        clock.start();
+        TMainForm form; // the system's default printer
+        EXPECT_LT(clock.elapsed(), 3000);
+        form.RichEdit1->setPlainText("a line");
+        QString told;
+        AcceptPrintSettings();
+        AnswerWhen([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+                   [&told](QWidget* w) {
+                       told = static_cast<QMessageBox*>(w)->text();
+                       static_cast<QMessageBox*>(w)->accept();
+                   });
+        clock.restart();
+        form.PrintButton->click();
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(told, "Unable to begin printing.\nthe print system does not answer");
+    }
+    cupsSetServer(real.c_str());
+    ::close(server);
+}
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
     ASSERT_EQ(QPrinterInfo::defaultPrinterName(), "ZelmPDF") << "the private print system has no default queue";
