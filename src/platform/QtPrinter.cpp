@@ -191,9 +191,14 @@ void TQtPrinter::BeginJob() {
         JobId_ = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.isEmpty() ? "ZELM" : title.constData(), 0,
                                nullptr);
         if (JobId_ == 0) {
+            QString reason = PrintSystemReason();
+            // A queue deleted since it was chosen: said by its name, not by the server's file error.
+            if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr)) cupsFreeDests(1, dest);
+            else if (cupsLastError() != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) // the server answers, the queue is gone
+                reason = QStringLiteral("the printer %1 no longer exists").arg(Printer_->printerName());
             ::close(PdfBuffer_);
             PdfBuffer_ = -1;
-            throw EPrinterReasonError(PrintSystemReason().toStdString());
+            throw EPrinterReasonError(reason.toStdString());
         }
         JobQueue_ = Printer_->printerName();
     }
