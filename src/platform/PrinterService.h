@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+
+#include <functional>
 #include <QStringList>
 
 #include <cstdint>
@@ -43,6 +45,7 @@ struct TJobState {
     enum TKind {
         jsNone,    // no job was handed to a print system (a PDF file, a fake)
         jsWaiting, // accepted, not yet printed
+        jsHeld,    // held in its queue (by the queue, its backend or a user): prints once released
         jsDone,    // printed
         jsFailed,  // stopped, aborted or cancelled: Reason says why
     };
@@ -125,6 +128,9 @@ public:
     virtual QString OutputFile() const { return {}; }
     // The state of the last job handed to a print system, asked of it now.
     virtual TJobState LastJobState() const { return {}; }
+    // The same question about the last job handed over whole, as a function any thread may call
+    // (it may wait on the print system); empty when there is no such job.
+    virtual std::function<TJobState()> LastJobQuery() const { return {}; }
 };
 
 // The printer the program prints on: the system's default printer; or a PDF file when

@@ -269,11 +269,39 @@ void TQtPrinter::SendToPrintSystem() {
     JobId_ = 0;
 }
 
-TJobState TQtPrinter::LastJobState() const {
+namespace {
+
+// CUPS's standard reasons of a job, in Russian; other reasons (a backend's own message) stay as
+// the print system gives them.
+QString ReasonInRussian(const QString& reason) {
+    static const std::pair<const char*, const char*> known[] = {
+        {"job-hold-until-specified", "задание задержано в очереди до указанного времени"},
+        {"job-held-by-user", "задание задержано пользователем"},
+        {"job-incoming", "задание ещё передаётся"},
+        {"job-queued", "задание ждёт своей очереди"},
+        {"job-printing", "задание печатается"},
+        {"printer-stopped", "принтер остановлен"},
+        {"printer-stopped-partly", "принтер частично остановлен"},
+        {"job-canceled-by-user", "задание отменено пользователем"},
+        {"job-canceled-by-operator", "задание отменено оператором"},
+        {"job-canceled-at-device", "задание отменено на принтере"},
+        {"aborted-by-system", "задание прервано системой печати"},
+        {"processing-to-stop-point", "задание останавливается"},
+        {"cups-held-for-authentication", "задание ждёт проверки подлинности"},
+        {"document-format-error", "документ в формате, которого принтер не понимает"},
+        {"job-completed-with-errors", "задание завершено с ошибками"},
+        {"none", "причина не указана"},
+    };
+    for (const auto& [keyword, russian] : known)
+        if (reason == QLatin1String(keyword)) return QString::fromUtf8(russian);
+    return reason;
+}
+
+// What became of the job `id` of `queue`: asked of the print system (any thread may ask).
+TJobState QueryJob(const QString& queue, int id) {
     TJobState state;
-    if (LastJobId_ == 0) return state;
-    state.Printer = LastJobQueue_;
-    state.Id = LastJobId_;
+    state.Printer = queue;
+    state.Id = id;
     state.Kind = TJobState::jsWaiting;
     const auto ask = [](ipp_op_t operation, const char* uriName, const QString& uri, int job,
                         std::initializer_list<const char*> wanted) {
@@ -291,8 +319,8 @@ TJobState TQtPrinter::LastJobState() const {
         const char* value = attribute ? ippGetString(attribute, 0, nullptr) : nullptr;
         return value ? QString::fromUtf8(value) : QString();
     };
-    const QString printerUri = QStringLiteral("ipp://localhost/printers/%1").arg(LastJobQueue_);
-    ipp_t* job = ask(IPP_OP_GET_JOB_ATTRIBUTES, "printer-uri", printerUri, LastJobId_,
+    const QString printerUri = QStringLiteral("ipp://localhost/printers/%1").arg(queue);
+    ipp_t* job = ask(IPP_OP_GET_JOB_ATTRIBUTES, "printer-uri", printerUri, id,
                      {"job-state", "job-state-reasons", "job-printer-state-message"});
     if (!job) {
         // The job or its queue is gone: the print system cannot say it printed.
@@ -302,15 +330,19 @@ TJobState TQtPrinter::LastJobState() const {
     }
     const int jobState = ippGetInteger(ippFindAttribute(job, "job-state", IPP_TAG_ENUM), 0);
     QString reason = text(job, "job-printer-state-message");
-    if (reason.isEmpty()) reason = text(job, "job-state-reasons");
+    if (reason.isEmpty()) reason = ReasonInRussian(text(job, "job-state-reasons"));
     ippDelete(job);
     if (jobState == IPP_JSTATE_COMPLETED) {
         state.Kind = TJobState::jsDone;
     } else if (jobState >= IPP_JSTATE_STOPPED) {
         state.Kind = TJobState::jsFailed;
         state.Reason = reason;
+    } else if (jobState == IPP_JSTATE_HELD) {
+        state.Kind = TJobState::jsHeld;
+        state.Reason = reason;
     } else if (ipp_t* printer = ask(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri, 0,
                                     {"printer-state", "printer-state-message", "printer-is-accepting-jobs"})) {
+        state.Reason = reason;
         // A job that waits on a stopped queue does not print until someone starts the queue.
         if (ippGetInteger(ippFindAttribute(printer, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED) {
             state.Kind = TJobState::jsFailed;
@@ -320,6 +352,15 @@ TJobState TQtPrinter::LastJobState() const {
         ippDelete(printer);
     }
     return state;
+}
+
+} // namespace
+
+TJobState TQtPrinter::LastJobState() const { return LastJobId_ == 0 ? TJobState() : QueryJob(LastJobQueue_, LastJobId_); }
+
+std::function<TJobState()> TQtPrinter::LastJobQuery() const {
+    if (LastJobId_ == 0) return {};
+    return [queue = LastJobQueue_, id = LastJobId_] { return QueryJob(queue, id); };
 }
 
 // Copies the finished PDF from memory into its file; a document that did not end as a PDF does,

@@ -80,6 +80,7 @@ public:
 
     QString OutputFile() const override { return OutputFile_; }
     TJobState LastJobState() const override;
+    std::function<TJobState()> LastJobQuery() const override;
 
     // The printer setup: the system's print dialog on a copy of the settings in force (the
     // printer, or the file printed into, with its real name; paper and orientation). Accepted,

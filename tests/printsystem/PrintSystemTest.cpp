@@ -79,7 +79,11 @@ QString NewPdf(const QDateTime& since) {
         for (const QFileInfo& file : QDir(PdfFolder()).entryInfoList({"*.pdf"}, QDir::Files, QDir::Time))
             if (file.lastModified() >= since &&
                 Shell("pdfinfo '" + file.filePath().toStdString() + "' 2>/dev/null").find("Pages:") != std::string::npos) {
-                QThread::msleep(300); // finished once readable; let the writer close it
+                // Finished once readable; the writer closes it, and the program follows the job to
+                // its end meanwhile.
+                QElapsedTimer settle;
+                settle.start();
+                while (settle.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
                 Printed.push_back(file.filePath());
                 return file.filePath();
             }
@@ -219,6 +223,36 @@ TEST(PrintSystem, ASilentPrintSystemHoldsNothingUp) {
     }
     cupsSetServer(real.c_str());
     ::close(server);
+}
+
+// A job its queue holds is told at once, with the reason; followed on past the close watch, the
+// same job cancelled later is told too; a job still open when the window closes is named.
+TEST(PrintSystem, HeldAndLateEndedJobsAreTold) {
+    Shell(Queue("ZelmHeld") + "; lpadmin -p ZelmHeld -o job-hold-until-default=indefinite; lpadmin -d ZelmHeld");
+    {
+        TMainForm form; // ZelmHeld is the default queue now
+        form.JobWatchMs = 300;
+        form.RichEdit1->setPlainText("held");
+        TAnswers answers;
+        form.PrintButton->click();
+        ASSERT_TRUE(answers.WaitForMessage(30000)) << "no word of the held job";
+        EXPECT_TRUE(answers.Last().contains("не напечатано") && answers.Last().contains("задержал")) << answers.Last().toStdString();
+        EXPECT_TRUE(answers.Last().contains("ZelmHeld")) << answers.Last().toStdString();
+        EXPECT_EQ(form.stBar->currentMessage(), answers.Last());
+        QThread::msleep(500); // past the close watch: asked less often, still followed
+        Shell("cancel -a ZelmHeld");
+        ASSERT_TRUE(answers.WaitForMessage(30000)) << "no word of the job cancelled later";
+        EXPECT_TRUE(answers.Last().contains("не напечатано")) << answers.Last().toStdString();
+
+        form.PrintButton->click();
+        ASSERT_TRUE(answers.WaitForMessage(30000));
+        form.show();
+        form.RichEdit1->document()->setModified(false);
+        EXPECT_TRUE(form.close());
+        EXPECT_TRUE(answers.Last().contains("Ещё не напечатаны задания печати")) << answers.Last().toStdString();
+        Shell("cancel -a ZelmHeld");
+    }
+    Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmHeld");
 }
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -36,6 +38,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -308,6 +311,9 @@ TMainForm::~TMainForm() {
     if (ReportHost() == this) SetReportHost(nullptr);
     RussianEngine().Text.EscapeProbe = nullptr;
     UkrainianEngine().Text.EscapeProbe = nullptr;
+    // The jobs' followers go while the list they keep themselves in is still there.
+    const QList<QObject*> followers = OpenJobs_.keys();
+    qDeleteAll(followers);
 }
 
 void TMainForm::BuildToolBar() {
@@ -861,40 +867,66 @@ void TMainForm::TellWherePrinted(QWidget* window) {
                              QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
 }
 
-// A job the print system has accepted is followed until it prints (or for JobWatchMs at most):
-// if the print system stops, cancels or aborts it, the user is told why.
+// A job the print system has accepted is followed to its end, in the background (the print system
+// is never waited on here): the status bar says while it waits or is held and why, and when it
+// has printed; a job held, stopped, cancelled or aborted, however late, is told in a message. It
+// is asked about five times a second for JobWatchMs, then every two seconds.
 void TMainForm::FollowPrintJob() {
-    const TJobState first = Printer().LastJobState();
-    if (first.Kind == TJobState::jsNone) return;
-    const int id = first.Id;
-    auto* timer = new QTimer(this);
-    auto* waited = new QElapsedTimer;
-    waited->start();
-    const auto look = [this, timer, waited, id] {
-        const TJobState state = Printer().LastJobState();
-        if (state.Id != id || state.Kind == TJobState::jsNone) {
-            timer->deleteLater(); // a later job is followed instead
-            delete waited;
+    std::function<TJobState()> query = Printer().LastJobQuery();
+    if (!query) return;
+    auto* watcher = new QFutureWatcher<TJobState>(this);
+    auto* since = new QElapsedTimer;
+    since->start();
+    auto told = std::make_shared<QString>(); // what the user was last told of this job
+    auto ask = [watcher, query] { watcher->setFuture(QtConcurrent::run(query)); };
+    OpenJobs_.insert(watcher, QString());
+    connect(watcher, &QObject::destroyed, this, [this, watcher, since] {
+        OpenJobs_.remove(watcher);
+        delete since;
+    });
+    connect(watcher, &QFutureWatcher<TJobState>::finished, this, [this, watcher, since, told, ask] {
+        const TJobState state = watcher->result();
+        const QString reason = state.Reason.isEmpty() ? QStringLiteral("задание прервано") : state.Reason;
+        OpenJobs_[watcher] = QStringLiteral("%1 (%2)").arg(state.Id).arg(state.Printer);
+        QString message;
+        bool box = false, over = true;
+        switch (state.Kind) {
+        case TJobState::jsNone: break;
+        case TJobState::jsDone: stBar->showMessage(QStringLiteral("Напечатано на принтере %1").arg(state.Printer), 5000); break;
+        case TJobState::jsFailed:
+            message = QStringLiteral("Задание печати %1 не напечатано: принтер %2 сообщает: %3").arg(state.Id).arg(state.Printer, reason);
+            box = true;
+            break;
+        case TJobState::jsHeld:
+            message = QStringLiteral("Задание печати %1 не напечатано: принтер %2 задержал его: %3. Оно будет напечатано, "
+                                     "когда его отпустят.")
+                          .arg(state.Id)
+                          .arg(state.Printer, state.Reason.isEmpty() ? QStringLiteral("задание задержано") : state.Reason);
+            box = true;
+            over = false; // it may be released and print
+            break;
+        case TJobState::jsWaiting:
+            over = false;
+            if (since->elapsed() >= JobWatchMs)
+                message = QStringLiteral("Задание печати %1 ещё не напечатано: оно ждёт на принтере %2%3")
+                              .arg(state.Id)
+                              .arg(state.Printer, state.Reason.isEmpty() ? QString() : QStringLiteral(": ") + state.Reason);
+            break;
+        }
+        if (!message.isEmpty() && message != *told) {
+            *told = message;
+            stBar->showMessage(message);
+            if (box)
+                QMessageBox::warning(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
+                                     ApplicationTitle, message);
+        }
+        if (over) {
+            watcher->deleteLater();
             return;
         }
-        if (state.Kind == TJobState::jsWaiting && waited->elapsed() < JobWatchMs) return;
-        timer->stop();
-        timer->deleteLater();
-        delete waited;
-        if (state.Kind == TJobState::jsDone) {
-            stBar->showMessage(QStringLiteral("Напечатано на принтере %1").arg(state.Printer), 5000);
-        } else if (state.Kind == TJobState::jsFailed) {
-            const QString message = QStringLiteral("Задание печати %1 не напечатано: принтер %2 сообщает: %3")
-                                        .arg(state.Id)
-                                        .arg(state.Printer, state.Reason.isEmpty() ? QStringLiteral("задание прервано")
-                                                                                   : state.Reason);
-            stBar->showMessage(message);
-            QMessageBox::warning(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
-                                 ApplicationTitle, message);
-        }
-    };
-    connect(timer, &QTimer::timeout, this, look);
-    timer->start(200);
+        QTimer::singleShot(since->elapsed() < JobWatchMs ? 200 : 2000, watcher, ask);
+    });
+    ask();
 }
 
 // The system's printer setup: printer, paper and orientation, which every later print uses.
@@ -962,6 +994,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     RunHandler([&] { allowed = ConfirmSaveChanges() == TConfirm::Continue; });
     if (allowed) {
         RemoveRecovery(); // saved, or discarded by the user's own answer
+        // Jobs the print system has not finished go on without the program: the user is told which.
+        QStringList open;
+        for (const QString& job : OpenJobs_) open += job.isEmpty() ? QStringLiteral("?") : job;
+        if (!open.isEmpty())
+            QMessageBox::information(this, ApplicationTitle,
+                                     QStringLiteral("Ещё не напечатаны задания печати: %1. Система печати напечатает "
+                                                    "их и после закрытия программы.")
+                                         .arg(open.join(QStringLiteral(", "))));
         event->accept();
     } else {
         event->ignore();

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
@@ -80,7 +81,8 @@ public:
     TLinePrinter& ReportPrinter() override { return LinePrinter(); }
     // A message box naming the file the last print went into, when it went into one.
     void TellWherePrinted(QWidget* window) override;
-    // How long a job handed to the print system is followed (ms).
+    // How long a job handed to the print system is followed closely (ms); after that it is asked
+    // about less often, until it ends.
     int JobWatchMs = 15000;
     // Loads a file into the editor (the work of FileOpen after its dialog). A file that could not
     // be saved back unchanged (binary content, bytes the encoding cannot read) opens read-only
@@ -144,6 +146,7 @@ private:
     TEscapeWatcher* EscapeWatcher_;
     QFont DialogFont_; // the font dialog starts from its own last choice
     QWidget* SpeedBar_ = nullptr;
+    QHash<QObject*, QString> OpenJobs_; // print jobs followed now: "number (printer)"
 };
 
 // Loads the toolkit's own Russian translations (its dialogs, context menus and buttons), so that
