@@ -48,6 +48,26 @@ std::unique_ptr<TQtPrinter> TQtPrinter::SystemDefault() {
     if (info.isNull()) return nullptr;
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!printer->isValid()) return nullptr;
+    // The queue's own paper from the first print, so that the pages are laid out on the paper they
+    // print on.
+    const QString queue = info.printerName();
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 QStringLiteral("ipp://localhost/printers/%1").arg(queue).toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-default");
+    if (ipp_t* answer = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/")) {
+        // A media name of the form "iso_a5_148x210mm" or "na_letter_8.5x11in": its size ends it.
+        ipp_attribute_t* media = ippFindAttribute(answer, "media-default", IPP_TAG_ZERO);
+        const QString name = media ? QString::fromUtf8(ippGetString(media, 0, nullptr)) : QString();
+        const QRegularExpressionMatch size =
+            QRegularExpression(QStringLiteral("_([0-9.]+)x([0-9.]+)(mm|in)$")).match(name);
+        if (size.hasMatch()) {
+            const QPageSize paper(QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()),
+                                  size.captured(3) == QLatin1String("mm") ? QPageSize::Millimeter : QPageSize::Inch);
+            if (paper.isValid()) printer->setPageSize(paper);
+        }
+        ippDelete(answer);
+    }
     return std::unique_ptr<TQtPrinter>(new TQtPrinter(std::move(printer), false, {}));
 }
 

@@ -4,6 +4,7 @@
 // there. The PDFs that arrive are checked with pdfinfo and pdftotext.
 #include "FakePrinter.h"
 #include "QtTestMain.h"
+#include "QtPrinter.h"
 #include "UFonts.h"
 #include "UMain.h"
 #include "UMainWrd.h"
@@ -253,6 +254,25 @@ TEST(PrintSystem, HeldAndLateEndedJobsAreTold) {
         Shell("cancel -a ZelmHeld");
     }
     Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmHeld");
+}
+
+// A default queue of A5 paper: the first print is laid out on it, before any setup.
+TEST(PrintSystem, TheQueuesOwnPaperFromTheFirstPrint) {
+    Shell(Queue("ZelmA5") + "; lpadmin -p ZelmA5 -o PageSize=A5; lpadmin -d ZelmA5");
+    {
+        TMainForm form;
+        form.RichEdit1->setPlainText("A5 paper");
+        const QDateTime before = Now();
+        EXPECT_TRUE(PrintDocument(form).isEmpty());
+        const QString pdf = NewPdf(before);
+        ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived from ZelmA5";
+        const std::string info = Shell("pdfinfo '" + pdf.toStdString() + "'");
+        EXPECT_NE(info.find("(A5)"), std::string::npos) << info;
+        // The job's own pages, before the print system fits them to the paper: A5.
+        const QPageLayout layout = static_cast<TQtPrinter&>(form.Printer()).Printer().pageLayout();
+        EXPECT_EQ(layout.pageSize().id(), QPageSize::A5);
+    }
+    Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmA5");
 }
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {
