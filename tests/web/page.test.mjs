@@ -51,6 +51,15 @@ async function open(hash = '') {
   await page.goto(pageUrl + hash);
   await page.waitForSelector('body[data-ready=true]');
 }
+// The page loaded anew in a new tab: the browser allows one tab a few downloads only, and then
+// refuses the rest without a word.
+async function fresh(hash = '') {
+  await page.close();
+  page = await context.newPage();
+  page.on('console', m => { if (m.type() === 'error' || m.type() === 'warning') problems.push(m.text()); });
+  page.on('pageerror', e => problems.push(e.message));
+  await open(hash);
+}
 async function choose(lang, algo) {
   await page.check(`input[name=lang][value=${lang}]`);
   await page.check(`input[name=algo][value=${algo}]`);
@@ -114,6 +123,7 @@ test('words of both languages by both algorithms: the page gives what zelm-cli p
   }
   // The buttons deliver those bytes.
   for (const [lang, algo, word] of [['ru', 'zhuravlev', 'мо*ре'], ['uk', 'levitsky', 'ві*тер'], ['ru', 'levitsky', 'ЗЕ*ЛМ']]) {
+    await fresh();
     await choose(lang, algo);
     await page.fill('#word', word);
     for (const format of ['json', 'csv', 'svg'])
@@ -172,6 +182,8 @@ test('text files in Windows-1251 and UTF-8 give what zelm-cli prints, and the en
       const algo = n % 2 ? 'levitsky' : 'zhuravlev';
       const name = `текст ${++n}.txt`;
       write(name, bytes);
+      await fresh();
+      await page.click('#tab-text');
       await choose(lang, algo);
       await page.setInputFiles('#text-file', { name, mimeType: 'text/plain', buffer: bytes });
       await page.waitForFunction(([n, e]) => document.getElementById('text-source').textContent.includes(n) &&
