@@ -1,20 +1,20 @@
 #include "SafeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
-#include <ctime>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
-#include <algorithm>
 
 namespace zelm {
 
@@ -119,7 +119,6 @@ bool TakeIdentity(int fd, const std::string& old, const struct stat& info) {
     return true;
 }
 
-
 // Copies of files written in place are "save-XXXXXX" in the copy folder, each held open and locked
 // (flock, which ends with its process) while its save runs; "save-XXXXXX.record" beside it names
 // the file once the copy is complete.
@@ -152,7 +151,13 @@ bool SyncFolder(const std::string& folder) {
 }
 
 // Writes the record of an in-place save (through a new name, synced, so that it is whole or absent).
-bool WriteRecord(const std::string& record, const std::string& target, const struct stat& info) {
+bool WriteRecord(const std::string& record, std::string target, const struct stat& info) {
+    // The file by its whole path: the next start may run in another folder.
+    if (target.front() != '/')
+        if (char* here = ::getcwd(nullptr, 0)) {
+            target = std::string(here) + "/" + target;
+            std::free(here);
+        }
     const std::string text = RecordMagic + "\npath " + Hex(target) + "\ndevice " + std::to_string(info.st_dev) +
                              "\ninode " + std::to_string(info.st_ino) + "\nsize " + std::to_string(info.st_size) +
                              "\nstarted " + std::to_string(std::time(nullptr)) + "\n";

@@ -105,14 +105,23 @@ bool HoldRecoveryLock(const QString& folder, QString& error) {
     }
     ::chmod(path.constData(), 0700);
     const QByteArray lock = QFile::encodeName(LockOf(OwnRecoveryFile(folder)));
-    const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        if (fd >= 0) ::close(fd);
-        return false;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            if (fd >= 0) ::close(fd);
+            return false;
+        }
+        // Another editor may have removed the lock file as unused just before it was locked.
+        struct stat mine {}, named {};
+        if (::fstat(fd, &mine) == 0 && ::stat(lock.constData(), &named) == 0 && mine.st_ino == named.st_ino) {
+            held.insert(folder, fd); // held until the process ends
+            return true;
+        }
+        ::close(fd);
     }
-    held.insert(folder, fd); // held until the process ends
-    return true;
+    error = QString::fromLocal8Bit(std::strerror(EAGAIN));
+    return false;
 }
 
 void RemoveRecoveryFile(const QString& file) {
