@@ -1,10 +1,6 @@
 // zelm-cli print and report (through the Qt companion), run for real.
+#include "SilentServer.h"
 #include "cli/CliRun.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 TEST_F(CliTest, PrintsATextFileIntoAPdf) {
     std::string text = "Первая строка документа\r\n\tс табуляцией\r\n";
@@ -148,22 +144,15 @@ TEST_F(CliTest, LongReportsPrintEveryPageWhole) {
 // holds neither up. A binary file is not printed; a target that cannot be written is refused before
 // the pages are laid out.
 TEST_F(CliTest, PrintsNeedNoPrintSystemAndRefuseWhatCannotWork) {
-    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(::listen(server, 16), 0); // connections complete in the backlog; nothing answers them
-    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size), 0);
-    const std::string silent = "CUPS_SERVER=127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + " timeout 60 env";
+    const zelm::test::TSilentServer server;
+    ASSERT_FALSE(server.Address().empty());
+    const std::string silent = "CUPS_SERVER=" + server.Address() + " timeout 60 env";
     const std::string doc = File("doc.txt", "строка\r\n"), pdf = (Dir_ / "out.pdf").string();
     for (const std::string& command : {"print '" + doc + "' --pdf '" + pdf + "'", "report --word кот --pdf '" + pdf + "'"}) {
         const auto run = Run(command, "", silent);
         EXPECT_EQ(run.Status, 0) << command << ": " << run.Err;
         EXPECT_TRUE(Slurp(pdf).starts_with("%PDF")) << command;
     }
-    ::close(server);
 
     const auto binary = Run("print '" + File("ls.bin", std::string("ELF\0\0\1binary", 12)) + "' --pdf '" + pdf + "'");
     EXPECT_EQ(binary.Status, 1);

@@ -29,11 +29,9 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
+#include "SilentServer.h"
+
 #include <cups/cups.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -194,16 +192,10 @@ void Choose(QPrintDialog* dialog, const QString& queue) {
 // A print server that takes connections and never answers: the window is there within about two
 // seconds, and a print fails soon with the reason, instead of the program freezing for minutes.
 TEST(PrintSystem, ASilentPrintSystemHoldsNothingUp) {
-    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(::listen(server, 64), 0); // the connections complete in the backlog; nothing answers
-    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const zelm::test::TSilentServer server;
+    ASSERT_FALSE(server.Address().empty());
     const std::string real = cupsServer();
-    cupsSetServer(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+    cupsSetServer(server.Address().c_str());
     {
         QElapsedTimer clock;
         clock.start();
@@ -223,7 +215,6 @@ TEST(PrintSystem, ASilentPrintSystemHoldsNothingUp) {
         EXPECT_EQ(told, "Unable to begin printing.\nthe print system does not answer");
     }
     cupsSetServer(real.c_str());
-    ::close(server);
 }
 
 // A job its queue holds is told at once, with the reason; followed on past the close watch, the
