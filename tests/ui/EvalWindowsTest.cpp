@@ -188,6 +188,43 @@ TEST(RussianWordWindow, ColourStripAndOpening) {
     EXPECT_EQ(seen, QString(50, QChar(0x0430)));
 }
 
+// The combining acute accent after a vowel is the stress mark in every word box, as zelm-cli reads
+// it: opened from the main window and typed into the window, in both languages, the values and
+// the comment are those of the word written with "*".
+TEST(EvalWindows, TheCombiningAcuteIsTheStressMark) {
+    const QString acute = QStringLiteral("\u0301");
+    QString comment, typedComment;
+    std::string opened, typed;
+    AnswerNextDialog([&](QWidget* dialog) {
+        auto* form = static_cast<TWordForm*>(dialog);
+        opened = WordWindowWord();
+        comment = form->mComments->toPlainText();
+        form->cmbWord->lineEdit()->clear();
+        Type(form->cmbWord->lineEdit(), "ко" + acute + "т");
+        typed = WordWindowWord();
+        form->reject();
+    });
+    OpenRussianWordWindow("мо" + acute + "ре");
+    EXPECT_EQ(Cp1251ToUtf8(opened), "мо*ре");
+    EXPECT_EQ(comment, "Слово МО*РЕ производит впечатление чего-то  ХОРОШЕГО,  МОГУЧЕГО");
+    EXPECT_EQ(Cp1251ToUtf8(typed), "ко*т");
+    AnswerNextDialog([&](QWidget* dialog) {
+        auto* form = static_cast<TUkrMainForm*>(dialog);
+        opened = UkrWindowWord();
+        comment = form->mComments->toPlainText();
+        form->cbWord->lineEdit()->clear();
+        Type(form->cbWord->lineEdit(), "мі" + acute + "ст");
+        typed = UkrWindowWord();
+        typedComment = form->mComments->toPlainText();
+        form->reject();
+    });
+    OpenUkrainianWordWindow("мо" + acute + "ва");
+    EXPECT_EQ(Cp1251ToUtf8(opened), "мо*ва");
+    EXPECT_TRUE(comment.contains("МО*ВА")) << comment.toStdString();
+    EXPECT_EQ(Cp1251ToUtf8(typed), "мі*ст");
+    EXPECT_TRUE(typedComment.contains("МІ*СТ")) << typedComment.toStdString();
+}
+
 TEST(UkrainianWordWindow, GridValuesHistoryAndColours) {
     UkrWindowWord() = Utf8ToCp1251("мо*ва");
     TUkrMainForm form;

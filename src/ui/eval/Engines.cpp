@@ -41,6 +41,11 @@ std::string ToCp1251(const QString& text, std::string_view lineEnd) {
     return bytes;
 }
 
+std::string WordToCp1251(const QString& word) {
+    QString marked = word;
+    return ToCp1251(marked.replace(QChar(0x0301), QLatin1Char('*')));
+}
+
 QString FromCp1251(std::string_view text) {
     QString result(qsizetype(text.size()), Qt::Uninitialized);
     QChar* out = result.data();

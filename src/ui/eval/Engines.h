@@ -32,6 +32,9 @@ TUkrainianEngine& UkrainianEngine();
 // is what each "\n" becomes.
 std::string ToCp1251(const QString& text, std::string_view lineEnd = "\n");
 QString FromCp1251(std::string_view text);
+// A word as the engines read it: the combining acute accent (U+0301), the usual way of marking
+// stress in Unicode text, becomes the stress mark "*", as zelm-cli reads it.
+std::string WordToCp1251(const QString& word);
 
 // The pole names of the scales as the windows show them (made once).
 const QString& RussianLeftName(int scale);

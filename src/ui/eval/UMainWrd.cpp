@@ -91,7 +91,7 @@ void TWordForm::btnPrintClick() {
 }
 
 void TWordForm::FillComment() {
-    ShowComment(FromCp1251(RussianWordComment(ToCp1251(cmbWord->currentText()), RussianEngine().Word.WordProfile)));
+    ShowComment(FromCp1251(RussianWordComment(WordToCp1251(cmbWord->currentText()), RussianEngine().Word.WordProfile)));
 }
 
 void TWordForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas& canvas) {
@@ -133,7 +133,7 @@ bool TWordForm::eventFilter(QObject* watched, QEvent* event) {
 
 void OpenRussianWordWindow(const QString& text) {
     QString word = OpeningWord(text);
-    std::string bytes = ToCp1251(word);
+    std::string bytes = WordToCp1251(word);
     if (!HasCyrillic(bytes)) bytes = ToCp1251(QStringLiteral("ЗЕ*ЛМ"));
     WordWindowWord() = bytes;
     TWordForm form;

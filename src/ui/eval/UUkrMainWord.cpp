@@ -94,7 +94,7 @@ void TUkrMainForm::btnPrintClick() {
 }
 
 void TUkrMainForm::FillComment() {
-    ShowComment(FromCp1251(UkrainianWordComment(ToCp1251(cbWord->currentText()), UkrainianEngine().Word.UkrWordProfile)));
+    ShowComment(FromCp1251(UkrainianWordComment(WordToCp1251(cbWord->currentText()), UkrainianEngine().Word.UkrWordProfile)));
 }
 
 void TUkrMainForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
@@ -113,7 +113,7 @@ void TUkrMainForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
 
 void OpenUkrainianWordWindow(const QString& text) {
     const QString word = OpeningWord(text);
-    std::string bytes = ToCp1251(word);
+    std::string bytes = WordToCp1251(word);
     bool usable = false; // any byte above 169: the Cyrillic block and the Ukrainian letters
     for (const char c : bytes) usable = usable || static_cast<unsigned char>(c) > 169;
     if (!usable) bytes = ToCp1251(QStringLiteral("ЗЕ*ЛМ"));

@@ -54,14 +54,14 @@ void TWordWindowBase::ConnectControls(TWordBox* box, QPushButton* evaluate) {
 
 void TWordWindowBase::btnEvalClick() {
     const QString word = TrimmedWord(Box_->currentText());
-    WindowWord_ = ToCp1251(word);
+    WindowWord_ = WordToCp1251(word);
     Box_->setEditText(word);
     Box_->Remember(word);
     Evaluate();
 }
 
 void TWordWindowBase::WordChange() {
-    WindowWord_ = ToCp1251(TrimmedWord(Box_->currentText()));
+    WindowWord_ = WordToCp1251(TrimmedWord(Box_->currentText()));
     Evaluate();
 }
 
