@@ -496,13 +496,14 @@ TEST(PrintIntoFiles, EveryWindowTellsWhereThePrintWent) {
     EXPECT_TRUE(Slurp(QDir(folder.path()).filePath(files[0])).starts_with("%PDF"));
 
     // A report from a result window says so too, in its own window.
-    QString reported;
+    QString reported, caption;
     form.cmbWord->setEditText("кот");
     AnswerWhen([](QWidget* w) { return dynamic_cast<TWordForm*>(w) != nullptr; }, [&](QWidget* w) {
         auto* window = static_cast<TWordForm*>(w);
         AnswerWhen(accept, [](QWidget* f) { static_cast<TFontForm*>(f)->BitBtn1->click(); });
         AnswerWhen(box, [&, window](QWidget* b) {
             reported = static_cast<QMessageBox*>(b)->text();
+            caption = b->windowTitle();
             static_cast<QMessageBox*>(b)->accept();
             QTimer::singleShot(0, window, [window] { window->reject(); });
         });
@@ -510,6 +511,7 @@ TEST(PrintIntoFiles, EveryWindowTellsWhereThePrintWent) {
     });
     form.WordEvalItemClick();
     EXPECT_TRUE(reported.startsWith("Печать сохранена в файл:\n" + folder.path())) << reported.toStdString();
+    EXPECT_EQ(caption, "ЗЕЛМ-dare (Проект ЗЕЛМ)"); // not the result window's long caption
     EXPECT_EQ(QDir(folder.path()).entryList({"*.pdf"}).size(), 2);
 }
 

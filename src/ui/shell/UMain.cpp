@@ -863,8 +863,8 @@ void TMainForm::TellWherePrinted(QWidget* window) {
     const QString file = Printer().OutputFile();
     if (file.isEmpty()) return;
     stBar->showMessage(QStringLiteral("Напечатано в файл %1").arg(file));
-    QMessageBox::information(window, window->windowTitle(),
-                             QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
+    // The program's own title: a result window's long caption would be cut by the window manager.
+    QMessageBox::information(window, ApplicationTitle, QStringLiteral("Печать сохранена в файл:\n%1").arg(file));
 }
 
 // A job the print system has accepted is followed to its end, in the background (the print system
