@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "FileNames.h"
 #include "HelpViewer.h"
 
 #include <QApplication>
@@ -11,8 +12,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QPointer>
@@ -131,6 +135,34 @@ void PrepareFileDialog(QFileDialog& dialog) {
     if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
         view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
         for (int column = 1; column <= 3; ++column) view->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
+void OfferForeignNames(QFileDialog& dialog, QString& chosen) {
+    auto* label = new QLabel(QStringLiteral("Файлы, имена которых не в UTF-8 (открываются двойным щелчком):"), &dialog);
+    auto* list = new QListWidget(&dialog);
+    label->setBuddy(list);
+    list->setAccessibleName(QStringLiteral("Файлы, имена которых не в UTF-8"));
+    list->setMaximumHeight(list->fontMetrics().height() * 5);
+    const auto fill = [label, list](const QString& folder) {
+        list->clear();
+        for (const QString& name : ForeignNamesIn(folder)) {
+            auto* item = new QListWidgetItem(ShownPath(name), list);
+            item->setData(Qt::UserRole, folder + QLatin1Char('/') + name);
+        }
+        label->setVisible(list->count() > 0);
+        list->setVisible(list->count() > 0);
+    };
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, list, fill);
+    fill(dialog.directory().absolutePath());
+    QObject::connect(list, &QListWidget::itemActivated, &dialog, [&dialog, &chosen](QListWidgetItem* item) {
+        chosen = item->data(Qt::UserRole).toString();
+        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    });
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0, 1, -1);
+        grid->addWidget(list, row + 1, 0, 1, -1);
     }
 }
 

@@ -25,6 +25,11 @@ double ScaleToScreen(QWidget* window, double designDpi);
 // Russian whatever the system's locale, and its columns as wide as their contents.
 void PrepareFileDialog(QFileDialog& dialog);
 
+// Adds to an open dialog the files of its folder whose names are not UTF-8, which the toolkit's
+// listing leaves out: shown by ShownPath, opened by a double click or Enter, which closes the
+// dialog as accepted with the file's exact name in `chosen`.
+void OfferForeignNames(QFileDialog& dialog, QString& chosen);
+
 // One text value of the per-user settings store: `name` in `section` under `key` (on Windows the
 // registry's current-user hive; elsewhere the user's configuration folder, file
 // "<key>/<section>.ini"). "ERROR" when the section or the value does not exist.

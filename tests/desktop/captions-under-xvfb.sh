@@ -136,5 +136,14 @@ settings=""
 expect "print settings" "$settings" "Параметры печати"
 [ -n "$settings_window" ] && centred "print settings dialog" "$settings_window"
 xdotool key Escape
+# `zelm FILE` opens a file whose name is not UTF-8 (Windows-1251 «Привет.txt»), shown readably.
+folder=$(mktemp -d)
+printf 'old' > "$folder/"$'\xcf\xf0\xe8\xe2\xe5\xf2.txt'
+"$zelm" "$folder/"$'\xcf\xf0\xe8\xe2\xe5\xf2.txt' >/dev/null 2>&1 &
+second=$!
+opened=$(caption_of "Привет.txt" "$window") || opened=""
+expect "a file named in Windows-1251" "$opened" "Привет.txt - ЗЕЛМ-dare (Проект ЗЕЛМ)"
+kill "$second" 2>/dev/null
+rm -rf "$folder"
 [ "$failures" -eq 0 ] && echo "captions under Xvfb: all as their windows set them, with the icon; the about box, the word window and the print settings centred"
 [ "$failures" -eq 0 ]

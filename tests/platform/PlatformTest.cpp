@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "HelpViewer.h"
 #include "DrawGrid.h"
+#include "FileNames.h"
 #include "Look.h"
 #include "QtPrinter.h"
 #include "QtTestMain.h"
@@ -60,6 +61,27 @@ TEST(Platform, ColoursComeAsBlueGreenRed) {
     EXPECT_EQ(ColourFromBgr(16711680), QColor(0, 0, 255));
     EXPECT_EQ(ColourFromBgr(8421504), QColor(128, 128, 128));
     EXPECT_EQ(ColourFromBgr(65535), QColor(255, 255, 0));
+}
+
+// Any bytes make a name that gives the same bytes back; only names that are not UTF-8 look different.
+TEST(Platform, FileNamesKeepTheirBytesAndShowReadably) {
+    const struct {
+        QByteArray Native;
+        QString Shown;
+    } names[] = {
+        {"/tmp/plain.txt", "/tmp/plain.txt"},
+        {"/tmp/\xD0\x9C\xD0\xB8\xD1\x80.txt", "/tmp/Мир.txt"},                  // UTF-8
+        {"/tmp/\xCF\xF0\xE8\xE2\xE5\xF2.txt", "/tmp/Привет.txt"},               // Windows-1251
+        {"bad\377name.txt", "bad\\377name.txt"},                                   // one stray byte
+        {"\xED\xB2\x80\xC0\xAF\xF4\x90\x80\x80", "\\355\\262\\200\\300\\257\\364\\220\\200\\200"}, // a surrogate, overlong, too high
+        {"\xF0\x9F\x98\x80\xE9", "😀\\351"},
+    };
+    for (const auto& name : names) {
+        const QString path = PathFromNative(name.Native);
+        EXPECT_EQ(NativePath(path), name.Native) << name.Native.toStdString();
+        EXPECT_EQ(ShownPath(path), name.Shown) << name.Native.toStdString();
+        EXPECT_EQ(IsForeignPath(path), name.Native.toStdString() != name.Shown.toUtf8().toStdString());
+    }
 }
 
 TEST(Platform, DrawGridHandsEveryVisibleCellToItsOwner) {

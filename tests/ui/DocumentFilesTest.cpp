@@ -2,6 +2,7 @@
 // byte, what cannot be kept asked first, special files refused, unsaved text recovered after a
 // crash, and changes by other programs noticed.
 #include "Cp1251.h"
+#include "FileNames.h"
 #include "Recovery.h"
 #include "SafeFile.h"
 #include "faults/Faults.h"
@@ -9,12 +10,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QElapsedTimer>
 #include <QDir>
 #include <QProcess>
 #include <QTest>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -469,4 +473,41 @@ TEST(DocumentFiles, HalfWrittenFilesAreRepairedAndOwnWritesAreNoChange) {
     EXPECT_TRUE(told.contains("удалён или переименован")) << told.toStdString();
     rig.Form.RichEdit1->document()->setModified(false);
     qunsetenv("XDG_CACHE_HOME");
+}
+
+// Names from an old system's Windows-1251 folder, or with a stray byte: listed in the open dialog
+// as a user reads them, opened, and saved back under their own bytes.
+TEST(DocumentFiles, FilesWhoseNamesAreNotUtf8OpenAndSave) {
+    TRig rig;
+    const QByteArray folder = QFile::encodeName(rig.Folder.path());
+    const QByteArray hello = folder + "/\xCF\xF0\xE8\xE2\xE5\xF2.txt", stray = folder + "/bad\377name.txt";
+    std::ofstream(hello.toStdString(), std::ios::binary) << "old";
+    std::ofstream(stray.toStdString(), std::ios::binary) << "stray";
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(rig.Folder.path()); // where the dialog opens
+    rig.Form.AskOpenFile = rig.RealAskOpenFile;
+    QStringList listed;
+    AnswerWhen([](QWidget* w) { return w->inherits("QFileDialog"); }, [&](QWidget* dialog) {
+        auto* list = dialog->findChild<QListWidget*>();
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->count(); ++i) listed += list->item(i)->text();
+        const auto found = list->findItems("Привет.txt", Qt::MatchExactly);
+        if (found.size() == 1) emit list->itemActivated(found.front());
+        else static_cast<QDialog*>(dialog)->reject();
+    });
+    rig.Form.FileOpen();
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(listed, QStringList({"bad\\377name.txt", "Привет.txt"}));
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "old");
+    EXPECT_EQ(rig.Form.windowTitle(), "Привет.txt - " + ApplicationTitle);
+    rig.Form.RichEdit1->setPlainText("new");
+    rig.Form.FileSave();
+    std::ifstream in(hello.toStdString(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+    // A name given on the command line is read the same way.
+    ASSERT_TRUE(rig.Form.OpenDocument(PathFromNative(stray), false));
+    EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "stray");
+    EXPECT_EQ(QDir(rig.Folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 0) << "no stray copies";
+    ::unlink(hello.constData()); // the toolkit's clean-up does not see these names
+    ::unlink(stray.constData());
 }

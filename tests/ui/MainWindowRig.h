@@ -96,6 +96,7 @@ struct TRig {
     std::optional<TOpenChoice> OpenAnswer;
     std::optional<QString> SaveAnswer;
     int SaveAsked = 0;
+    decltype(Form.AskOpenFile) RealAskOpenFile = Form.AskOpenFile; // the program's own dialog
     TRig() {
         Form.AskOpenFile = [this] { return OpenAnswer; };
         Form.AskSaveFile = [this] {

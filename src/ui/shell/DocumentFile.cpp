@@ -3,6 +3,7 @@
 #include "Cp1251.h"
 #include "EncodingDetector.h"
 #include "Engines.h"
+#include "FileNames.h"
 #include "SafeFile.h"
 
 #include <QFile>
@@ -357,15 +358,15 @@ TFileStamp StampFrom(const struct stat& info) {
 
 TFileStamp StampOf(const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    if (::stat(NativePath(path).constData(), &info) != 0) return {};
     return StampFrom(info);
 }
 
 bool ReadDocumentFile(const QString& path, QByteArray& bytes, TFileStamp& stamp, QString& error,
                       std::int64_t limit) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = NativePath(path);
     const auto refuse = [&](const QString& reason) {
-        error = QStringLiteral("Cannot open file %1\n%2").arg(path, reason);
+        error = QStringLiteral("Cannot open file %1\n%2").arg(ShownPath(path), reason);
         return false;
     };
     const auto kind = [&](mode_t mode) -> QString {
@@ -420,10 +421,10 @@ bool ReadDocumentFile(const QString& path, QByteArray& bytes, TFileStamp& stamp,
 
 bool WriteDocumentFile(const QString& path, const QByteArray& bytes, QString& error) {
     std::string reason;
-    if (WriteFileSafely(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())),
+    if (WriteFileSafely(NativePath(path).toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())),
                         reason))
         return true;
-    error = QStringLiteral("Cannot create file %1\n%2").arg(path, QString::fromLocal8Bit(reason.c_str()));
+    error = QStringLiteral("Cannot create file %1\n%2").arg(ShownPath(path), QString::fromLocal8Bit(reason.c_str()));
     return false;
 }
 

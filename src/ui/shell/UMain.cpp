@@ -1,6 +1,7 @@
 #include "UMain.h"
 
 #include "Engines.h"
+#include "FileNames.h"
 #include "UAbout.h"
 #include "UFonts.h"
 #include "UMainTxt.h"
@@ -253,6 +254,8 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
                            QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*.*)"));
         PrepareFileDialog(dialog);
         dialog.setFileMode(QFileDialog::ExistingFile);
+        QString foreign; // a file whose name is not UTF-8, chosen from the dialog's own list of them
+        OfferForeignNames(dialog, foreign);
         // The encoding is chosen beside the file type: automatic, or one the user knows better.
         auto* encodingLabel = new QLabel(QStringLiteral("Кодировка:"), &dialog);
         auto* encoding = new QComboBox(&dialog);
@@ -266,7 +269,9 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
             grid->addWidget(encoding, row, 1);
             grid->addWidget(readOnly, row + 1, 0, 1, -1);
         }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        if (!foreign.isEmpty()) return TOpenChoice{foreign, readOnly->isChecked(), TOpenEncoding(encoding->currentIndex())};
+        if (dialog.selectedFiles().isEmpty()) return std::nullopt;
         return TOpenChoice{dialog.selectedFiles().front(), readOnly->isChecked(), TOpenEncoding(encoding->currentIndex())};
     };
     AskSaveFile = [this]() -> std::optional<QString> {
@@ -439,13 +444,13 @@ void TMainForm::EditPaste() { RichEdit1->PasteText(); }
 
 void TMainForm::SetDocumentName(const QString& name) {
     FileName_ = name;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(name).fileName(), ApplicationTitle));
+    setWindowTitle(QStringLiteral("%1 - %2").arg(ShownPath(QFileInfo(name).fileName()), ApplicationTitle));
 }
 
 // A save that fails raises its error here, which ends the calling operation: the text stays.
 TMainForm::TConfirm TMainForm::ConfirmSaveChanges() {
     if (!RichEdit1->document()->isModified()) return TConfirm::Continue;
-    switch (ConfirmYesNoCancel(this, QStringLiteral("Save changes to %1?").arg(FileName_))) {
+    switch (ConfirmYesNoCancel(this, QStringLiteral("Save changes to %1?").arg(ShownPath(FileName_)))) {
     case TConfirmResult::crYes: FileSave(); return TConfirm::Continue;
     case TConfirmResult::crNo: return TConfirm::Continue;
     case TConfirmResult::crCancel: break;
@@ -499,7 +504,7 @@ bool TMainForm::OpenDocument(const QString& path, bool readOnly, TOpenEncoding e
 
     QString problem;
     if (document.Binary)
-        problem = QStringLiteral("Файл %1 содержит нулевые байты: похоже, это не текст, а двоичный файл.").arg(path);
+        problem = QStringLiteral("Файл %1 содержит нулевые байты: похоже, это не текст, а двоичный файл.").arg(ShownPath(path));
     else if (document.UndecodableLine > 0)
         problem = QStringLiteral("В файле %1 есть байты, которые не читаются в кодировке %2 (первый — в строке %3). "
                                  "Они показаны особыми знаками и при сохранении будут записаны обратно как были.")
@@ -556,7 +561,7 @@ void TMainForm::SaveTo(const QString& path) {
         AskChoice(this, QMessageBox::Warning,
                   QStringLiteral("Файл %1 был прочитан не без потерь: при сохранении изменятся и те его байты, "
                                  "которых вы не правили.\n\nВсё равно сохранить?")
-                      .arg(path),
+                      .arg(ShownPath(path)),
                   {QStringLiteral("Сохранить"), QStringLiteral("Отмена")}, 1, 1) != 0)
         throw TAbort();
     if (sameFile && DiskStamp_.Exists) {
@@ -565,7 +570,7 @@ void TMainForm::SaveTo(const QString& path) {
             AskChoice(this, QMessageBox::Warning,
                       QStringLiteral("Файл %1 изменён другой программой после того, как был прочитан.\n\n"
                                      "Заменить его вашим текстом? Изменения другой программы будут потеряны.")
-                          .arg(path),
+                          .arg(ShownPath(path)),
                       {QStringLiteral("Заменить"), QStringLiteral("Отмена")}, 1, 1) != 0)
             throw TAbort();
     }
@@ -600,8 +605,8 @@ void TMainForm::FileSaveAs() {
     const auto chosen = AskSaveFile();
     if (!chosen) return;
     const QString path = QFileInfo(*chosen).absoluteFilePath();
-    if (QFileInfo::exists(path) &&
-        ConfirmYesNoCancel(this, QStringLiteral("OK to overwrite %1").arg(path)) != TConfirmResult::crYes)
+    if (PathExists(path) &&
+        ConfirmYesNoCancel(this, QStringLiteral("OK to overwrite %1").arg(ShownPath(path))) != TConfirmResult::crYes)
         return;
     SaveTo(path);
     SetDocumentName(path);
@@ -625,7 +630,7 @@ void TMainForm::WatchFile() {
         if (folder.isRoot() || !folder.cdUp()) break;
     }
     Watcher_.addPaths(folders);
-    if (QFileInfo::exists(FileName_)) Watcher_.addPath(FileName_);
+    if (PathExists(FileName_)) Watcher_.addPath(FileName_);
 }
 
 void TMainForm::CheckFileOnDisk() {
@@ -644,14 +649,14 @@ void TMainForm::CheckFileOnDisk() {
         QMessageBox::warning(this, ApplicationTitle,
                              QStringLiteral("Файл %1 удалён или переименован другой программой.\n\n"
                                             "Текст остаётся в редакторе: сохраните его, чтобы не потерять.")
-                                 .arg(FileName_));
+                                 .arg(ShownPath(FileName_)));
         return;
     }
     const bool modified = RichEdit1->document()->isModified();
     const int answer = AskChoice(
         this, QMessageBox::Question,
         QStringLiteral("Файл %1 изменён другой программой.\n\nПеречитать его?%2")
-            .arg(FileName_, modified ? QStringLiteral(" Несохранённые изменения в редакторе будут потеряны.") : QString()),
+            .arg(ShownPath(FileName_), modified ? QStringLiteral(" Несохранённые изменения в редакторе будут потеряны.") : QString()),
         {QStringLiteral("Перечитать"), QStringLiteral("Оставить мой текст")}, modified ? 1 : 0, 1);
     if (answer == 0) {
         const bool readOnly = RichEdit1->isReadOnly();
@@ -730,7 +735,7 @@ int TMainForm::EndSession() {
     int status = 0;
     if (!WriteRecoveryNow(true)) {
         std::fprintf(stderr, "zelm: the unsaved text of %s could not be kept, and is lost: %s\n",
-                     QFile::encodeName(FileName_).constData(), LastRecoveryError_.toLocal8Bit().replace('\n', "; ").constData());
+                     NativePath(FileName_).constData(), LastRecoveryError_.toLocal8Bit().replace('\n', "; ").constData());
         status = 1;
     }
     return status;
@@ -795,10 +800,10 @@ bool TMainForm::OfferRecovery() {
 
 void TMainForm::OfferRepairs(const QString& path) {
     struct stat wanted {};
-    if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &wanted) != 0) return;
+    if (!path.isEmpty() && ::stat(NativePath(path).constData(), &wanted) != 0) return;
     for (const TUnfinishedSave& save : UnfinishedSaves()) {
         if (!path.isEmpty() && (save.Device != wanted.st_dev || save.Inode != wanted.st_ino)) continue;
-        const QString name = QFile::decodeName(QByteArray::fromStdString(save.Path));
+        const QString name = ShownPath(PathFromNative(QByteArray::fromStdString(save.Path)));
         const QDateTime started = QDateTime::fromSecsSinceEpoch(save.Started);
         const int answer = AskChoice(
             this, QMessageBox::Warning,
@@ -845,7 +850,7 @@ void TMainForm::FilePrint() {
     if (!EditPrintSettings(lp)) return;
     lp.Lines = RichEdit1->Lines();
     // The job is named after the document, so that the queue tells the user which it is.
-    lp.SetTitle(QFileInfo(FileName_).fileName());
+    lp.SetTitle(ShownPath(QFileInfo(FileName_).fileName()));
     lp.PageBorders = 0;
     // A document has no header or footer, whatever a report left in the printer.
     lp.Header.clear();
