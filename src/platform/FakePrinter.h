@@ -31,6 +31,8 @@ public:
     explicit TFakePrinter(bool available = true) : Available_(available) { Font_.PixelsPerInch = Resolution; }
 
     std::vector<TFakeCall> Calls;
+    // The paper in pixels, portrait (A4 unless a test chooses another).
+    int PaperWidthPixels = PaperWidth, PaperHeightPixels = PaperHeight;
     // Fail the next BeginJob, EndJob or NewPage (as a printer error would).
     bool FailBegin = false, FailEnd = false, FailNewPage = false;
     int ExternalLeading = 0;
@@ -56,8 +58,8 @@ public:
 
     int PixelsPerInchX() const override { return Capability(Resolution); }
     int PixelsPerInchY() const override { return Capability(Resolution); }
-    int PhysicalWidth() const override { return Capability(Landscape() ? PaperHeight : PaperWidth); }
-    int PhysicalHeight() const override { return Capability(Landscape() ? PaperWidth : PaperHeight); }
+    int PhysicalWidth() const override { return Capability(Landscape() ? PaperHeightPixels : PaperWidthPixels); }
+    int PhysicalHeight() const override { return Capability(Landscape() ? PaperWidthPixels : PaperHeightPixels); }
     int PhysicalOffsetX() const override { return Capability(Offset); }
     int PhysicalOffsetY() const override { return Capability(Offset); }
     int PageWidth() const override { return PhysicalWidth() - 2 * Offset; }

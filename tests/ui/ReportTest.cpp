@@ -1,4 +1,5 @@
 #include "Cp1251.h"
+#include "Engines.h"
 #include "FakePrinter.h"
 #include "QtTestMain.h"
 #include "Report.h"
@@ -145,6 +146,53 @@ TEST(Report, WiderFontsWidenTheNameColumns) {
     EXPECT_GT(widths[1][0], widths[0][0]); // wider names
     EXPECT_GT(widths[1][2], widths[0][2]); // a wider number
     EXPECT_LT(widths[1][1], widths[0][1]); // narrower bars
+}
+
+// On paper narrower than A4 the report is scaled as a whole: every pole name and the right header
+// stand inside the text area; paper too narrow for half its size is refused before any job.
+TEST(Report, FitsItsPaperOrSaysItCannot) {
+    const struct {
+        const char* Paper;
+        int Width, Height; // pixels at 300 dpi, portrait
+        TPrinterOrientation Orientation;
+        bool Fits;
+    } papers[] = {
+        {"A4", 2480, 3508, TPrinterOrientation::poPortrait, true},
+        {"A5", 1748, 2480, TPrinterOrientation::poPortrait, true},
+        {"A6 landscape", 1240, 1748, TPrinterOrientation::poLandscape, true},
+        {"A3 landscape", 3508, 4961, TPrinterOrientation::poLandscape, true},
+        {"A6", 1240, 1748, TPrinterOrientation::poPortrait, false},
+    };
+    for (const auto& paper : papers) {
+        SCOPED_TRACE(paper.Paper);
+        TRig rig;
+        rig.Printer.PaperWidthPixels = paper.Width;
+        rig.Printer.PaperHeightPixels = paper.Height;
+        rig.Lp.SetOrientation(paper.Orientation);
+        const double size = rig.Lp.Font().SizePoints;
+        if (!paper.Fits) {
+            try {
+                PrintEvaluationReport(rig.Lp, RussianWord("мо*ре"));
+                ADD_FAILURE() << "printed";
+            } catch (const ELinePrinter& error) {
+                EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Отчёт не помещается на бумаге")) << error.what();
+            }
+            EXPECT_TRUE(rig.Printer.Calls.empty());
+            continue;
+        }
+        PrintEvaluationReport(rig.Lp, RussianWord("мо*ре"));
+        const int right = rig.Lp.TextArea().Left + rig.Lp.TextArea().Width;
+        int names = 0;
+        for (const auto& call : rig.Printer.Texts()) {
+            TFakePrinter measure;
+            measure.Font() = call.Font;
+            EXPECT_LE(call.X + measure.TextWidth(call.Text), right + 1) << call.Text.toStdString();
+            for (int scale = 1; scale <= 24; ++scale) names += call.Text == RussianRightName(scale);
+        }
+        EXPECT_EQ(names, 24);
+        EXPECT_EQ(rig.Printer.Texts()[2].Text, MakerAddress); // the right header
+        EXPECT_EQ(rig.Lp.Font().SizePoints, size) << "the document's font is left as it was";
+    }
 }
 
 TEST(Report, UkrainianTextWithCommaNumbers) {

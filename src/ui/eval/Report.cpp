@@ -16,6 +16,7 @@ const QString MakerAddress = QStringLiteral("ЗЕЛМ " ZELM_VERSION);
 namespace {
 
 IReportHost* Host = nullptr;
+constexpr int ReportWidth = 160; // millimetres: the report's table and header
 
 bool IsWord(TReportKind kind) { return kind == TReportKind::rkRussianWord || kind == TReportKind::rkUkrainianWord; }
 bool IsRussian(TReportKind kind) { return kind == TReportKind::rkRussianWord || kind == TReportKind::rkRussianText; }
@@ -102,9 +103,27 @@ TReportData UkrainianTextReport(const QString& documentName, const TUkrTextEvalu
 
 void PrintEvaluationReport(TLinePrinter& lp, const TReportData& data) {
     const bool word = IsWord(data.Kind), russian = IsRussian(data.Kind);
+    // The report is laid out 160 mm wide; narrower paper gets it scaled as a whole, widths and
+    // type alike, down to half its size. Narrower than that is said before any job begins.
+    float width = 0, height = 0;
+    lp.HasRoomForText(width, height);
+    const double fit = width > ReportWidth - 1 ? 1.0 : double(width) / ReportWidth; // a pixel short of it is A4
+    if (fit < 0.5)
+        throw ELinePrinter(QStringLiteral("Отчёт не помещается на бумаге: ширина строки %1 мм, а отчёту нужно не меньше %2 мм. "
+                                          "Выберите бумагу шире, альбомную ориентацию или поля меньше.")
+                               .arg(Round(width))
+                               .arg(ReportWidth / 2)
+                               .toStdString());
+    const auto scaled = [fit](int mm) { return int(std::floor(mm * fit)); };
+    struct TFontRestorer { // the document's font is the user's: the report's scaling is undone after it
+        TLinePrinter& Lp;
+        double Size;
+        ~TFontRestorer() { Lp.Font().SizePoints = Size; }
+    } restorer{lp, lp.Font().SizePoints};
+    lp.Font().SizePoints *= fit;
     lp.Lines = data.Comment;
     lp.PageBorders = BorderBit(pbTop);
-    lp.TableFormat = QStringLiteral("<T0:55|^T0:50|>T0:55");
+    lp.TableFormat = QStringLiteral("<T0:%1|^T0:%2|>T0:%1").arg(scaled(55)).arg(scaled(50));
     lp.Header = MakerAddress + QStringLiteral("|Проект ЗЕЛМ|") + MakerAddress;
     const TPrintJobGuard guard(lp);
     lp.BeginDoc();
@@ -129,7 +148,7 @@ void PrintEvaluationReport(TLinePrinter& lp, const TReportData& data) {
         data.Kind == TReportKind::rkUkrainianWord ? QStringLiteral("Неприятный ") : QStringLiteral("величественный ");
     const int n = Round(lp.TextWidthInUnits(numberSample));
     const int p = Round(lp.TextWidthInUnits(nameSample));
-    const int b = std::max(0, (160 - n - 2 * p) / 2); // a font too wide for the page leaves no bars
+    const int b = std::max(0, (scaled(ReportWidth) - n - 2 * p) / 2); // a font too wide for the page leaves no bars
     const double threshold = data.Kind == TReportKind::rkRussianWord     ? WordThreshold
                              : data.Kind == TReportKind::rkUkrainianWord ? UkrWordThreshold
                                                                          : TextThreshold;
@@ -182,7 +201,7 @@ void PrintEvaluationReport(TLinePrinter& lp, const TReportData& data) {
             cells += QLatin1Char('|');
         }
         specs += QStringLiteral("<G") + QString::number(data.Colours[i].second) + QLatin1Char(':') +
-                 QString::number(data.SegmentWidth[i]);
+                 QString::number(scaled(data.SegmentWidth[i]));
         cells += QStringLiteral("100");
     }
     lp.TableFormat = specs;
