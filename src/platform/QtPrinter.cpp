@@ -206,19 +206,14 @@ void TQtPrinter::BeginJob() {
     if (PdfBuffer_ < 0)
         throw EPrinterReasonError(QString::fromLocal8Bit(std::strerror(errno)).toStdString());
     if (!Pdf_) {
-        // The job is opened in the print system first, so that a queue that refuses it says so now.
-        const QByteArray queue = Printer_->printerName().toUtf8(), title = Printer_->docName().toUtf8();
-        JobId_ = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.isEmpty() ? "ZELM" : title.constData(), 0,
-                               nullptr);
-        if (JobId_ == 0) {
-            QString reason = PrintSystemReason();
-            // A queue deleted since it was chosen: said by its name, not by the server's file error.
-            if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr)) cupsFreeDests(1, dest);
-            else if (cupsLastError() != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) // the server answers, the queue is gone
-                reason = QStringLiteral("the printer %1 no longer exists").arg(Printer_->printerName());
+        // The print system's job is created only when its pages are ready (EndJob), so that a
+        // program killed while laying them out leaves no empty job; a queue that is gone or
+        // refuses jobs says so now.
+        const QString refusal = QueueRefusal(Printer_->printerName());
+        if (!refusal.isEmpty()) {
             ::close(PdfBuffer_);
             PdfBuffer_ = -1;
-            throw EPrinterReasonError(reason.toStdString());
+            throw EPrinterReasonError(refusal.toStdString());
         }
         JobQueue_ = Printer_->printerName();
     }
@@ -261,6 +256,20 @@ void TQtPrinter::CancelSystemJob() {
     PdfBuffer_ = -1;
 }
 
+// Why queue `name` cannot take a job now, or empty: deleted since it was chosen (said by its
+// name, not by the server's file error), not accepting jobs, or the print system's own reason.
+QString TQtPrinter::QueueRefusal(const QString& name) {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.toUtf8().constData(), nullptr);
+    if (!dest) {
+        if (cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) return PrintSystemReason();
+        return QStringLiteral("the printer %1 no longer exists").arg(name);
+    }
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool refuses = accepting && std::strcmp(accepting, "false") == 0;
+    cupsFreeDests(1, dest);
+    return refuses ? QStringLiteral("the printer %1 is not accepting jobs").arg(name) : QString();
+}
+
 // Hands the finished PDF to the print system as the job's document; any refusal cancels the job
 // and says why.
 void TQtPrinter::SendToPrintSystem() {
@@ -269,6 +278,11 @@ void TQtPrinter::SendToPrintSystem() {
         CancelSystemJob();
         throw EPrinterReasonError(reason.toStdString());
     };
+    JobId_ = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.isEmpty() ? "ZELM" : title.constData(), 0, nullptr);
+    if (JobId_ == 0) {
+        const QString reason = PrintSystemReason(), refusal = QueueRefusal(JobQueue_);
+        fail(refusal.isEmpty() ? reason : refusal);
+    }
     if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), JobId_, title.isEmpty() ? "ZELM" : title.constData(),
                           CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE)
         fail(PrintSystemReason());

@@ -97,6 +97,7 @@ public:
 
 private:
     friend std::unique_ptr<IPrinterService> MakeSystemPrinter(const QString& pdfFile);
+    static QString QueueRefusal(const QString& name);
     bool Unanswered_ = false; // made while the print system did not answer: jobs ask it again
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
     void SavePdf();

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPalette>
 #include <QLocale>
 #include <QTime>
@@ -109,6 +110,21 @@ TPrntProgDlg::TPrntProgDlg() {
     lblTitle = label(12, 36, {});
     lblPageNumDesc = label(12, 56, QStringLiteral("Page Number:"));
     lblPageNumber = label(92, 56, {});
+}
+
+void TPrntProgDlg::AllowStop(std::function<void()> stop) {
+    if (btnStop) return;
+    constexpr int Extra = 32;
+    setFixedSize(width(), height() + Extra);
+    for (auto* frame : findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+        if (frame->geometry().topLeft() == QPoint(0, 0)) frame->resize(size());
+    btnStop = new QPushButton(QStringLiteral("Cancel"), this);
+    btnStop->setGeometry((width() - 75) / 2, height() - Extra - 2, 75, 25);
+    connect(btnStop, &QPushButton::clicked, this, [this, stop] {
+        btnStop->setEnabled(false);
+        stop();
+    });
+    CentreWithFrame(this);
 }
 
 // The event loop does not run while a job prints: the window is shown, waited for until the
@@ -345,10 +361,19 @@ bool TLinePrinter::CanPrint() const {
 // Jobs, pages and lines.
 
 void TLinePrinter::UpdateProgress(const std::optional<QString>& message) {
-    if (ShowProgress && Printer_.Printing()) {
-        if (!Progress_) Progress_ = std::make_unique<TPrntProgDlg>();
+    if (message) Status_ = *message;
+    const bool late = ProgressAfterMs >= 0 && JobTime_.isValid() && JobTime_.elapsed() >= ProgressAfterMs;
+    if ((ShowProgress || late) && Printer_.Printing()) {
+        if (!Progress_) {
+            Progress_ = std::make_unique<TPrntProgDlg>();
+            if (ProgressAfterMs >= 0) {
+                // Modal, so that the only input the program takes while the job runs is its Cancel.
+                Progress_->setWindowModality(Qt::ApplicationModal);
+                Progress_->AllowStop([this] { StopAsked_ = true; });
+            }
+        }
         if (Progress_->isHidden()) Progress_->ShowNow();
-        if (message) Progress_->lblStatus->setText(*message);
+        Progress_->lblStatus->setText(Status_);
         Progress_->lblTitle->setText(Printer_.Title());
         Progress_->lblPageNumber->setText(QString::number(Printer_.PageNumber()));
         if (Progress_->isVisible()) Progress_->PaintNow();
@@ -358,8 +383,22 @@ void TLinePrinter::UpdateProgress(const std::optional<QString>& message) {
     }
 }
 
+// A long job lets the program repaint its windows about twenty times a second, shows the progress
+// window once it has run ProgressAfterMs, and stops when that window's Cancel was pressed.
+void TLinePrinter::KeepResponsive() {
+    if (ProgressAfterMs < 0 || !Printer_.Printing() || SinceEvents_.elapsed() < 50) return;
+    SinceEvents_.restart();
+    if (!Progress_ && JobTime_.elapsed() >= ProgressAfterMs) UpdateProgress(std::nullopt);
+    QCoreApplication::processEvents(Progress_ && Progress_->btnStop ? QEventLoop::AllEvents
+                                                                    : QEventLoop::ExcludeUserInputEvents);
+    if (StopAsked_) throw EPrintCancelled();
+}
+
 void TLinePrinter::BeginDoc() {
     if (OnBeginDoc) OnBeginDoc(*this);
+    StopAsked_ = false;
+    JobTime_.start();
+    SinceEvents_.start();
     try {
         AlignFont();
         Printer_.BeginJob();
@@ -385,6 +424,7 @@ void TLinePrinter::AbortDoc() {
     if (!Printer_.Printing()) return;
     Printer_.AbortJob();
     UpdateProgress(std::nullopt);
+    JobTime_.invalidate();
 }
 
 void TLinePrinter::EndDoc() {
@@ -399,6 +439,7 @@ void TLinePrinter::EndDoc() {
         throw ELinePrinter("Unable to finish printing.");
     }
     UpdateProgress(std::nullopt);
+    JobTime_.invalidate();
     if (OnEndDoc) OnEndDoc(*this);
 }
 
@@ -414,6 +455,7 @@ int TLinePrinter::NewPage() {
 }
 
 void TLinePrinter::StartPage() {
+    KeepResponsive();
     PageBreakPending_ = false;
     UpdateProgress(QStringLiteral("Currently Printing"));
     const TTextArea area = TextArea();
@@ -469,6 +511,7 @@ void TLinePrinter::DrawBorders() {
 }
 
 unsigned TLinePrinter::NewLine() {
+    KeepResponsive();
     if (PageBreakPending_) NewPage();
     if (OnNewLine) OnNewLine(*this);
     CurrentY_ += int(LineHeight_);

@@ -6,6 +6,7 @@
 #include "PrinterService.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QTime>
 #include <QString>
@@ -18,6 +19,7 @@
 #include <stdexcept>
 
 class QLabel;
+class QPushButton;
 
 namespace zelm {
 
@@ -59,6 +61,9 @@ public:
     QLabel* lblTitle;
     QLabel* lblPageNumDesc;
     QLabel* lblPageNumber;
+    // A "Cancel" button under the page number, which calls `stop` (the window grows to hold it).
+    void AllowStop(std::function<void()> stop);
+    QPushButton* btnStop = nullptr;
 
     static constexpr int Border = 1, CaptionHeight = 19;
 
@@ -107,6 +112,12 @@ public:
     QString Header, Footer;
     TPageBorders PageBorders = 0;
     bool ShowProgress = false;
+    // When not negative: a job still running after this many milliseconds shows the progress
+    // window too, with a "Cancel" button that stops it (EPrintCancelled, the job discarded), and
+    // the program's windows are repainted while the job lays out its pages.
+    int ProgressAfterMs = -1;
+    // Whether the last job was stopped by the progress window's "Cancel".
+    bool StoppedByUser() const { return StopAsked_; }
     QString TableFormat;
     bool LinesAsTable = false;
     float BorderOffset = 0;
@@ -160,6 +171,7 @@ private:
     float Fallback(float inches, float millimetres) const;
     void AlignFont();
     void UpdateProgress(const std::optional<QString>& message);
+    void KeepResponsive();
     void StartPage();
     void DrawBorders();
     int TextWidthOrZero(const QString& text) const;
@@ -186,6 +198,9 @@ private:
     bool PageBreakPending_ = false;
     QString PageFormat_;     // the table format at BeginDoc, which lays out every page's header and footer
     TPrinterFont PageFont_;  // and the font they are printed in
+    QElapsedTimer JobTime_, SinceEvents_;
+    QString Status_;         // the progress window's last status
+    bool StopAsked_ = false;
 };
 
 // Aborts the line printer's job when the code that printed leaves it open (an error on the way):

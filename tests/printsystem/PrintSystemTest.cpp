@@ -3,6 +3,7 @@
 // go to the default queue; after the printer setup chooses the second queue, the next print goes
 // there. The PDFs that arrive are checked with pdfinfo and pdftotext.
 #include "FakePrinter.h"
+#include "LinePrnt.h"
 #include "QtTestMain.h"
 #include "QtPrinter.h"
 #include "UFonts.h"
@@ -248,6 +249,35 @@ TEST(PrintSystem, HeldAndLateEndedJobsAreTold) {
         Shell("cancel -a ZelmHeld");
     }
     Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmHeld");
+}
+
+// A long print shows its progress window after a second, and its Cancel stops the job; while the
+// pages are laid out the queue holds no job, so a program killed then leaves none behind.
+TEST(PrintSystem, ALongPrintShowsProgressAndCanBeStopped) {
+    TMainForm form;
+    form.RichEdit1->setPlainText(QStringList(100000, "строка длинного документа, который печатают долго").join('\n'));
+    std::string queued = "?";
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* progress = dynamic_cast<TPrntProgDlg*>(window); progress && progress->isVisible() && progress->btnStop) {
+                shownAfter = clock.elapsed();
+                queued = Shell("lpstat -o ZelmPDF");
+                progress->btnStop->click();
+            }
+    });
+    stopper.start(50);
+    TAnswers answers;
+    clock.start();
+    form.PrintButton->click();
+    stopper.stop();
+    EXPECT_GE(shownAfter, 900) << "the window is for long prints only";
+    EXPECT_EQ(queued, "") << "a job while the pages were laid out";
+    EXPECT_EQ(form.stBar->currentMessage(), "Печать остановлена: задание отменено.");
+    EXPECT_TRUE(answers.Texts.isEmpty()) << answers.Texts.join("|").toStdString();
+    EXPECT_EQ(Shell("lpstat -o ZelmPDF"), "");
 }
 
 // A default queue of A5 paper: the first print is laid out on it, before any setup (the page

@@ -232,6 +232,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         };
     LinePrinter_ = std::make_unique<TLinePrinter>(*Printer_);
+    LinePrinter_->ProgressAfterMs = 1000; // a long print shows its progress and can be stopped
     TPrinterFont printerFont = LinePrinter_->Font();
     printerFont.Name = QStringLiteral("Courier New");
     printerFont.PixelsPerInch = 300;
@@ -857,9 +858,14 @@ void TMainForm::FilePrint() {
     lp.Footer.clear();
     lp.LinesAsTable = false;
     const TPrintJobGuard guard(lp);
-    lp.BeginDoc();
-    lp.PrintLines();
-    lp.EndDoc();
+    try {
+        lp.BeginDoc();
+        lp.PrintLines();
+        lp.EndDoc();
+    } catch (const EPrintCancelled&) {
+        if (lp.StoppedByUser()) stBar->showMessage(QStringLiteral("Печать остановлена: задание отменено."));
+        throw;
+    }
     TellWherePrinted(this);
 }
 
