@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ExplainCommand.h"
 #include "Formats.h"
+#include "TextCount.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>

@@ -1,10 +1,9 @@
-// The commands of zelm-cli that need no Qt, as one call: the program and the web page run them alike.
+// A text counted as zelm-cli's text command counts it: both readings at once, the detector's choice.
 #pragma once
 
 #include "CliOptions.h"
 #include "Evaluation.h"
 #include "InputFile.h"
-#include "Output.h"
 
 #include <string>
 
@@ -27,9 +26,5 @@ private:
     TEvaluator Cp1251_, Utf8_;
     bool IsUtf8_ = false;
 };
-
-// Runs a command that needs no Qt (word, text, batch, rank, sounds, explain, help, version) and
-// returns its exit status; what it prints goes to `output`, its complaints to standard error.
-int RunCommand(const TCliOptions& options, TOutput& output);
 
 } // namespace zelm

@@ -1,5 +1,6 @@
 #include "Formats.h"
 #include "Output.h"
+#include "Sounds.h"
 
 #include "ru/UComment.h"
 #include "ru/Utils.h"
@@ -756,6 +757,48 @@ void AppendSvg(std::string& out, const TEvaluation& e) {
         }
     }
     out += "</svg>\n";
+}
+
+// The word or text object of `word`/`text --format json`, with the terms and the clamped scales.
+void AppendExplanationJson(std::string& out, const TEvaluation& e, const TExplanation& x) {
+    std::string object;
+    AppendJson(object, e);
+    while (!object.empty() && (object.back() == '\n' || object.back() == '}')) {
+        const bool brace = object.back() == '}';
+        object.pop_back();
+        if (brace) break;
+    }
+    out += object;
+    out += ",\"terms\":[";
+    const bool zhuravlevWord = e.IsWord && e.Scheme == TEvalScheme::esZhuravlev;
+    for (std::size_t i = 0; i < x.Terms.size(); ++i) {
+        const TExplainTerm& term = x.Terms[i];
+        out += i ? ",{\"sound\":" : "{\"sound\":";
+        AppendJsonString(out, SoundLabel(e.Language, e.IsWord, term.Code));
+        out += ",\"code\":" + std::to_string(term.Code);
+        if (zhuravlevWord) {
+            out += ",\"position\":" + std::to_string(term.Position) + ",\"weight\":";
+            AppendNumber(out, term.Weight, false);
+        } else {
+            out += ",\"count\":";
+            AppendNumber(out, term.Count, false);
+            out += ",\"expected\":";
+            AppendNumber(out, term.Expected, false);
+            if (!e.IsWord) {
+                out += ",\"z\":";
+                AppendNumber(out, term.Z, true);
+            }
+        }
+        out += ",\"contributions\":[";
+        for (std::size_t k = 0; k < term.Contributions.size(); ++k) {
+            if (k) out.push_back(',');
+            AppendNumber(out, term.Contributions[k], false);
+        }
+        out += "]}";
+    }
+    out += "],\"clamped\":[";
+    for (std::size_t i = 0; i < x.Clamped.size(); ++i) out += (i ? "," : "") + std::to_string(x.Clamped[i]);
+    out += "]}\n";
 }
 
 } // namespace zelm

@@ -64,4 +64,7 @@ char* WriteShortestPortable(char* p, double value, bool singlePrecision);
 // The shortest text that reads back as the same double, or the same single-precision value.
 void AppendNumber(std::string& out, double value, bool singlePrecision);
 
+// The JSON line of an explanation: the `word`/`text` object, then its terms and clamped scales.
+void AppendExplanationJson(std::string& out, const TEvaluation& e, const TExplanation& x);
+
 } // namespace zelm
