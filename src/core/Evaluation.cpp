@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 namespace zelm {
 
@@ -149,12 +150,38 @@ TExplanation TEvaluator::ExplainLast(bool word) const {
 }
 
 void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
+    if (Language_ == TLanguage::lgRussian) Text_.FinishText();
+    else UkrText_.UkrFinishText();
+    EvaluateCounted(input, out);
+}
+
+std::vector<std::int64_t> TEvaluator::EndTextCounts() {
+    if (Language_ == TLanguage::lgRussian) {
+        Text_.FinishText();
+        return {Text_.TextSoundCounts.begin(), Text_.TextSoundCounts.end()};
+    }
+    UkrText_.UkrFinishText();
+    return {UkrText_.UkrTextSoundCounts.begin(), UkrText_.UkrTextSoundCounts.end()};
+}
+
+std::size_t TEvaluator::TextCountSize(TLanguage language) {
+    return language == TLanguage::lgRussian ? RatingColumnCount : UkrSoundCount;
+}
+
+void TEvaluator::EvaluateTextCounts(std::span<const std::int64_t> counts, std::string_view input, TEvaluation& out) {
+    if (counts.size() != TextCountSize(Language_)) throw std::invalid_argument("counts of another language");
+    BeginText();
+    if (Language_ == TLanguage::lgRussian) std::copy(counts.begin(), counts.end(), Text_.TextSoundCounts.begin());
+    else std::copy(counts.begin(), counts.end(), UkrText_.UkrTextSoundCounts.begin());
+    EvaluateCounted(input, out);
+}
+
+void TEvaluator::EvaluateCounted(std::string_view input, TEvaluation& out) {
     out.IsWord = false;
     out.Input.assign(input);
     out.Sounds.clear();
     out.SinglePrecision = true;
     if (Language_ == TLanguage::lgRussian) {
-        Text_.FinishText();
         Text_.EvaluateText(Scheme_);
         out.Profile.assign(Text_.TextProfile.begin(), Text_.TextProfile.end());
         out.Counts.assign(Text_.TextSoundCounts.begin(), Text_.TextSoundCounts.end());
@@ -167,7 +194,6 @@ void TEvaluator::EndText(std::string_view input, TEvaluation& out) {
         }
         out.BarScale = Text_.TextProfileMaxAbs();
     } else {
-        UkrText_.UkrFinishText();
         UkrText_.UkrEvaluateText(Scheme_);
         out.Profile.assign(UkrText_.UkrTextProfile.begin(), UkrText_.UkrTextProfile.end());
         out.Counts.assign(UkrText_.UkrTextSoundCounts.begin(), UkrText_.UkrTextSoundCounts.end());

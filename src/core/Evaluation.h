@@ -82,6 +82,13 @@ public:
     void BeginText();
     void FeedText(std::string_view piece);
     void EndText(std::string_view input, TEvaluation& out);
+    // Ends the text fed and gives its sound counts alone (Russian: per rating column; Ukrainian:
+    // per sound code), which add up over texts cut at line ends.
+    std::vector<std::int64_t> EndTextCounts();
+    // Evaluates a text from its sound counts, as EndText evaluates the text they were counted of.
+    void EvaluateTextCounts(std::span<const std::int64_t> counts, std::string_view input, TEvaluation& out);
+    // How many counts a text of the language has.
+    static std::size_t TextCountSize(TLanguage language);
 
     // The per-sound terms of the last word or text evaluated.
     TExplanation ExplainLast(bool word) const;
@@ -89,6 +96,7 @@ public:
 private:
     void WordValues(std::string_view word, TEvaluation& out);
     void FinishCommon(TEvaluation& out) const;
+    void EvaluateCounted(std::string_view input, TEvaluation& out);
     TLanguage Language_;
     TEvalScheme Scheme_;
     TWordEvaluator Word_;

@@ -220,7 +220,8 @@ std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status)
 }
 
 bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
-                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error) {
+                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error,
+                      TEncodingEvidence* evidence) {
     // A UTF-16 text is read in its UTF-8 form.
     if (encoding == TInputEncoding::ieAuto && file.ProbeUtf16(error)) encoding = TInputEncoding::ieUtf8;
     if (!error.empty()) return false;
@@ -249,6 +250,7 @@ bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::func
         if (!decoded.empty()) utf8(decoded);
     }
     isUtf8 = both ? detector.Result() != TDetectedEncoding::deCp1251 : encoding == TInputEncoding::ieUtf8;
+    if (evidence && both) *evidence = detector.Evidence();
     return true;
 }
 

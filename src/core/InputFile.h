@@ -2,6 +2,8 @@
 // stays bounded and nothing is copied to disk, whatever the input's size.
 #pragma once
 
+#include "EncodingDetector.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,8 +79,10 @@ std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status)
 // UTF-8 decoding (acute accents dropped, a byte order mark left out); `isUtf8` tells at the end
 // which of them the detector chose (DetectEncoding on the whole text). With a fixed encoding only
 // that reading is made. False, with `error` set, on a read error.
+// `evidence`, when given, gets what the detector's decision rested on (a UTF-16 text: none).
 bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
-                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error);
+                      const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error,
+                      TEncodingEvidence* evidence = nullptr);
 
 // Reads a whole (small) input into memory.
 bool ReadAll(TInputFile& file, std::string& bytes, std::string& error);

@@ -27,4 +27,30 @@ private:
     bool IsUtf8_ = false;
 };
 
+// The sound counts of a text, in the readings its encoding makes, with what the encoding detector
+// decides on: the counts of a text cut at line ends, added, are the counts of the whole, and with
+// `auto` the decision is made on the sum. Nothing counted (Empty) adds to anything.
+struct TTextCounts {
+    TLanguage Language = TLanguage::lgRussian;
+    TInputEncoding Encoding = TInputEncoding::ieAuto;
+    bool Empty = true;
+    std::vector<std::int64_t> Cp1251, Utf8; // each reading's counts (zeros where it was not made)
+    TEncodingEvidence Evidence;             // auto: what the decision rests on
+    bool Utf16 = false;                     // auto: a UTF-16 text, read as UTF-8 whatever else
+
+    explicit TTextCounts(TLanguage language = TLanguage::lgRussian);
+    // Adds `other`; std::invalid_argument for counts of another language or counted in another
+    // encoding.
+    TTextCounts& operator+=(const TTextCounts& other);
+    // Whether the text is read as UTF-8: the encoding's, or the detector's decision on the sum.
+    bool IsUtf8() const;
+    // The evaluation of the counted text by `scheme`, reported as `input`: what `zelm-cli text`
+    // gives for the whole text.
+    void Evaluate(TEvalScheme scheme, std::string_view input, TEvaluation& out) const;
+};
+
+// Counts the text of `file` (to its end) as the text command reads it. False, with `error` set,
+// on a read error.
+bool CountText(TInputFile& file, TLanguage language, TInputEncoding encoding, TTextCounts& out, std::string& error);
+
 } // namespace zelm

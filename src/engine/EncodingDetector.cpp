@@ -137,6 +137,30 @@ TDetectedEncoding TEncodingDetector::Result(bool complete) const {
     return TDetectedEncoding::deCp1251;
 }
 
+TEncodingEvidence TEncodingDetector::Evidence() const {
+    // Once the Windows-1251 reading is not writing the letters no longer count (nor are they all
+    // counted): they are left out, so that equal texts give equal evidence however they were cut.
+    return {Utf8_.Finish(), Plausible_, NonAscii_, Plausible_ ? Letters_ : 0, Foreign_};
+}
+
+TEncodingEvidence& TEncodingEvidence::operator+=(const TEncodingEvidence& other) {
+    WellFormed = WellFormed && other.WellFormed;
+    Plausible = Plausible && other.Plausible;
+    NonAscii += other.NonAscii;
+    Letters = Plausible ? Letters + other.Letters : 0;
+    Foreign += other.Foreign;
+    return *this;
+}
+
+// The rules of Result on a complete text (NonAscii counts characters beyond ASCII of well-formed UTF-8).
+TDetectedEncoding TEncodingEvidence::Decision() const {
+    if (!WellFormed) return TDetectedEncoding::deCp1251;
+    if (NonAscii == 0) return TDetectedEncoding::deAscii;
+    if (!Plausible && Foreign * 2 < NonAscii) return TDetectedEncoding::deUtf8;
+    if (Letters == NonAscii && Letters >= 2) return TDetectedEncoding::deUtf8;
+    return TDetectedEncoding::deCp1251;
+}
+
 TDetectedEncoding DetectEncoding(std::string_view text) {
     TEncodingDetector detector;
     detector.Feed(text);

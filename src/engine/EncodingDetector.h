@@ -33,12 +33,25 @@ enum class TDetectedEncoding {
 // of its characters beyond ASCII are foreign; or when every character beyond ASCII is a Russian
 // or Ukrainian letter and there are at least two of them (so «Рё» stays Windows-1251, while «да»
 // and «ви» are UTF-8). Anything else is Windows-1251.
+// What the decision on a complete text rests on. Texts cut at line ends add up: the evidence of
+// the pieces, added, is the evidence of the whole (a line end leaves no context behind).
+struct TEncodingEvidence {
+    bool WellFormed = true;   // well-formed UTF-8 with no sequence left open
+    bool Plausible = true;    // the Windows-1251 reading looks like writing
+    std::uint64_t NonAscii = 0, Letters = 0, Foreign = 0;
+    TEncodingEvidence& operator+=(const TEncodingEvidence& other);
+    TDetectedEncoding Decision() const;
+    bool operator==(const TEncodingEvidence&) const = default;
+};
+
 class TEncodingDetector {
 public:
     void Feed(std::string_view piece);
     // The answer for everything fed so far, taken as the whole text; with `complete` false, as
     // the start of a longer text (a sequence cut off at its end may go on).
     TDetectedEncoding Result(bool complete = true) const;
+    // The evidence of everything fed so far, taken as a complete text.
+    TEncodingEvidence Evidence() const;
     // True once more input cannot change the answer (the text is not well-formed UTF-8).
     bool Decided() const { return !Utf8_.Valid(); }
     // True while the text may still turn out to be UTF-8.

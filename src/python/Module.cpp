@@ -1,0 +1,262 @@
+// zelm._zelm: the engines and zelm-cli's commands for Python. The package zelm (zelm/__init__.py)
+// builds its friendlier functions on these.
+#include "Commands.h"
+#include "Formats.h"
+#include "TextCount.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace py = pybind11;
+using namespace zelm;
+
+namespace {
+
+TLanguage Language(const std::string& lang) {
+    if (lang == "ru") return TLanguage::lgRussian;
+    if (lang == "uk") return TLanguage::lgUkrainian;
+    throw py::value_error("lang must be \"ru\" or \"uk\", not \"" + lang + "\"");
+}
+
+TEvalScheme Scheme(const std::string& algo) {
+    if (algo == "zhuravlev") return TEvalScheme::esZhuravlev;
+    if (algo == "levitsky") return TEvalScheme::esLevitsky;
+    throw py::value_error("algo must be \"zhuravlev\" or \"levitsky\", not \"" + algo + "\"");
+}
+
+TInputEncoding Encoding(const std::string& encoding) {
+    if (encoding == "auto") return TInputEncoding::ieAuto;
+    if (encoding == "utf-8") return TInputEncoding::ieUtf8;
+    if (encoding == "cp1251") return TInputEncoding::ieCp1251;
+    throw py::value_error("encoding must be \"auto\", \"utf-8\" or \"cp1251\", not \"" + encoding + "\"");
+}
+
+std::string EncodingName(TInputEncoding encoding) {
+    return encoding == TInputEncoding::ieAuto ? "auto" : encoding == TInputEncoding::ieUtf8 ? "utf-8" : "cp1251";
+}
+
+// Bytes in memory as a file of their own, so that they are read exactly as a file is.
+class TMemoryFile {
+public:
+    explicit TMemoryFile(std::string_view bytes) : Fd_(::memfd_create("zelm", MFD_CLOEXEC)) {
+        if (Fd_ < 0) throw std::runtime_error(std::strerror(errno));
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(Fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw std::runtime_error(std::strerror(n < 0 ? errno : ENOSPC));
+            done += std::size_t(n);
+        }
+    }
+    ~TMemoryFile() { ::close(Fd_); }
+    TMemoryFile(const TMemoryFile&) = delete;
+    TMemoryFile& operator=(const TMemoryFile&) = delete;
+    // A name that opens the bytes from their start.
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(Fd_); }
+
+private:
+    int Fd_;
+};
+
+// Opens `path` for reading, or raises OSError with the path.
+std::unique_ptr<TInputFile> OpenOrRaise(const std::string& path) {
+    std::string error;
+    errno = 0;
+    auto file = TInputFile::Open(path, error);
+    if (file) return file;
+    const int code = errno ? errno : EIO;
+    PyErr_SetObject(PyExc_OSError, py::make_tuple(code, error, path).ptr());
+    throw py::error_already_set();
+}
+
+// One evaluation, with the evaluator that made it (for its explanation, made when asked for).
+struct TPyEvaluation {
+    TEvaluation Result;
+    std::shared_ptr<TEvaluator> Evaluator;
+
+    py::array Profile() const {
+        if (Result.SinglePrecision) {
+            py::array_t<float> values(py::ssize_t(Result.Profile.size()));
+            auto view = values.mutable_unchecked<1>();
+            for (std::size_t i = 0; i < Result.Profile.size(); ++i) view(py::ssize_t(i)) = float(Result.Profile[i]);
+            return values;
+        }
+        return py::array_t<double>(py::ssize_t(Result.Profile.size()), Result.Profile.data());
+    }
+    std::string Json() const {
+        std::string out;
+        AppendJson(out, Result);
+        if (!out.empty() && out.back() == '\n') out.pop_back();
+        return out;
+    }
+    std::string Svg() const {
+        std::string out;
+        AppendSvg(out, Result);
+        return out;
+    }
+    std::string Explanation() const {
+        std::string out;
+        AppendExplanationJson(out, Result, Evaluator->ExplainLast(Result.IsWord));
+        if (!out.empty() && out.back() == '\n') out.pop_back();
+        return out;
+    }
+};
+
+TPyEvaluation EvaluateWord(const std::string& word, const std::string& lang, const std::string& algo) {
+    if (word.empty()) throw py::value_error("the word is empty");
+    TPyEvaluation e;
+    e.Evaluator = std::make_shared<TEvaluator>(Language(lang), Scheme(algo));
+    e.Evaluator->EvaluateWord(ArgumentWord(word, TInputEncoding::ieUtf8), word, e.Result);
+    return e;
+}
+
+TPyEvaluation EvaluateCounts(const TTextCounts& counts, const std::string& algo, const std::string& name) {
+    TPyEvaluation e;
+    e.Evaluator = std::make_shared<TEvaluator>(counts.Language, Scheme(algo));
+    TTextCounts copy = counts;
+    e.Evaluator->EvaluateTextCounts(copy.IsUtf8() ? copy.Utf8 : copy.Cp1251, name, e.Result);
+    return e;
+}
+
+TTextCounts CountFile(const std::string& path, const std::string& lang, const std::string& encoding) {
+    const TLanguage language = Language(lang);
+    const TInputEncoding chosen = Encoding(encoding);
+    auto file = OpenOrRaise(path);
+    TTextCounts counts(language);
+    std::string error;
+    bool ok = false;
+    {
+        py::gil_scoped_release unlocked; // other threads run while a large file is counted
+        ok = CountText(*file, language, chosen, counts, error);
+    }
+    if (!ok) {
+        PyErr_SetObject(PyExc_OSError, py::make_tuple(EIO, error, path).ptr());
+        throw py::error_already_set();
+    }
+    return counts;
+}
+
+TTextCounts CountBytes(std::string_view bytes, const std::string& lang, const std::string& encoding) {
+    const TMemoryFile memory(bytes);
+    return CountFile(memory.Path(), lang, encoding);
+}
+
+// Runs a zelm-cli command with its arguments, on `input` bytes as its file where given (the
+// argument "{input}" names them); its status and standard output. A usage error is a ValueError.
+py::tuple Run(std::vector<std::string> args, std::optional<py::bytes> input) {
+    std::unique_ptr<TMemoryFile> memory;
+    if (input) {
+        memory = std::make_unique<TMemoryFile>(std::string_view(*input));
+        for (std::string& arg : args)
+            if (arg == "{input}") arg = memory->Path();
+    }
+    std::string error;
+    const std::optional<TCliOptions> options = ParseCommandLine(args, error);
+    if (!options) throw py::value_error(error);
+    if (NeedsQt(options->Command)) throw py::value_error("print and report need the desktop printing of zelm-cli");
+    std::string captured;
+    int status = 0;
+    {
+        py::gil_scoped_release unlocked;
+        TOutput output;
+        output.Capture = &captured;
+        status = RunCommand(*options, output);
+        output.Flush();
+    }
+    return py::make_tuple(status, py::bytes(captured));
+}
+
+} // namespace
+
+PYBIND11_MODULE(_zelm, m) {
+    m.doc() = "The engines of ZELM and the commands of zelm-cli (use the package zelm).";
+
+    py::class_<TPyEvaluation>(m, "Evaluation", "One evaluation of a word or a text.")
+        .def_property_readonly("profile", &TPyEvaluation::Profile,
+                               "The values of the scales as the engine stores them (float64 for words, float32 for texts).")
+        .def_property_readonly("is_word", [](const TPyEvaluation& e) { return e.Result.IsWord; })
+        .def_property_readonly("lang", [](const TPyEvaluation& e) { return e.Result.Language == TLanguage::lgRussian ? "ru" : "uk"; })
+        .def_property_readonly("algo", [](const TPyEvaluation& e) {
+            return e.Result.Scheme == TEvalScheme::esZhuravlev ? "zhuravlev" : "levitsky";
+        })
+        .def_property_readonly("input", [](const TPyEvaluation& e) { return e.Result.Input; })
+        .def_property_readonly("scales", [](const TPyEvaluation& e) {
+            std::vector<std::pair<std::string, std::string>> scales;
+            for (const TScaleNames& names : ScaleNamesOf(e.Result.Language)) scales.emplace_back(names.Left, names.Right);
+            return scales;
+        }, "The pole pairs (left, right) of the scales, in the order of the profile.")
+        .def_property_readonly("comment", [](const TPyEvaluation& e) { return e.Result.Comment; }, "The verbal comment.")
+        .def_property_readonly("colours", [](const TPyEvaluation& e) {
+            py::list colours;
+            for (const TColourMeasure& c : e.Result.Colours) {
+                py::dict colour;
+                colour["class"] = c.Class;
+                colour["colour"] = c.Colour;
+                colour["measure"] = c.Measure;
+                colour["shown"] = c.Shown;
+                colours.append(colour);
+            }
+            return colours;
+        }, "The sound-colour classes: class, colour (0xBBGGRR), measure (a word's share, a text's z), shown.")
+        .def_property_readonly("total", [](const TPyEvaluation& e) { return e.Result.Total; }, "A text's number of sounds.")
+        .def("json", &TPyEvaluation::Json, "The line zelm-cli prints with --format json, without its line end.")
+        .def("svg", &TPyEvaluation::Svg, "The chart of zelm-cli's --format svg.")
+        .def("explanation_json", &TPyEvaluation::Explanation, "The line of zelm-cli explain --format json.");
+
+    py::class_<TTextCounts>(m, "CountsCore")
+        .def(py::init([](const std::string& lang) { return TTextCounts(Language(lang)); }), py::arg("lang") = "ru")
+        .def_property_readonly("lang", [](const TTextCounts& c) { return c.Language == TLanguage::lgRussian ? "ru" : "uk"; })
+        .def_property_readonly("encoding", [](const TTextCounts& c) { return c.Empty ? std::string() : EncodingName(c.Encoding); })
+        .def_property_readonly("is_utf8", &TTextCounts::IsUtf8)
+        .def_property_readonly("chosen", [](const TTextCounts& c) { return c.IsUtf8() ? c.Utf8 : c.Cp1251; })
+        .def("add", [](const TTextCounts& a, const TTextCounts& b) {
+            TTextCounts sum = a;
+            try {
+                sum += b;
+            } catch (const std::invalid_argument& e) {
+                throw py::value_error(e.what());
+            }
+            return sum;
+        })
+        .def("same", [](const TTextCounts& a, const TTextCounts& b) {
+            return a.Language == b.Language && a.Empty == b.Empty && (a.Empty || a.Encoding == b.Encoding) &&
+                   a.Cp1251 == b.Cp1251 && a.Utf8 == b.Utf8 && a.Evidence == b.Evidence && a.Utf16 == b.Utf16;
+        })
+        .def("state", [](const TTextCounts& c) {
+            const TEncodingEvidence& x = c.Evidence;
+            return py::make_tuple(c.Language == TLanguage::lgRussian ? "ru" : "uk", EncodingName(c.Encoding), c.Empty,
+                                  c.Cp1251, c.Utf8, py::make_tuple(x.WellFormed, x.Plausible, x.NonAscii, x.Letters, x.Foreign),
+                                  c.Utf16);
+        })
+        .def_static("from_state", [](py::tuple state) {
+            if (state.size() != 7) throw py::value_error("not the state of zelm.Counts");
+            TTextCounts c(Language(state[0].cast<std::string>()));
+            c.Encoding = Encoding(state[1].cast<std::string>());
+            c.Empty = state[2].cast<bool>();
+            c.Cp1251 = state[3].cast<std::vector<std::int64_t>>();
+            c.Utf8 = state[4].cast<std::vector<std::int64_t>>();
+            const py::tuple x = state[5].cast<py::tuple>();
+            c.Evidence = {x[0].cast<bool>(), x[1].cast<bool>(), x[2].cast<std::uint64_t>(), x[3].cast<std::uint64_t>(),
+                          x[4].cast<std::uint64_t>()};
+            c.Utf16 = state[6].cast<bool>();
+            if (c.Cp1251.size() != TEvaluator::TextCountSize(c.Language) || c.Utf8.size() != c.Cp1251.size())
+                throw py::value_error("not the state of zelm.Counts");
+            return c;
+        })
+        .def("evaluate", &EvaluateCounts, py::arg("algo"), py::arg("name"));
+
+    m.def("word", &EvaluateWord, py::arg("word"), py::arg("lang"), py::arg("algo"));
+    m.def("count_file", &CountFile, py::arg("path"), py::arg("lang"), py::arg("encoding"));
+    m.def("count_bytes", [](py::bytes bytes, const std::string& lang, const std::string& encoding) {
+        return CountBytes(std::string_view(bytes), lang, encoding);
+    }, py::arg("data"), py::arg("lang"), py::arg("encoding"));
+    m.def("run", &Run, py::arg("args"), py::arg("input") = py::none());
+    m.def("check_readable", [](const std::string& path) { OpenOrRaise(path); }, py::arg("path"));
+}
