@@ -10,8 +10,15 @@ xvfb=$!
 wait_until 60 test -s "$number_file" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -1 "$number_file")"
 rm -f "$number_file"
-openbox >/dev/null 2>&1 &
-wm=$!
-# The window manager manages the windows that follow once it has announced itself on the root.
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_until 60 wm_ready || { echo "openbox did not start" >&2; exit 1; }
+wm_log=$(mktemp)
+start_wm() { openbox >"$wm_log" 2>&1 & wm=$!; }
+start_wm
+# The window manager manages the windows that follow once it has announced itself on the root. One
+# that gave up (a busy X server can be slow to answer it at first) is started again.
+wm_ready() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+  kill -0 "$wm" 2>/dev/null || start_wm
+  return 1
+}
+wait_until 120 wm_ready || { echo "openbox did not start: $(cat "$wm_log")" >&2; exit 1; }
+rm -f "$wm_log"
