@@ -43,6 +43,7 @@ const char* const UsageText =
     "  --want POLES                    rank: pole names, comma-separated (Нежный,светлый)\n"
     "  --top N                         rank: only the N best\n"
     "  --by line|paragraph             text: one result per line or paragraph\n"
+    "  --jobs N                        text: count each file on N threads (default: every core)\n"
     "  --scale POLE                    explain: only the scale of this pole\n"
     "  --                              end of options (for words that begin with a hyphen)\n";
 
@@ -188,7 +189,7 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             value = arg.substr(eq + 1);
         } else if (name == "--lang" || name == "--algo" || name == "--format" || name == "--encoding" ||
                    name == "--pdf" || name == "--word" || name == "--text" || name == "--want" || name == "--top" ||
-                   name == "--by" || name == "--scale") {
+                   name == "--by" || name == "--jobs" || name == "--scale") {
             if (i + 1 >= args.size()) {
                 error = "option " + name + " needs a value";
                 return std::nullopt;
@@ -224,6 +225,14 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             options.Top = std::size_t(top);
+        } else if (name == "--jobs" && options.Command == TCommand::cmText) {
+            char* end = nullptr;
+            const long long jobs = std::strtoll(value.c_str(), &end, 10);
+            if (value.empty() || *end || jobs < 1 || jobs > 256) {
+                error = "--jobs needs a whole number from 1 to 256, not '" + value + "'";
+                return std::nullopt;
+            }
+            options.Jobs = std::size_t(jobs);
         } else if (name == "--text" && options.Command == TCommand::cmExplain) {
             if (value.empty()) {
                 error = "option --text needs a file name (or - for standard input)";

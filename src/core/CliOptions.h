@@ -32,6 +32,7 @@ struct TCliOptions {
     std::vector<TWantedPole> Want;      // rank: --want
     std::size_t Top = 0;                // rank: --top (0: every word)
     enum class TSegments { sgWhole, sgLine, sgParagraph } By = TSegments::sgWhole; // text: --by
+    std::size_t Jobs = 0;               // text: --jobs, the threads that count one file (0: every core)
 };
 
 // Commands that need Qt run in the companion program zelm-cli-qt, so that the others start fast.

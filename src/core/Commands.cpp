@@ -62,11 +62,23 @@ int RunTexts(const TCliOptions& options, TOutput& output) {
     TEvaluation result;
     int status = 0;
     for (const std::string& path : options.Arguments) {
-        auto file = OpenOrComplain(path, status);
-        if (!file) continue;
-        if (!count.Evaluate(*file, path, result)) {
-            status = 1;
-            continue;
+        if (path != "-") {
+            // A file is counted on every core (--jobs), giving what one pass gives.
+            TTextCounts counts;
+            std::string error;
+            if (!CountTextFile(path, options.Language, options.Encoding, options.Jobs, counts, error)) {
+                Complain(error);
+                status = 1;
+                continue;
+            }
+            counts.Evaluate(options.Scheme, AsUtf8(path, TInputEncoding::ieAuto), result);
+        } else {
+            auto file = OpenOrComplain(path, status);
+            if (!file) continue;
+            if (!count.Evaluate(*file, path, result)) {
+                status = 1;
+                continue;
+            }
         }
         printer.Print(result);
         if (output.Failed) return 1;

@@ -48,6 +48,16 @@ std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, std::strin
     return file;
 }
 
+bool TInputFile::Restrict(std::uint64_t offset, std::uint64_t length, std::string& error) {
+    if (::lseek(Fd_, off_t(offset), SEEK_SET) < 0) {
+        error = SystemError(Name_, errno);
+        return false;
+    }
+    Left_ = length;
+    Probed_ = true; // a piece inside a text has no byte order mark of its own
+    return true;
+}
+
 bool TInputFile::ProbeUtf16(std::string& error) {
     if (Probed_) return Utf16_;
     Probed_ = true;
@@ -130,9 +140,10 @@ bool TInputFile::DecideEncoding(TInputEncoding encoding, std::string& error) {
 bool TInputFile::ReadFrom(std::string_view& piece, std::string& error) {
     if (AtEnd_) return false;
     for (;;) {
-        const ssize_t n = ::read(Fd_, Buffer_.data(), Buffer_.size());
+        const ssize_t n = Left_ == 0 ? 0 : ::read(Fd_, Buffer_.data(), std::size_t(std::min<std::uint64_t>(Buffer_.size(), Left_)));
         if (n > 0) {
             piece = std::string_view(Buffer_.data(), std::size_t(n));
+            Left_ -= std::uint64_t(n);
             return true;
         }
         if (n == 0) {

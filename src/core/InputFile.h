@@ -50,6 +50,10 @@ public:
     // end, or on a read error, when `error` is set.
     bool Read(std::string_view& piece, std::string& error);
 
+    // Restricts a regular file to `length` bytes from `offset`: a piece of a text counted in
+    // parallel (no byte order mark is looked for there). False, with `error` set, on a seek error.
+    bool Restrict(std::uint64_t offset, std::uint64_t length, std::string& error);
+
 private:
     TInputFile() = default;
     bool ReadFrom(std::string_view& piece, std::string& error);
@@ -68,6 +72,7 @@ private:
     std::vector<char> Buffer_;
     std::string Prefix_;        // what a pipe gave while its encoding was being decided
     bool PrefixPending_ = false;
+    std::uint64_t Left_ = UINT64_MAX; // bytes still to read (Restrict)
 };
 
 // Opens an input of a command that reads several; when it cannot be opened, says why on standard

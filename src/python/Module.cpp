@@ -128,13 +128,13 @@ TPyEvaluation EvaluateCounts(const TTextCounts& counts, const std::string& algo,
 TTextCounts CountFile(const std::string& path, const std::string& lang, const std::string& encoding) {
     const TLanguage language = Language(lang);
     const TInputEncoding chosen = Encoding(encoding);
-    auto file = OpenOrRaise(path);
+    OpenOrRaise(path);
     TTextCounts counts(language);
     std::string error;
     bool ok = false;
     {
-        py::gil_scoped_release unlocked; // other threads run while a large file is counted
-        ok = CountText(*file, language, chosen, counts, error);
+        py::gil_scoped_release unlocked; // other threads run while a large file is counted, on every core
+        ok = CountTextFile(path, language, chosen, 0, counts, error);
     }
     if (!ok) {
         PyErr_SetObject(PyExc_OSError, py::make_tuple(EIO, error, path).ptr());

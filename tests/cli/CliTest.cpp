@@ -4,6 +4,7 @@
 #include "uk/UUkrTextEvl.h"
 
 #include <cmath>
+#include <filesystem>
 #include <tuple>
 
 TEST_F(CliTest, WordTableShowsTheChartCommentAndColours) {
@@ -94,6 +95,29 @@ TEST_F(CliTest, LargeFilesAreStreamedWithTheSameCountsAsSmallOnes) {
     EXPECT_EQ(countsOf(bigRun.Out), countsOf(Run("text --format json --encoding cp1251 '" +
                                                  File("big1251.txt", zelm::Utf8ToCp1251(big)) + "'")
                                                  .Out));
+}
+
+// A file counted on many threads, cut after line ends, gives what one pass gives, byte for byte.
+TEST_F(CliTest, TextsCountedInPiecesGiveTheBytesOfOnePass) {
+    std::vector<std::string> texts = {
+        "Мама мыла раму.\r\nЁлка — ёж.\r\n\r\nконец", zelm::Utf8ToCp1251("Мама мыла раму.\nЁлка — ёж.\n"),
+        "Привіт, світе!\nҐанок і їжак\n", "один\rдва\rтри\n", "\n\n\nслово\n", "Сі\nРё\nда\n",
+        "abc\xff\xfe\nмир\n", "\xEF\xBB\xBFмир\nмо\xCC\x81ре\n"};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ZELM_FUZZ_CORPUS "/text"))
+        if (entry.is_regular_file()) texts.push_back(Slurp(entry.path()));
+    std::string lines;
+    for (int i = 0; i < 400; ++i) lines += std::string(std::size_t(i % 37), 'a') + (i % 3 ? " сло" : " wo") + "во\n";
+    texts.push_back(lines);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string path = File("text" + std::to_string(i), texts[i]);
+        for (const char* options : {"", "--lang uk --algo levitsky", "--encoding cp1251", "--encoding utf-8"}) {
+            const std::string args = std::string("text --format json ") + options + " '" + path + "'";
+            const auto one = Run(args + " --jobs 1"), many = Run(args + " --jobs 7", "", "ZELM_TEXT_PARALLEL_FROM=1");
+            EXPECT_EQ(one.Status, 0) << one.Err;
+            EXPECT_EQ(one.Out, many.Out) << "text " << i << " " << options;
+        }
+    }
+    EXPECT_EQ(Run("text --jobs 0 x").Status, 2);
 }
 
 TEST_F(CliTest, BatchSkipsEmptyLinesAndTrimsEveryLine) {
