@@ -37,10 +37,12 @@ QColor BarPixel(TDrawGrid* grid, int column, int row, bool nearRight) {
 }
 
 // Pixels of a cell that are text (dark), not background or bar, as the grid shows them.
-int TextPixels(TDrawGrid* grid, int column, int row) {
+// With `leftmost`, only in the cell's first `leftmost` columns of pixels.
+int TextPixels(TDrawGrid* grid, int column, int row, int leftmost = 0) {
     grid->viewport()->repaint();
     const QImage image = grid->viewport()->grab().toImage();
-    const QRect cell = grid->CellRect(column, row).intersected(image.rect());
+    QRect cell = grid->CellRect(column, row).intersected(image.rect());
+    if (leftmost > 0) cell.setWidth(leftmost);
     int count = 0;
     for (int y = cell.top(); y <= cell.bottom(); ++y)
         for (int x = cell.left(); x <= cell.right(); ++x) {
@@ -50,11 +52,13 @@ int TextPixels(TDrawGrid* grid, int column, int row) {
     return count;
 }
 
-// The widest values of rows 0 and 1 (negative, positive) stay inside the value column: the bar
-// columns beside it carry no text, while the value column does.
+// The widest values of rows 0 and 1 (negative, positive) stay inside the value column, whole: the
+// bar columns beside it carry no text, while the value column does, clear of its left edge (a
+// value cut there loses its sign or first digit).
 void ExpectValueTextsInTheirColumn(TDrawGrid* grid, const char* window) {
     for (int row = 0; row < 2; ++row) {
         EXPECT_GT(TextPixels(grid, 2, row), 10) << window << ", row " << row;
+        EXPECT_EQ(TextPixels(grid, 2, row, 1), 0) << window << ", row " << row << ": the value is cut";
         EXPECT_EQ(TextPixels(grid, 1, row), 0) << window << ", row " << row;
         EXPECT_EQ(TextPixels(grid, 3, row), 0) << window << ", row " << row;
     }
@@ -447,7 +451,7 @@ TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {
     RussianEngine().Text.CountTextWords(Utf8ToCp1251("кот"));
     TTextForm text;
     text.show();
-    RussianEngine().Text.TextProfile[0] = -1203.4f; // a text of a thousand «ф»
+    RussianEngine().Text.TextProfile[0] = -2073.9f; // a text of thousands of «ф»
     RussianEngine().Text.TextProfile[1] = 999.9f;
     TextProfileScale() = 1203.4;
     ExpectValueTextsInTheirColumn(text.grFon24, "Russian text");
@@ -457,7 +461,7 @@ TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {
     ukrainian.UkrCountTextWords(Utf8ToCp1251("кіт"));
     TUkrTextForm ukrText;
     ukrText.show();
-    ukrainian.UkrTextProfile[0] = -1203.4f;
+    ukrainian.UkrTextProfile[0] = -2073.9f;
     ukrainian.UkrTextProfile[1] = 999.9f;
     ukrainian.UkrTextProfileScale = 1203.4f;
     ExpectValueTextsInTheirColumn(ukrText.grFon7, "Ukrainian text");

@@ -36,7 +36,24 @@ void BipolarRow(int column, const QRect& cell, TCanvas& canvas, const TBipolarRo
             bar(Edges(right - barLength(), top + 1, right, bottom - 2),
                 row.PositiveSignificant ? row.PositiveColour : GreyColour);
         break;
-    case 2: canvas.TextRect(cell, right - (canvas.TextWidth(row.ValueText) + 2), textY, row.ValueText); break;
+    case 2: {
+        // A value wider than its cell (a text's value of -1000 or below) is drawn in smaller type,
+        // whole: a number cut at its sign or first digit would be read as another.
+        const QString text = row.ValueText.trimmed();
+        QPainter& painter = canvas.Painter();
+        const QFont font = painter.font();
+        const int height = canvas.TextHeight(text);
+        for (QFont smaller = font; canvas.TextWidth(text) + 2 > cell.width();) {
+            const qreal size = smaller.pixelSize() > 0 ? smaller.pixelSize() : smaller.pointSizeF();
+            if (size <= 4) break;
+            if (smaller.pixelSize() > 0) smaller.setPixelSize(int(size) - 1);
+            else smaller.setPointSizeF(size - 0.5);
+            painter.setFont(smaller);
+        }
+        canvas.TextRect(cell, right - (canvas.TextWidth(text) + 2), textY + (height - canvas.TextHeight(text)) / 2, text);
+        painter.setFont(font);
+        break;
+    }
     case 3:
         if (row.Value <= 0)
             bar(Edges(left, top + 1, left + barLength(), bottom - 2),
