@@ -8,9 +8,13 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <charconv>
 #include <cerrno>
+#include <set>
 #include <cstring>
+#include <algorithm>
 #include <memory>
+#include <thread>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -173,6 +177,104 @@ py::tuple Run(std::vector<std::string> args, std::optional<py::bytes> input) {
     return py::make_tuple(status, py::bytes(captured));
 }
 
+// The rows of `zelm-cli batch --format csv` for words given one by one (each already as a line of
+// the list would be: trimmed, with no line break), made on every core without writing the CSV:
+// the inputs, the values (one row per word, float64 as the engine stores them) and the comments.
+py::tuple WordsTable(const std::vector<std::string>& words, const std::string& lang, const std::string& algo) {
+    const TLanguage language = Language(lang);
+    const TEvalScheme scheme = Scheme(algo);
+    const std::size_t n = words.size(), scales = ScaleNamesOf(language).size();
+    py::array_t<double> values({py::ssize_t(n), py::ssize_t(scales)});
+    double* out = values.mutable_data();
+    std::vector<std::string> inputs(n), comments(n);
+    {
+        py::gil_scoped_release unlocked;
+        const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+        const std::size_t chunk = (n + threads - 1) / std::max<std::size_t>(threads, 1);
+        std::vector<std::thread> workers;
+        for (std::size_t from = 0; from < n; from += chunk)
+            workers.emplace_back([&, from] {
+                TEvaluator evaluator(language, scheme);
+                evaluator.WordDetails = false; // as batch's CSV: no sounds or colours
+                TUtf8ToCp1251 decoder(TAcuteAccent::amStressMark);
+                std::string word;
+                TEvaluation e;
+                for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
+                    word.clear();
+                    decoder.Decode(words[i], word);
+                    decoder.Finish(word);
+                    AppendValidUtf8(inputs[i], words[i]);
+                    evaluator.EvaluateWord(word, inputs[i], e);
+                    std::copy(e.Profile.begin(), e.Profile.end(), out + i * scales);
+                    AppendCp1251AsUtf8(comments[i], e.CommentCp1251);
+                }
+            });
+        for (std::thread& worker : workers) worker.join();
+    }
+    return py::make_tuple(inputs, values, comments);
+}
+
+// The columns of a CSV that zelm-cli wrote: `text` ones as lists of str, `integer` ones as int64
+// arrays, the others as float64 arrays, each number read back exactly (from_chars).
+py::dict CsvColumns(std::string_view csv, const std::set<std::string>& text, const std::set<std::string>& integer) {
+    std::size_t at = 0;
+    // The next field and whether it ended its record; RFC 4180 quoting, "" for a quote.
+    std::string field;
+    const auto next = [&](bool& last) {
+        field.clear();
+        if (at < csv.size() && csv[at] == '"') {
+            for (++at; at < csv.size(); ++at) {
+                if (csv[at] != '"') field.push_back(csv[at]);
+                else if (at + 1 < csv.size() && csv[at + 1] == '"') field.push_back('"'), ++at;
+                else break;
+            }
+            ++at;
+        } else {
+            const std::size_t end = csv.find_first_of(",\n", at);
+            field.assign(csv.substr(at, end == std::string_view::npos ? csv.size() - at : end - at));
+            at = end == std::string_view::npos ? csv.size() : end;
+        }
+        last = at >= csv.size() || csv[at] == '\n';
+        ++at;
+    };
+    std::vector<std::string> names;
+    for (bool last = false; !last && at < csv.size();) {
+        next(last);
+        names.push_back(field);
+    }
+    const std::size_t columns = names.size();
+    std::vector<std::vector<std::string>> strings(columns);
+    std::vector<std::vector<double>> numbers(columns);
+    std::vector<std::vector<std::int64_t>> integers(columns);
+    while (at < csv.size()) {
+        for (std::size_t c = 0; c < columns; ++c) {
+            bool last = false;
+            next(last);
+            if (last != (c + 1 == columns)) throw std::runtime_error("zelm-cli wrote a row of another width");
+            const std::string& name = names[c];
+            if (text.count(name)) {
+                strings[c].push_back(field);
+            } else if (integer.count(name)) {
+                std::int64_t value = 0;
+                std::from_chars(field.data(), field.data() + field.size(), value);
+                integers[c].push_back(value);
+            } else {
+                double value = 0;
+                std::from_chars(field.data(), field.data() + field.size(), value);
+                numbers[c].push_back(value);
+            }
+        }
+    }
+    py::dict frame;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const py::str key(names[c]);
+        if (text.count(names[c])) frame[key] = py::cast(strings[c]);
+        else if (integer.count(names[c])) frame[key] = py::array_t<std::int64_t>(py::ssize_t(integers[c].size()), integers[c].data());
+        else frame[key] = py::array_t<double>(py::ssize_t(numbers[c].size()), numbers[c].data());
+    }
+    return frame;
+}
+
 } // namespace
 
 PYBIND11_MODULE(_zelm, m) {
@@ -258,5 +360,14 @@ PYBIND11_MODULE(_zelm, m) {
         return CountBytes(std::string_view(bytes), lang, encoding);
     }, py::arg("data"), py::arg("lang"), py::arg("encoding"));
     m.def("run", &Run, py::arg("args"), py::arg("input") = py::none());
+    m.def("words_table", &WordsTable, py::arg("words"), py::arg("lang"), py::arg("algo"));
+    m.def("scale_columns", [](const std::string& lang) {
+        std::vector<std::string> columns;
+        for (const TScaleNames& names : ScaleNamesOf(Language(lang))) columns.push_back(names.Left + "/" + names.Right);
+        return columns;
+    }, py::arg("lang"), "The CSV header's names of the scales: left/right.");
+    m.def("csv_columns", [](py::bytes csv, const std::set<std::string>& text, const std::set<std::string>& integer) {
+        return CsvColumns(std::string_view(csv), text, integer);
+    }, py::arg("csv"), py::arg("text"), py::arg("integer"));
     m.def("check_readable", [](const std::string& path) { OpenOrRaise(path); }, py::arg("path"));
 }

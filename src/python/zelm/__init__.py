@@ -17,7 +17,6 @@ Bad arguments raise ValueError; files that cannot be read raise OSError with the
 For corpora on several machines see zelm.dask.
 """
 
-import io
 import json
 import os
 
@@ -48,22 +47,29 @@ def word(word, lang="ru", algo="zhuravlev"):
     return _zelm.word(word, lang, algo)
 
 
-def _word_list(words):
+_BLANKS = "".join(map(chr, range(33)))  # what a word list's lines are trimmed of
+
+
+def _checked_words(words):
     if isinstance(words, (str, bytes)):
         raise TypeError("words must be a list of str, not one str")
     words = list(words)
     for i, w in enumerate(words):
         if not isinstance(w, str):
             raise TypeError("word %d is not a str" % i)
-        if not w or "\n" in w or "\r" in w:
+        if "\n" in w or "\r" in w or not w.strip(_BLANKS):
             raise ValueError("word %d is empty or holds a line break: %r" % (i, w))
-    return ("\n".join(words) + "\n").encode("utf-8", "surrogatepass")
+    return words
+
+
+def _word_list(words):
+    return ("\n".join(_checked_words(words)) + "\n").encode("utf-8", "surrogatepass")
 
 
 def _frame(csv_bytes):
+    """A DataFrame of zelm-cli's CSV: its header's columns, every number as read back exactly."""
     import pandas
-    return pandas.read_csv(io.BytesIO(csv_bytes), float_precision="round_trip", keep_default_na=False,
-                           na_filter=False, dtype={"word": str, "text": str, "comment": str}, encoding="utf-8")
+    return pandas.DataFrame(_zelm.csv_columns(csv_bytes, {"word", "text", "comment"}, {"rank", "segment", "line"}))
 
 
 def _run(args, data=None):
@@ -77,9 +83,16 @@ def words(words, lang="ru", algo="zhuravlev"):
     """Evaluates a list of words; returns a pandas.DataFrame with one row per word, in order, and
     exactly the columns and values of `zelm-cli batch --format csv` (word, one column per scale,
     comment). Words must be non-empty and hold no line break (ValueError)."""
-    data = _word_list(words)
-    return _frame(_run(["batch", "--lang", lang, "--algo", algo, "--encoding", "utf-8", "--format", "csv",
-                        "{input}"], data))
+    words = _checked_words(words)
+    if any(len(w) >= 1 << 18 for w in words):  # very long words: as batch writes them, in pieces
+        return _frame(_run(["batch", "--lang", lang, "--algo", algo, "--encoding", "utf-8", "--format", "csv",
+                            "{input}"], _word_list(words)))
+    import pandas
+    inputs, values, comments = _zelm.words_table([w.strip(_BLANKS) for w in words], lang, algo)
+    frame = pandas.DataFrame(values, columns=_zelm.scale_columns(lang), copy=False)
+    frame.insert(0, "word", inputs)
+    frame["comment"] = comments
+    return frame
 
 
 def rank(words, want, top=None, lang="ru", algo="zhuravlev"):
