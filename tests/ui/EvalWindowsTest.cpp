@@ -22,6 +22,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <tuple>
+
 using namespace zelm;
 
 namespace {
@@ -429,6 +433,47 @@ TEST(EvalWindows, HintsThatAreNotShownAreThereForScreenReaders) {
     TUkrTextForm ukrainianText;
     EXPECT_EQ(ukrainianText.btnPrint->accessibleDescription(), "Распечатать на принтере");
     EXPECT_TRUE(ukrainianText.btnPrint->toolTip().isEmpty());
+}
+
+// Tab from the chart reaches every control of each result window and comes back round: the
+// comment and the buttons (the word box and "Оценить" in the word windows), never trapped.
+TEST(EvalWindows, TabReachesEveryControl) {
+    WordWindowWord() = Utf8ToCp1251("кот");
+    UkrWindowWord() = Utf8ToCp1251("кіт");
+    RussianEngine().Text.ResetTextCounts();
+    RussianEngine().Text.CountTextWords(Utf8ToCp1251("кот"));
+    UkrainianEngine().Text.UkrResetTextCounts();
+    UkrainianEngine().Text.UkrCountTextWords(Utf8ToCp1251("кіт"));
+    TWordForm word;
+    TTextForm text;
+    TUkrMainForm ukrWord;
+    TUkrTextForm ukrText;
+    const std::vector<std::tuple<TEvalWindow*, QWidget*, std::vector<QWidget*>>> windows = {
+        {&word, word.grFon24, {word.cmbWord, word.btnEval}},
+        {&text, text.grFon24, {}},
+        {&ukrWord, ukrWord.BiGist1, {ukrWord.cbWord, ukrWord.btnEval}},
+        {&ukrText, ukrText.grFon7, {}},
+    };
+    for (const auto& [window, grid, more] : windows) {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        grid->setFocus(Qt::OtherFocusReason);
+        std::set<QWidget*> reached;
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.insert(QApplication::focusWidget());
+        }
+        std::vector<QWidget*> wanted = {grid, window->mComments, window->btnPrint, window->btnHelp, window->btnExit};
+        wanted.insert(wanted.end(), more.begin(), more.end());
+        for (QWidget* control : wanted) {
+            const bool found = reached.count(control) || (control->focusProxy() && reached.count(control->focusProxy())) ||
+                               std::any_of(reached.begin(), reached.end(), [&](QWidget* w) { return w && control->isAncestorOf(w); });
+            EXPECT_TRUE(found) << window->windowTitle().toStdString() << ": Tab never reaches "
+                               << control->metaObject()->className() << " " << control->objectName().toStdString();
+        }
+        window->hide();
+    }
 }
 
 TEST(EvalWindows, TheWidestValueTextsStayInTheirColumns) {

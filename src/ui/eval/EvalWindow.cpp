@@ -7,6 +7,7 @@
 #include "Look.h"
 #include "Report.h"
 
+#include <QFocusEvent>
 #include <QMessageBox>
 
 #include <QActionGroup>
@@ -40,7 +41,16 @@ void TEvalWindow::PlaceComments(const QRect& geometry) {
     mComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mComments->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mComments->setGeometry(geometry);
+    mComments->setTabChangesFocus(true); // Tab goes on to the next control
     SetSunkenEdge(mComments);
+}
+
+bool TEvalWindow::CommentFocusGoesToGrid(QEvent* event) {
+    if (event->type() != QEvent::FocusIn) return false;
+    // Tab and Shift+Tab stop on the comment and go on past it, so that the keyboard reaches every
+    // control and a screen reader reads the comment; a click gives the grid the focus.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason;
 }
 
 QFrame* TEvalWindow::MakePanel(const QRect& geometry) {

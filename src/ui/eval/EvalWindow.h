@@ -39,6 +39,9 @@ protected:
     TEvalWindow(int width, int height, int helpContext, const QString& caption);
     // The memo at its place; the panel that holds the buttons; the status bar at the bottom.
     void PlaceComments(const QRect& geometry);
+    // Whether `event` gives the comment memo the focus other than by Tab or Shift+Tab (the
+    // Russian windows then give it to the grid, so that the memo never keeps the caret).
+    static bool CommentFocusGoesToGrid(QEvent* event);
     QFrame* MakePanel(const QRect& geometry);
     QPushButton* MakeButton(QWidget* parent, const QRect& geometry, const QString& text, QStyle::StandardPixmap glyph);
     void MakeStatusBar();

@@ -156,7 +156,7 @@ void TTextForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas&
 }
 
 bool TTextForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == mComments && event->type() == QEvent::FocusIn) grFon24->setFocus();
+    if (watched == mComments && CommentFocusGoesToGrid(event)) grFon24->setFocus();
     return TTextWindowBase::eventFilter(watched, event);
 }
 

@@ -125,9 +125,9 @@ void TWordForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {
     }
 }
 
-// The comment memo never keeps the caret: the grid takes the focus instead.
+// The comment memo never keeps the caret: the grid takes the focus instead, except from Tab.
 bool TWordForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == mComments && event->type() == QEvent::FocusIn) grFon24->setFocus();
+    if (watched == mComments && CommentFocusGoesToGrid(event)) grFon24->setFocus();
     return TEvalWindow::eventFilter(watched, event);
 }
 
