@@ -14,6 +14,7 @@
 #include "UMain.h"
 
 #include <QApplication>
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDir>
@@ -265,6 +266,36 @@ TEST(PrintSettings, SizeStyleLimitsAndSpacing) {
     });
     EXPECT_TRUE(ExecutePrintSettings(printer, font, left, right, top, bottom, spacing));
     EXPECT_EQ(font.Name, "Arial");
+
+    // From the keyboard: each up-down is one tab stop, named, a spin box for a screen reader,
+    // and Up and Down step it.
+    QStringList stops;
+    int stepped = -1;
+    AnswerNextDialog([&](QWidget* dialog) {
+        auto* form = static_cast<TFontForm*>(dialog);
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+        form->cmbFonts->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 16; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            if (auto* upDown = dynamic_cast<TUpDown*>(focused)) {
+                QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(upDown);
+                EXPECT_EQ(seen->role(), QAccessible::SpinBox);
+                stops += seen->text(QAccessible::Name) + "=" + seen->text(QAccessible::Value);
+            }
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        const int before = form->udLeft->Position();
+        QTest::keyClick(form->udLeft, Qt::Key_Up);
+        QTest::keyClick(form->udLeft, Qt::Key_Up);
+        QTest::keyClick(form->udLeft, Qt::Key_Down);
+        stepped = form->udLeft->Position() - before;
+        form->BitBtn2->click();
+    });
+    ExecutePrintSettings(printer, font, left, right, top, bottom, spacing);
+    stops.removeDuplicates();
+    EXPECT_EQ(stops, QStringList({"Размер=10", "Поле слева=27", "Поле справа=100", "Поле сверху=0", "Поле снизу=25"}));
+    EXPECT_EQ(stepped, 1);
     EXPECT_EQ(font.SizePoints, 10);
     EXPECT_EQ(left, 27);
     EXPECT_EQ(spacing, 2);

@@ -3,7 +3,10 @@
 #include "Dialogs.h"
 #include "Look.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,7 +17,41 @@
 
 namespace zelm {
 
-TUpDown::TUpDown(QWidget* parent, const QRect& panel, const QRect& arrows) : QWidget(parent) {
+namespace {
+
+// What a screen reader is told of an up-down: a spin box, its value, from 0 to 100.
+class TUpDownAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit TUpDownAccessible(TUpDown* upDown) : QAccessibleWidget(upDown, QAccessible::SpinBox) {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? QString::number(UpDown()->Position()) : QAccessibleWidget::text(kind);
+    }
+    QVariant currentValue() const override { return UpDown()->Position(); }
+    void setCurrentValue(const QVariant& value) override { UpDown()->StepBy(value.toInt() - UpDown()->Position()); }
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    TUpDown* UpDown() const { return static_cast<TUpDown*>(widget()); }
+};
+
+QAccessibleInterface* UpDownAccessible(const QString&, QObject* object) {
+    auto* upDown = dynamic_cast<TUpDown*>(object);
+    return upDown ? new TUpDownAccessible(upDown) : nullptr;
+}
+
+} // namespace
+
+TUpDown::TUpDown(QWidget* parent, const QRect& panel, const QRect& arrows, const QString& name) : QWidget(parent) {
+    static const bool accessible = (QAccessible::installFactory(UpDownAccessible), true);
+    (void)accessible;
+    setAccessibleName(name);
+    setFocusPolicy(Qt::StrongFocus); // the arrows are one tab stop, not two
     Panel = new QLabel(QStringLiteral("0"), parent);
     Panel->setGeometry(panel);
     Panel->setAutoFillBackground(true);
@@ -25,6 +62,10 @@ TUpDown::TUpDown(QWidget* parent, const QRect& panel, const QRect& arrows) : QWi
     auto* down = new QToolButton(this);
     up->setArrowType(Qt::UpArrow);
     down->setArrowType(Qt::DownArrow);
+    up->setFocusPolicy(Qt::NoFocus);
+    down->setFocusPolicy(Qt::NoFocus);
+    up->setAccessibleName(QStringLiteral("Больше"));
+    down->setAccessibleName(QStringLiteral("Меньше"));
     up->setGeometry(0, 0, arrows.width(), arrows.height() / 2);
     down->setGeometry(0, arrows.height() / 2, arrows.width(), arrows.height() - arrows.height() / 2);
     connect(up, &QToolButton::clicked, this, [this] { StepBy(1); });
@@ -39,6 +80,25 @@ void TUpDown::SetPosition(int position) {
 void TUpDown::StepBy(int steps) {
     SetPosition(Position_ + steps);
     if (OnClick) OnClick(Position_);
+    QAccessibleValueChangeEvent changed(this, Position_);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void TUpDown::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Up) StepBy(1);
+    else if (event->key() == Qt::Key_Down) StepBy(-1);
+    else QWidget::keyPressEvent(event);
+}
+
+// The number's panel shows where the focus is, as a spin box's field would.
+void TUpDown::focusInEvent(QFocusEvent* event) {
+    Panel->setStyleSheet(QStringLiteral("background: white; border: 2px solid palette(highlight);"));
+    QWidget::focusInEvent(event);
+}
+
+void TUpDown::focusOutEvent(QFocusEvent* event) {
+    Panel->setStyleSheet(QStringLiteral("background: white; border: 1px inset gray;"));
+    QWidget::focusOutEvent(event);
 }
 
 TFontForm::TFontForm() {
@@ -58,7 +118,7 @@ TFontForm::TFontForm() {
     cmbFonts = new QComboBox(this);
     cmbFonts->setGeometry(12, 28, 260, 26);
     label(QStringLiteral("Размер"), {284, 8, 80, 18});
-    udSize = new TUpDown(this, {284, 28, 48, 26}, {334, 28, 18, 26});
+    udSize = new TUpDown(this, {284, 28, 48, 26}, {334, 28, 18, 26}, QStringLiteral("Размер"));
 
     auto* style = new QGroupBox(QStringLiteral("Стиль шрифта"), this);
     style->setGeometry(12, 62, 200, 70);
@@ -88,7 +148,8 @@ TFontForm::TFontForm() {
     for (int i = 0; i < 4; ++i) {
         const int x = 12 + (i % 2) * 144, y = 26 + (i / 2) * 40;
         label(names[i], {x, y + 4, 64, 18}, margins);
-        *ups[i] = new TUpDown(margins, {x + 66, y, 44, 26}, {x + 112, y, 18, 26});
+        *ups[i] = new TUpDown(margins, {x + 66, y, 44, 26}, {x + 112, y, 18, 26},
+                              QStringLiteral("Поле ") + names[i].chopped(1).toLower());
     }
 
     auto* spacing = new QGroupBox(QStringLiteral("Межстрочный интервал"), this);

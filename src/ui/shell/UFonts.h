@@ -15,12 +15,18 @@ namespace zelm {
 // An up-down of 0..100 whose number shows in a white panel beside it.
 class TUpDown : public QWidget {
 public:
-    TUpDown(QWidget* parent, const QRect& panel, const QRect& arrows);
+    // One tab stop, named `name` for screen readers (a spin box with its value); Up and Down step it.
+    TUpDown(QWidget* parent, const QRect& panel, const QRect& arrows, const QString& name);
     int Position() const { return Position_; }
     void SetPosition(int position);
     void StepBy(int steps); // what the arrows do
     QLabel* Panel;
     std::function<void(int)> OnClick;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     int Position_ = 0;
