@@ -231,6 +231,21 @@ TEST(EvalWindows, TheCombiningAcuteIsTheStressMark) {
     EXPECT_TRUE(comment.contains("МО*ВА")) << comment.toStdString();
     EXPECT_EQ(Cp1251ToUtf8(typed), "мі*ст");
     EXPECT_TRUE(typedComment.contains("МІ*СТ")) << typedComment.toStdString();
+
+    // Several lines pasted into a word box, or opened from one: the first line with a word.
+    AnswerNextDialog([&](QWidget* dialog) {
+        auto* form = static_cast<TWordForm*>(dialog);
+        opened = WordWindowWord();
+        form->cmbWord->lineEdit()->clear();
+        form->cmbWord->lineEdit()->insert("\r\n  ко" + acute + "т\nи пёс\n"); // as a paste inserts it
+        typed = WordWindowWord();
+        typedComment = form->mComments->toPlainText();
+        form->reject();
+    });
+    OpenRussianWordWindow(" \nмо*ре\nкот");
+    EXPECT_EQ(Cp1251ToUtf8(opened), "мо*ре");
+    EXPECT_EQ(Cp1251ToUtf8(typed), "ко*т");
+    EXPECT_FALSE(typedComment.contains('\n')) << typedComment.toStdString();
 }
 
 TEST(UkrainianWordWindow, GridValuesHistoryAndColours) {

@@ -86,12 +86,12 @@ void TWordForm::Evaluate() {
 }
 
 void TWordForm::btnPrintClick() {
-    PrintReport(RussianWordReport(cmbWord->currentText(), WordWindowWord(), RussianEngine().Word, LevitskyChecked(),
+    PrintReport(RussianWordReport(FirstLine(cmbWord->currentText()), WordWindowWord(), RussianEngine().Word, LevitskyChecked(),
                                   mComments->toPlainText()));
 }
 
 void TWordForm::FillComment() {
-    ShowComment(FromCp1251(RussianWordComment(WordToCp1251(cmbWord->currentText()), RussianEngine().Word.WordProfile)));
+    ShowComment(FromCp1251(RussianWordComment(WordToCp1251(FirstLine(cmbWord->currentText())), RussianEngine().Word.WordProfile)));
 }
 
 void TWordForm::grFon24DrawCell(int column, int row, const QRect& rect, TCanvas& canvas) {

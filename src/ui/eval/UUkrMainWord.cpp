@@ -94,7 +94,7 @@ void TUkrMainForm::btnPrintClick() {
 }
 
 void TUkrMainForm::FillComment() {
-    ShowComment(FromCp1251(UkrainianWordComment(WordToCp1251(cbWord->currentText()), UkrainianEngine().Word.UkrWordProfile)));
+    ShowComment(FromCp1251(UkrainianWordComment(WordToCp1251(FirstLine(cbWord->currentText())), UkrainianEngine().Word.UkrWordProfile)));
 }
 
 void TUkrMainForm::stBarDrawPanel(const QRect& rect, TCanvas& canvas) {

@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace zelm {
 
 QString TrimControls(const QString& text) {
@@ -15,7 +17,19 @@ QString TrimControls(const QString& text) {
 
 QString TrimmedWord(const QString& text) { return TrimControls(text).left(50); }
 
-QString OpeningWord(const QString& text) { return TrimControls(text.left(50)); }
+QString FirstLine(const QString& text) {
+    const auto isBreak = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x2028) || c == QChar(0x2029); };
+    if (std::none_of(text.begin(), text.end(), isBreak)) return text;
+    for (qsizetype begin = 0; begin < text.size();) {
+        qsizetype end = begin;
+        while (end < text.size() && !isBreak(text[end])) ++end;
+        if (!TrimControls(text.mid(begin, end - begin)).isEmpty()) return text.mid(begin, end - begin);
+        begin = end + 1;
+    }
+    return {};
+}
+
+QString OpeningWord(const QString& text) { return TrimControls(FirstLine(text).left(50)); }
 
 TWordBox::TWordBox(QWidget* parent, QLocale::Language language)
     : QComboBox(parent), Collator_(QLocale(language, language == QLocale::Ukrainian ? QLocale::Ukraine : QLocale::Russia)) {
@@ -25,6 +39,10 @@ TWordBox::TWordBox(QWidget* parent, QLocale::Language language)
     // The toolkit would complete the typed text inline from the list and correct its case.
     setCompleter(nullptr);
     Collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    // A word box holds one word: text of several lines pasted into it becomes its first line.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (const QString line = FirstLine(text); line.size() != text.size()) lineEdit()->setText(line);
+    });
 }
 
 void TWordBox::Remember(const QString& word) {
@@ -53,7 +71,7 @@ void TWordWindowBase::ConnectControls(TWordBox* box, QPushButton* evaluate) {
 }
 
 void TWordWindowBase::btnEvalClick() {
-    const QString word = TrimmedWord(Box_->currentText());
+    const QString word = TrimmedWord(FirstLine(Box_->currentText()));
     WindowWord_ = WordToCp1251(word);
     Box_->setEditText(word);
     Box_->Remember(word);
@@ -61,7 +79,7 @@ void TWordWindowBase::btnEvalClick() {
 }
 
 void TWordWindowBase::WordChange() {
-    WindowWord_ = WordToCp1251(TrimmedWord(Box_->currentText()));
+    WindowWord_ = WordToCp1251(TrimmedWord(FirstLine(Box_->currentText())));
     Evaluate();
 }
 

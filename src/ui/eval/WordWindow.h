@@ -18,6 +18,8 @@ QString TrimControls(const QString& text);
 QString TrimmedWord(const QString& text);
 // A word as the openers take it: at most 50 kept, then trimmed.
 QString OpeningWord(const QString& text);
+// The first line of `text` that holds more than blanks (all of it when it has no line break).
+QString FirstLine(const QString& text);
 
 // The editable word box: its list is the history, sorted, and searched ignoring letter case.
 // A word box: its edit text is exactly what the user typed (no completion, no case correction),

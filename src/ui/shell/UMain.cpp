@@ -962,7 +962,7 @@ void TMainForm::miEditFontClick() {
 }
 
 void TMainForm::WordEvalItemClick() {
-    const QString word = TrimControls(cmbWord->currentText()).left(255);
+    const QString word = TrimControls(FirstLine(cmbWord->currentText())).left(255);
     cmbWord->setEditText(word);
     cmbWord->Remember(word);
     if (rbRussian->isChecked()) OpenRussianWordWindow(word);
