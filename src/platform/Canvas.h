@@ -32,6 +32,11 @@ public:
     // a strip shows).
     std::function<void(const QString&)> Recorder;
     std::function<void(const QRect&, std::uint32_t colour)> FillRecorder;
+    // What a cell says to a screen reader beyond its texts (a bar's significance, say).
+    void Note(const QString& text) {
+        if (Noter) Noter(text);
+    }
+    std::function<void(const QString&)> Noter;
 
 private:
     QPainter& Painter_;

@@ -7,10 +7,12 @@
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <map>
 
 namespace zelm {
@@ -32,7 +34,10 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* focusChild() const override { return nullptr; }
     QString text(QAccessible::Text kind) const override {
-        return kind == QAccessible::Name && isValid() ? Grid_->CellText(Column_, Row_) : QString();
+        if (!isValid()) return {};
+        if (kind == QAccessible::Name) return Grid_->CellText(Column_, Row_);
+        if (kind == QAccessible::Description) return Grid_->RowSummaryText(Row_);
+        return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
@@ -44,6 +49,8 @@ public:
     QAccessible::State state() const override {
         QAccessible::State state;
         state.readOnly = true;
+        state.focusable = Column_ == 0;
+        state.focused = Column_ == 0 && Grid_ && Grid_->hasFocus() && Row_ == Grid_->CurrentRow();
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -84,6 +91,9 @@ public:
         return cell ? cell->rowIndex() * columnCount() + cell->columnIndex() : -1;
     }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override {
+        return Grid()->hasFocus() ? cellAt(Grid()->CurrentRow(), 0) : nullptr;
+    }
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
@@ -181,7 +191,65 @@ QRect TDrawGrid::CellRect(int column, int row) const {
     return {left, top, width, RowHeight_};
 }
 
-QString TDrawGrid::CellText(int column, int row) const {
+QString TDrawGrid::CellText(int column, int row) const { return Recorded(column, row, false); }
+QString TDrawGrid::CellNote(int column, int row) const { return Recorded(column, row, true); }
+
+QString TDrawGrid::RowSummaryText(int row) const {
+    if (row < 0 || row >= RowCount_) return {};
+    if (RowSummary) return RowSummary(row);
+    QStringList texts;
+    for (int c = 0; c < ColCount(); ++c)
+        if (const QString text = CellText(c, row); !text.isEmpty()) texts += text;
+    return texts.join(QStringLiteral(", "));
+}
+
+void TDrawGrid::SetCurrentRow(int row) {
+    row = std::clamp(row, 0, std::max(RowCount_ - 1, 0));
+    const bool moved = row != CurrentRow_;
+    CurrentRow_ = row;
+    // Kept in view.
+    QScrollBar* bar = verticalScrollBar();
+    if (row < bar->value()) bar->setValue(row);
+    else if (row >= bar->value() + bar->pageStep()) bar->setValue(row - bar->pageStep() + 1);
+    viewport()->update();
+    if (moved) AnnounceCurrentRow();
+}
+
+void TDrawGrid::AnnounceCurrentRow() {
+    if (!hasFocus() || RowCount_ == 0) return;
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(this);
+    if (!grid || !grid->tableInterface()) return;
+    if (QAccessibleInterface* cell = grid->tableInterface()->cellAt(CurrentRow_, 0)) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent* event) {
+    const int page = std::max(verticalScrollBar()->pageStep(), 1);
+    switch (event->key()) {
+    case Qt::Key_Up: SetCurrentRow(CurrentRow_ - 1); break;
+    case Qt::Key_Down: SetCurrentRow(CurrentRow_ + 1); break;
+    case Qt::Key_PageUp: SetCurrentRow(CurrentRow_ - page); break;
+    case Qt::Key_PageDown: SetCurrentRow(CurrentRow_ + page); break;
+    case Qt::Key_Home: SetCurrentRow(0); break;
+    case Qt::Key_End: SetCurrentRow(RowCount_ - 1); break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+    }
+}
+
+void TDrawGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+    AnnounceCurrentRow();
+}
+
+void TDrawGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+QString TDrawGrid::Recorded(int column, int row, bool notes) const {
     if (!OnDrawCell || column < 0 || row < 0 || column >= ColCount() || row >= RowCount()) return {};
     const QRect cell(0, 0, std::max(ColumnWidths_[std::size_t(column)], 1), RowHeight_);
     QImage scratch(cell.size(), QImage::Format_ARGB32_Premultiplied);
@@ -189,7 +257,7 @@ QString TDrawGrid::CellText(int column, int row) const {
     painter.setFont(font());
     TCanvas canvas(painter, BrushColour_);
     QStringList texts;
-    canvas.Recorder = [&](const QString& text) {
+    (notes ? canvas.Noter : canvas.Recorder) = [&](const QString& text) {
         if (!text.trimmed().isEmpty()) texts += text.trimmed();
     };
     OnDrawCell(column, row, cell, canvas);
@@ -216,6 +284,13 @@ void TDrawGrid::paintEvent(QPaintEvent*) {
             }
     } catch (const std::exception& error) {
         qWarning("%s", error.what());
+    }
+    // The keyboard's row, framed while the grid has the focus.
+    if (hasFocus() && CurrentRow_ >= first && CurrentRow_ < RowCount_) {
+        const QRect row(0, CellRect(0, CurrentRow_).top(), viewport()->width(), RowHeight_);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(row.adjusted(0, 0, -1, -1));
     }
 }
 

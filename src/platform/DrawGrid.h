@@ -45,14 +45,30 @@ public:
     // The texts a cell shows, as OnDrawCell draws them (what a screen reader reads); empty for a
     // cell of drawing only.
     QString CellText(int column, int row) const;
+    // What the cell notes for a screen reader besides its texts (TCanvas::Note).
+    QString CellNote(int column, int row) const;
+
+    // The row the keyboard is on (Up, Down, Page Up, Page Down, Home, End), framed while the grid
+    // has the focus; a screen reader is told of it as the focused cell of its first column,
+    // described by RowSummary (by default the row's texts).
+    int CurrentRow() const { return CurrentRow_; }
+    void SetCurrentRow(int row);
+    std::function<QString(int row)> RowSummary;
+    QString RowSummaryText(int row) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void UpdateScrollRange();
+    QString Recorded(int column, int row, bool notes) const;
+    void AnnounceCurrentRow();
+    int CurrentRow_ = 0;
     std::vector<int> ColumnWidths_;
     int RowCount_ = 0;
     int RowHeight_ = 24;

@@ -2,6 +2,7 @@
 """What a screen reader sees of zelm over AT-SPI: the names of the tool-bar buttons and the word
 box (phase "main"), and the word window's chart as a table of pole names and values, its comment
 and its colour strip (phase "word"). Prints a dump; exits 1 when something is missing."""
+import subprocess
 import sys
 import time
 
@@ -78,6 +79,22 @@ def main():
             failures.append("the comment cannot be read")
         else:
             print("comment:", comment[0].strip())
+        # The row the keyboard is on is the table's focused cell, described whole; Down moves it.
+        said = []
+        for key, want in ((None, "Хороший — Плохой: 34%, значимо"), ("Down", "красивый — отталкивающий: -6%, незначимо")):
+            if key:
+                subprocess.run(["xdotool", "key", key], check=False)
+            found = None
+            for _ in range(DEADLINE * 10):
+                focused = [n for n in walk(tables[0]) if n is not tables[0] and n.getState().contains(pyatspi.STATE_FOCUSED)]
+                found = focused[0].description if focused else None
+                if found == want:
+                    break
+                time.sleep(0.1)
+            said.append(found)
+            if found != want:
+                failures.append(f"the focused chart row reads {found!r}, not {want!r}")
+        print("chart rows as focused:", " / ".join(map(str, said)))
     for failure in failures:
         print("atspi:", failure, file=sys.stderr)
     sys.exit(1 if failures else 0)

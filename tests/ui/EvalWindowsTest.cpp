@@ -414,6 +414,18 @@ TEST(EvalWindows, TheGridsAreTablesForScreenReaders) {
     EXPECT_EQ(table->rowDescription(0), "Хороший, 34%, Плохой");
     EXPECT_EQ(grid->childCount(), 24 * 5);
     EXPECT_EQ(grid->indexOfChild(table->cellAt(1, 2)), 7);
+    // From the keyboard: the row it is on is the focused cell, said whole; Down moves it.
+    word.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&word));
+    word.grFon24->setFocus();
+    QTest::keyClick(word.grFon24, Qt::Key_Down);
+    ASSERT_NE(grid->focusChild(), nullptr);
+    EXPECT_EQ(grid->focusChild()->text(QAccessible::Description), "красивый — отталкивающий: -6%, незначимо");
+    QTest::keyClick(word.grFon24, Qt::Key_End);
+    EXPECT_EQ(grid->focusChild()->text(QAccessible::Description), "радостный — печальный: -7%, незначимо");
+    QTest::keyClick(word.grFon24, Qt::Key_Home);
+    EXPECT_EQ(grid->focusChild()->text(QAccessible::Description), "Хороший — Плохой: 34%, значимо");
+    EXPECT_TRUE(grid->focusChild()->state().focused);
     // The colour strip says its colours; the comment memo reads its text.
     QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(word.stBar);
     ASSERT_NE(strip, nullptr);

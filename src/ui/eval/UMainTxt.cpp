@@ -47,6 +47,7 @@ TTextWindowBase::TTextWindowBase(int width, int height) : TEvalWindow(width, hei
 
 void TTextWindowBase::Build(const QRect& grid, const QRect& memo, const QRect& panel, int buttonWidth) {
     Grid = new TDrawGrid(this);
+    ReadRowsAsBipolar(*Grid);
     Grid->setGeometry(grid);
     PlaceComments(memo);
     Panel = MakePanel(panel);

@@ -25,6 +25,7 @@ TWordForm* OpenWordForm() { return OpenForm; }
 TWordForm::TWordForm()
     : TWordWindowBase(539, 374, WordWindowWord()) {
     grFon24 = new TDrawGrid(this);
+    ReadRowsAsBipolar(*grFon24);
     grFon24->setGeometry(8, 8, 525, 239);
     grFon24->SetColumnWidths({108, 131, 30, 131, 103});
     grFon24->SetDefaultRowHeight(18);

@@ -37,6 +37,9 @@ void BipolarRow(int column, const QRect& cell, TCanvas& canvas, const TBipolarRo
                 row.PositiveSignificant ? row.PositiveColour : GreyColour);
         break;
     case 2: {
+        canvas.Note((row.Value > 0 ? row.PositiveSignificant : row.NegativeSignificant) && row.Value != 0
+                        ? QStringLiteral("значимо")
+                        : QStringLiteral("незначимо"));
         // A value wider than its cell (a text's value of -1000 or below) is drawn in smaller type,
         // whole: a number cut at its sign or first digit would be read as another.
         const QString text = row.ValueText.trimmed();
@@ -84,7 +87,17 @@ void RussianColumnWidths(TDrawGrid& grid, const QString& sample) {
     grid.SetColumnWidths({names, bars, value, bars, names});
 }
 
-TRootGist::TRootGist(QWidget* parent) : TDrawGrid(parent) { SetBrushColour(ButtonFaceColour()); }
+void ReadRowsAsBipolar(TDrawGrid& grid) {
+    grid.RowSummary = [&grid](int row) {
+        return grid.CellText(0, row) + QStringLiteral(" — ") + grid.CellText(4, row) + QStringLiteral(": ") +
+               grid.CellText(2, row) + QStringLiteral(", ") + grid.CellNote(2, row);
+    };
+}
+
+TRootGist::TRootGist(QWidget* parent) : TDrawGrid(parent) {
+    SetBrushColour(ButtonFaceColour());
+    ReadRowsAsBipolar(*this);
+}
 
 void TRootGist::SetPlusColor(std::uint32_t colour) {
     PlusColor_ = colour;

@@ -44,6 +44,8 @@ QString FixedPointText(double value, int width, int decimals);
 // Widths of the Russian grids: the name columns as wide as "величественный " (+2), the value
 // column as wide as `sample` (+2), the bar columns sharing what is left of the design total.
 void RussianColumnWidths(TDrawGrid& grid, const QString& sample);
+// Has a screen reader say each row of a bipolar chart as «Хороший — Плохой: 34%, значимо».
+void ReadRowsAsBipolar(TDrawGrid& grid);
 
 class TRootGist : public TDrawGrid {
 public:
