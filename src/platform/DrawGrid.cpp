@@ -216,7 +216,7 @@ void TDrawGrid::SetCurrentRow(int row) {
 }
 
 void TDrawGrid::AnnounceCurrentRow() {
-    if (!hasFocus() || RowCount_ == 0) return;
+    if (!hasFocus() || RowCount_ == 0 || !QAccessible::isActive()) return; // no screen reader: nobody to tell
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(this);
     if (!grid || !grid->tableInterface()) return;
     if (QAccessibleInterface* cell = grid->tableInterface()->cellAt(CurrentRow_, 0)) {
