@@ -481,6 +481,8 @@ TEST(DocumentFiles, HalfWrittenFilesAreRepairedAndOwnWritesAreNoChange) {
 // Names from an old system's Windows-1251 folder, or with a stray byte: listed in the open dialog
 // as a user reads them, opened, and saved back under their own bytes.
 TEST(DocumentFiles, FilesWhoseNamesAreNotUtf8OpenAndSave) {
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     TRig rig;
     const QByteArray folder = QFile::encodeName(rig.Folder.path());
     const QByteArray hello = folder + "/\xCF\xF0\xE8\xE2\xE5\xF2.txt", stray = folder + "/bad\377name.txt";
@@ -510,6 +512,15 @@ TEST(DocumentFiles, FilesWhoseNamesAreNotUtf8OpenAndSave) {
     // A name given on the command line is read the same way.
     ASSERT_TRUE(rig.Form.OpenDocument(PathFromNative(stray), false));
     EXPECT_EQ(rig.Form.RichEdit1->toPlainText(), "stray");
+    // Its unsaved text is kept for recovery under the name's own bytes.
+    rig.Form.RichEdit1->insertPlainText("typed");
+    ASSERT_TRUE(rig.Form.WriteRecoveryNow(true));
+    const auto recovered = ReadRecovery(OwnRecoveryFile());
+    ASSERT_TRUE(recovered.has_value());
+    EXPECT_EQ(NativePath(recovered->FileName), stray);
+    rig.Form.RichEdit1->document()->setModified(false);
+    RemoveRecoveryFile(OwnRecoveryFile());
+    qunsetenv("XDG_STATE_HOME");
     EXPECT_EQ(QDir(rig.Folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 0) << "no stray copies";
     ::unlink(hello.constData()); // the toolkit's clean-up does not see these names
     ::unlink(stray.constData());

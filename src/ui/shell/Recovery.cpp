@@ -1,5 +1,7 @@
 #include "Recovery.h"
 
+#include "FileNames.h"
+
 #include "SafeFile.h"
 
 #include <QCoreApplication>
@@ -138,7 +140,7 @@ bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& err
     const TDocument& d = text.Document;
     const TFileStamp& s = text.Stamp;
     QByteArray bytes = Magic;
-    bytes += "name " + text.FileName.toUtf8().toPercentEncoding() + "\n";
+    bytes += "name " + NativePath(text.FileName).toPercentEncoding() + "\n"; // the name's own bytes
     bytes += QByteArray("encoding ") + EncodingName(d.Encoding) + "\n";
     bytes += "settings " + QByteArray::number(int(d.ByteOrderMark)) + " " + QByteArray::number(int(d.LineEnd)) + " " +
              QByteArray::number(int(d.FinalLineEnd)) + " " + QByteArray::number(int(d.EncodingFree)) + " " +
@@ -167,7 +169,7 @@ std::optional<TRecoveredText> ReadRecovery(const QString& file) {
     TDocument& d = text.Document;
     for (const QByteArray& line : bytes.left(bodyAt).split('\n')) {
         const QList<QByteArray> f = line.split(' ');
-        if (f[0] == "name" && f.size() == 2) text.FileName = QString::fromUtf8(QByteArray::fromPercentEncoding(f[1]));
+        if (f[0] == "name" && f.size() == 2) text.FileName = PathFromNative(QByteArray::fromPercentEncoding(f[1]));
         else if (f[0] == "encoding" && f.size() == 2) {
             for (const TDocEncoding e : {TDocEncoding::deCp1251, TDocEncoding::deUtf8, TDocEncoding::deUtf16LE,
                                          TDocEncoding::deUtf16BE})
