@@ -41,6 +41,10 @@ def main():
         for hint in HINTS:
             if hint not in names:
                 failures.append(f"no button named «{hint}» (buttons: {sorted(names)})")
+        named = {n.name for n in walk(app)}
+        for name in ("Текст документа", "Выбор рабочего языка"):
+            if name not in named:
+                failures.append(f"nothing is named «{name}»")
         boxes = [n for n in walk(app) if n.getRoleName() == "combo box"]
         if not any(b.name == "Поле ввода слова для эмоциональной оценки" for b in boxes):
             failures.append("the word box has no name")

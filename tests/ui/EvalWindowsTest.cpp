@@ -434,6 +434,7 @@ TEST(EvalWindows, TheGridsAreTablesForScreenReaders) {
     QAccessibleInterface* memo = QAccessible::queryAccessibleInterface(word.mComments);
     ASSERT_NE(memo->textInterface(), nullptr);
     EXPECT_TRUE(memo->textInterface()->text(0, memo->textInterface()->characterCount()).contains("МО*РЕ"));
+    EXPECT_EQ(memo->text(QAccessible::Name), word.mComments->toPlainText()); // read whole
 
     UkrWindowWord() = Utf8ToCp1251("мо*ва");
     TUkrMainForm ukrainian;

@@ -92,6 +92,8 @@ void TEvalWindow::ShowComment(const QString& line) {
     cursor.movePosition(QTextCursor::Start);
     mComments->setTextCursor(cursor);
     mComments->ensureCursorVisible();
+    // A screen reader reads a text by its lines; it hears the whole comment as the memo's name.
+    mComments->setAccessibleName(line);
 }
 
 void TEvalWindow::PrintReport(const TReportData& report) {

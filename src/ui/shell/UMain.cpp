@@ -211,6 +211,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     RichEdit1 = new TTextEditor(client);
+    RichEdit1->setAccessibleName(QStringLiteral("Текст документа"));
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -362,6 +363,7 @@ void TMainForm::BuildToolBar() {
     panel->setGeometry(455, 3, 193, 28);
     panel->setStatusTip(QStringLiteral("Выбор рабочего языка"));
     panel->setToolTip(panel->statusTip());
+    panel->setAccessibleName(panel->statusTip());
     rbRussian = new QRadioButton(QStringLiteral("Русский"), panel);
     rbRussian->setGeometry(8, 4, 80, 20);
     rbUkraine = new QRadioButton(QStringLiteral("Украинский"), panel);
