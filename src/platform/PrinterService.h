@@ -94,6 +94,8 @@ public:
     virtual void SetTitle(const QString& title) = 0;
     virtual TPrinterOrientation Orientation() const = 0;
     virtual void SetOrientation(TPrinterOrientation orientation) = 0;
+    // The orientation the printer's queue prints in unless told otherwise (portrait by default).
+    virtual TPrinterOrientation DefaultOrientation() const { return TPrinterOrientation::poPortrait; }
 
     // Device capabilities in device pixels; EPrinterError when no printer is available.
     virtual int PixelsPerInchX() const = 0;

@@ -54,8 +54,13 @@ std::unique_ptr<TQtPrinter> TQtPrinter::SystemDefault() {
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                  QStringLiteral("ipp://localhost/printers/%1").arg(queue).toUtf8().constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-default");
+    static const char* const wanted[] = {"media-default", "orientation-requested-default"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    bool landscape = false;
     if (ipp_t* answer = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/")) {
+        // And its orientation: 4 is landscape, 5 reverse landscape.
+        if (ipp_attribute_t* orientation = ippFindAttribute(answer, "orientation-requested-default", IPP_TAG_ENUM))
+            landscape = ippGetInteger(orientation, 0) == 4 || ippGetInteger(orientation, 0) == 5;
         // A media name of the form "iso_a5_148x210mm" or "na_letter_8.5x11in": its size ends it.
         ipp_attribute_t* media = ippFindAttribute(answer, "media-default", IPP_TAG_ZERO);
         const QString name = media ? QString::fromUtf8(ippGetString(media, 0, nullptr)) : QString();
@@ -68,7 +73,10 @@ std::unique_ptr<TQtPrinter> TQtPrinter::SystemDefault() {
         }
         ippDelete(answer);
     }
-    return std::unique_ptr<TQtPrinter>(new TQtPrinter(std::move(printer), false, {}));
+    if (landscape) printer->setPageOrientation(QPageLayout::Landscape);
+    std::unique_ptr<TQtPrinter> system(new TQtPrinter(std::move(printer), false, {}));
+    if (landscape) system->DefaultOrientation_ = TPrinterOrientation::poLandscape;
+    return system;
 }
 
 TQtPrinter::TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile)

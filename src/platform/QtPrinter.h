@@ -50,6 +50,7 @@ public:
     QString Title() const override;
     void SetTitle(const QString& title) override;
     TPrinterOrientation Orientation() const override;
+    TPrinterOrientation DefaultOrientation() const override { return DefaultOrientation_; }
     void SetOrientation(TPrinterOrientation orientation) override;
 
     int PixelsPerInchX() const override;
@@ -98,6 +99,7 @@ public:
 private:
     friend std::unique_ptr<IPrinterService> MakeSystemPrinter(const QString& pdfFile);
     static QString QueueRefusal(const QString& name);
+    TPrinterOrientation DefaultOrientation_ = TPrinterOrientation::poPortrait; // the queue's
     bool Unanswered_ = false; // made while the print system did not answer: jobs ask it again
     explicit TQtPrinter(std::unique_ptr<QPrinter> printer, bool pdf, QString pdfFile);
     void SavePdf();

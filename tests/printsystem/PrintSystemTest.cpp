@@ -291,6 +291,18 @@ TEST(PrintSystem, TheQueuesOwnPaperFromTheFirstPrint) {
     }
     Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmA5");
     EXPECT_EQ(paper, QPageSize::A5);
+    // And its orientation: a queue that prints landscape unless told otherwise.
+    Shell(Queue("ZelmWide") + "; lpadmin -p ZelmWide -o PageSize=A5 -o orientation-requested-default=4; lpadmin -d ZelmWide");
+    TPrinterOrientation orientation = TPrinterOrientation::poPortrait;
+    QPageLayout::Orientation layout = QPageLayout::Portrait;
+    {
+        TMainForm form;
+        orientation = form.ReportPrinter().Orientation();
+        layout = static_cast<TQtPrinter&>(form.Printer()).Printer().pageLayout().orientation();
+    }
+    Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmWide");
+    EXPECT_EQ(orientation, TPrinterOrientation::poLandscape);
+    EXPECT_EQ(layout, QPageLayout::Landscape);
 }
 
 TEST(PrintSystem, TheDefaultQueueThenTheChosenOne) {

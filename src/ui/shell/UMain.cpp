@@ -234,6 +234,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
         };
     LinePrinter_ = std::make_unique<TLinePrinter>(*Printer_);
     LinePrinter_->ProgressAfterMs = 1000; // a long print shows its progress and can be stopped
+    LinePrinter_->SetOrientation(Printer_->DefaultOrientation()); // the queue's, from the first print
     TPrinterFont printerFont = LinePrinter_->Font();
     printerFont.Name = QStringLiteral("Courier New");
     printerFont.PixelsPerInch = 300;
