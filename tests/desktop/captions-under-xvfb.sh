@@ -45,21 +45,6 @@ menu_open() {
   done
   return 1
 }
-# Whether the window $1 stands centred on the 1280 x 1024 screen, its frame included (the frame
-# as the window manager gives it: waited for until the window is managed).
-dx="" dy=""
-at_centre() {
-  local x y w h frame fl fr ft fb left top width height
-  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
-  frame=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
-  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
-  case "$fl$fr$ft$fb" in *[!0-9]*) fl=0 fr=0 ft=0 fb=0 ;; esac
-  left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
-  [ -n "$frame" ] || return 1
-  dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
-  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
-}
 # Fails the test when the window $2 (named $1) does not come to stand centred within a few seconds.
 centred() {
   if ! wait_until 5 at_centre "$2"; then

@@ -46,6 +46,8 @@ wait "$app" 2>/dev/null
 app=$!
 main=$(window_named "Untitled") || fail "the second start did not show its window"
 offer=$(window_named "ЗЕЛМ-dare" "$main") || fail "the second start did not offer the text back"
+# Asked once the main window stands maximized, so that the question stands centred on it.
+wait_until 10 at_centre "$offer" || fail "the recovery question stands off the main window's centre by $dx, $dy"
 xdotool windowactivate --sync "$offer" >/dev/null 2>&1
 xdotool key Return
 # Kept in the new run's own file, the crashed run's file removed.

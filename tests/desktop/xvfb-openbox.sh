@@ -1,5 +1,6 @@
 # Sourced by the desktop scripts: starts Xvfb (1280 x 1024, a display number of its own) and openbox
-# on it, exports DISPLAY, and sets `xvfb` and `wm` to their process ids. Gives them `wait_until`:
+# on it, exports DISPLAY, and sets `xvfb` and `wm` to their process ids. Gives them `wait_until`
+# and `at_centre`:
 # nothing here sleeps a fixed time, since a busy machine may take seconds for any step.
 
 source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
@@ -22,3 +23,19 @@ wm_ready() {
 }
 wait_until 120 wm_ready || { echo "openbox did not start: $(cat "$wm_log")" >&2; exit 1; }
 rm -f "$wm_log"
+
+# Whether the window $1 stands centred on the 1280 x 1024 screen, its frame included (the frame
+# as the window manager gives it: waited for until the window is managed).
+dx="" dy=""
+at_centre() {
+  local x y w h frame fl fr ft fb left top width height
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}')
+  frame=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
+  IFS=, read -r fl fr ft fb <<<"${frame:-0,0,0,0}"
+  case "$fl$fr$ft$fb" in *[!0-9]*) fl=0 fr=0 ft=0 fb=0 ;; esac
+  left=$((x - fl)); top=$((y - ft)); width=$((w + fl + fr)); height=$((h + ft + fb))
+  [ -n "$frame" ] || return 1
+  dx=$((left + width / 2 - 640)); dy=$((top + height / 2 - 512))
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}

@@ -2,6 +2,7 @@
 
 #include "Engines.h"
 #include "FileNames.h"
+#include "Look.h"
 #include "UAbout.h"
 #include "UFonts.h"
 #include "UMainTxt.h"
@@ -70,6 +71,9 @@ int AskChoice(QWidget* parent, QMessageBox::Icon icon, const QString& text, cons
     for (const QString& caption : buttons) pushed += box.addButton(caption, QMessageBox::AcceptRole);
     box.setDefaultButton(pushed[preferred]);
     box.setEscapeButton(pushed[escape]);
+    // Over the maximized main window (its usual state), centred with its frame, as the toolkit
+    // alone does not place it (it leaves out the frames the window manager adds).
+    if (parent && parent->window()->isMaximized()) CentreWithFrame(&box);
     box.exec();
     const qsizetype answer = pushed.indexOf(static_cast<QPushButton*>(box.clickedButton()));
     return answer < 0 ? escape : int(answer);

@@ -7,7 +7,12 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <QWindow>
+
+#include <memory>
+#include <utility>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv); // takes the toolkit's own options out of argv
@@ -26,11 +31,25 @@ int main(int argc, char** argv) {
     window.showMaximized();
     // A kill or a logout keeps the unsaved text for the next start, which offers it back.
     zelm::OnTerminationSignal([&window] { QCoreApplication::exit(window.EndSession()); });
-    // Saves killed half-way are offered for repair first, then the texts of editors that crashed.
-    QTimer::singleShot(0, &window, [&window, file] {
+    // Saves killed half-way are offered for repair first, then the texts of editors that crashed,
+    // then FILE is opened: once the window stands on the screen in its final size (its geometry
+    // the same for a tenth of a second, at most three seconds), so that the questions are centred on it.
+    auto* settle = new QTimer(&window);
+    settle->setInterval(50);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto last = std::make_shared<std::pair<QRect, int>>(QRect(), 0);
+    QObject::connect(settle, &QTimer::timeout, &window, [&window, file, settle, started, last] {
+        const bool exposed = window.windowHandle() && window.windowHandle()->isExposed();
+        last->second = exposed && window.frameGeometry() == last->first ? last->second + 1 : 0;
+        last->first = window.frameGeometry();
+        if (last->second < 2 && started->elapsed() < 3000) return;
+        settle->stop();
+        settle->deleteLater();
         window.OfferRepairs();
         window.OfferRecovery();
         if (!file.isEmpty()) window.OpenDocument(file, false);
     });
+    settle->start();
     return application.exec();
 }
