@@ -5,6 +5,7 @@
 #include "Version.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <clocale>
 #include <cstring>
@@ -48,6 +49,14 @@ const char* const UsageText =
     "  --                              end of options (for words that begin with a hyphen)\n";
 
 namespace {
+
+// The whole number `value` names when it is one from `low` to `high`.
+std::optional<std::size_t> WholeNumber(const std::string& value, long long low, long long high) {
+    char* end = nullptr;
+    const long long number = std::strtoll(value.c_str(), &end, 10);
+    if (value.empty() || *end || number < low || number > high) return std::nullopt;
+    return std::size_t(number);
+}
 
 bool LocaleIsUtf8() {
     static const bool utf8 = [] {
@@ -218,21 +227,19 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
             want = value;
             wantGiven = true;
         } else if (name == "--top" && options.Command == TCommand::cmRank) {
-            char* end = nullptr;
-            const long long top = std::strtoll(value.c_str(), &end, 10);
-            if (value.empty() || *end || top < 1) {
+            const auto top = WholeNumber(value, 1, LLONG_MAX);
+            if (!top) {
                 error = "--top needs a whole number of at least 1, not '" + value + "'";
                 return std::nullopt;
             }
-            options.Top = std::size_t(top);
+            options.Top = *top;
         } else if (name == "--jobs" && options.Command == TCommand::cmText) {
-            char* end = nullptr;
-            const long long jobs = std::strtoll(value.c_str(), &end, 10);
-            if (value.empty() || *end || jobs < 1 || jobs > 256) {
+            const auto jobs = WholeNumber(value, 1, 256);
+            if (!jobs) {
                 error = "--jobs needs a whole number from 1 to 256, not '" + value + "'";
                 return std::nullopt;
             }
-            options.Jobs = std::size_t(jobs);
+            options.Jobs = *jobs;
         } else if (name == "--text" && options.Command == TCommand::cmExplain) {
             if (value.empty()) {
                 error = "option --text needs a file name (or - for standard input)";

@@ -131,18 +131,18 @@ bool CountText(TInputFile& file, TLanguage language, TInputEncoding encoding, TT
     TEvaluator cp1251(language, TEvalScheme::esZhuravlev), utf8(language, TEvalScheme::esZhuravlev);
     cp1251.BeginText();
     utf8.BeginText();
-    bool isUtf8 = false, readCp1251 = false, readUtf8 = false;
+    bool isUtf8 = false;
     out = TTextCounts(language);
     out.Encoding = encoding;
     if (!ReadTextBothWays(
-            file, encoding, [&](std::string_view piece) { readCp1251 = true, cp1251.FeedText(piece); },
-            [&](std::string_view piece) { readUtf8 = true, utf8.FeedText(piece); }, isUtf8, error, &out.Evidence))
+            file, encoding, [&](std::string_view piece) { cp1251.FeedText(piece); },
+            [&](std::string_view piece) { utf8.FeedText(piece); }, isUtf8, error, &out.Evidence))
         return false;
     out.Empty = false;
     out.Utf16 = file.IsUtf16();
-    // Only the readings made are ended: ending one never fed would still count nothing.
-    if (readCp1251 || encoding != TInputEncoding::ieUtf8) out.Cp1251 = cp1251.EndTextCounts();
-    if (readUtf8 || encoding != TInputEncoding::ieCp1251) out.Utf8 = utf8.EndTextCounts();
+    // A reading that was not made (the encoding fixes the other) ends with nothing counted.
+    out.Cp1251 = cp1251.EndTextCounts();
+    out.Utf8 = utf8.EndTextCounts();
     return true;
 }
 

@@ -124,8 +124,7 @@ TPyEvaluation EvaluateWord(const std::string& word, const std::string& lang, con
 TPyEvaluation EvaluateCounts(const TTextCounts& counts, const std::string& algo, const std::string& name) {
     TPyEvaluation e;
     e.Evaluator = std::make_shared<TEvaluator>(counts.Language, Scheme(algo));
-    TTextCounts copy = counts;
-    e.Evaluator->EvaluateTextCounts(copy.IsUtf8() ? copy.Utf8 : copy.Cp1251, name, e.Result);
+    e.Evaluator->EvaluateTextCounts(counts.IsUtf8() ? counts.Utf8 : counts.Cp1251, name, e.Result);
     return e;
 }
 
