@@ -45,6 +45,8 @@ struct TJobState {
     enum TKind {
         jsNone,    // no job was handed to a print system (a PDF file, a fake)
         jsWaiting, // accepted, not yet printed
+        jsPrinting, // being printed
+        jsRetrying, // could not be sent to the printer: held until the print system tries again
         jsHeld,    // held in its queue (by the queue, its backend or a user): prints once released
         jsDone,    // printed
         jsFailed,  // stopped, aborted or cancelled: Reason says why

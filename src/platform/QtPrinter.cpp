@@ -371,8 +371,9 @@ TJobState QueryJob(const QString& queue, int id) {
         return state;
     }
     const int jobState = ippGetInteger(ippFindAttribute(job, "job-state", IPP_TAG_ENUM), 0);
+    const QString keyword = text(job, "job-state-reasons");
     QString reason = text(job, "job-printer-state-message");
-    if (reason.isEmpty()) reason = ReasonInRussian(text(job, "job-state-reasons"));
+    if (reason.isEmpty()) reason = ReasonInRussian(keyword);
     ippDelete(job);
     if (jobState == IPP_JSTATE_COMPLETED) {
         state.Kind = TJobState::jsDone;
@@ -380,7 +381,8 @@ TJobState QueryJob(const QString& queue, int id) {
         state.Kind = TJobState::jsFailed;
         state.Reason = reason;
     } else if (jobState == IPP_JSTATE_HELD) {
-        state.Kind = TJobState::jsHeld;
+        // A backend that could not reach its printer has the job held until the next try.
+        state.Kind = keyword == QLatin1String("resources-are-not-ready") ? TJobState::jsRetrying : TJobState::jsHeld;
         state.Reason = reason;
     } else if (ipp_t* printer = ask(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri, 0,
                                     {"printer-state", "printer-state-message", "printer-is-accepting-jobs"})) {
@@ -392,6 +394,7 @@ TJobState QueryJob(const QString& queue, int id) {
             if (state.Reason.isEmpty()) state.Reason = QStringLiteral("The printer is stopped");
         }
         ippDelete(printer);
+        if (state.Kind == TJobState::jsWaiting && jobState == IPP_JSTATE_PROCESSING) state.Kind = TJobState::jsPrinting;
     }
     return state;
 }

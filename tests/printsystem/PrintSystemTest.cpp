@@ -251,6 +251,48 @@ TEST(PrintSystem, HeldAndLateEndedJobsAreTold) {
     Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmHeld");
 }
 
+// Backends that hold a job, have it tried again later (and then aborted), or print slowly: the
+// status bar says so while it lasts, and a message when the job will not print by itself.
+TEST(PrintSystem, JobsTheBackendHoldsRetriesOrPrintsSlowlyAreTold) {
+    const auto within30s = [](const std::function<bool()>& done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return done();
+    };
+    struct TCase {
+        const char* Backend;
+        const char* Status; // what the status bar says while the job is open
+        const char* Box;    // the message that comes (at once or when the job ends), if any
+    } const cases[] = {
+        {"hold", "задержал его: the test printer holds every job", "задержал"},
+        {"retry", "его не удалось передать принтеру ZelmTest: the test printer cannot be reached. Система печати попробует ещё раз.",
+         "не напечатано: принтер ZelmTest сообщает: the test printer cannot be reached"},
+        {"slow", "ещё не напечатано: оно печатается на принтере ZelmTest", nullptr},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Backend);
+        Shell(Queue("ZelmTest") + "; lpadmin -p ZelmTest -v zelmtest:/" + test.Backend + "; lpadmin -d ZelmTest");
+        {
+            TMainForm form;
+            form.JobWatchMs = 300;
+            form.RichEdit1->setPlainText("a job for a test printer");
+            TAnswers answers;
+            form.PrintButton->click();
+            EXPECT_TRUE(within30s([&] { return form.stBar->currentMessage().contains(test.Status); }))
+                << form.stBar->currentMessage().toStdString();
+            if (test.Box) {
+                EXPECT_TRUE(within30s([&] { return answers.Last().contains(test.Box); })) << answers.Last().toStdString();
+            } else {
+                EXPECT_TRUE(answers.Texts.isEmpty()) << answers.Texts.join("|").toStdString();
+            }
+            Shell("cancel -a ZelmTest");
+            form.RichEdit1->document()->setModified(false);
+        }
+        Shell("lpadmin -d ZelmPDF; lpadmin -x ZelmTest");
+    }
+}
+
 // A long print shows its progress window after a second, and its Cancel stops the job; while the
 // pages are laid out the queue holds no job, so a program killed then leaves none behind.
 TEST(PrintSystem, ALongPrintShowsProgressAndCanBeStopped) {

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Starts a CUPS server of its own (private folders, a Unix socket, never the system's CUPS) with
-# two cups-pdf queues, ZelmPDF (the default) and ZelmPDF2.
+# two cups-pdf queues, ZelmPDF (the default) and ZelmPDF2, and a test backend `zelmtest` for queues
+# that fail the way real printers do: zelmtest:/hold asks CUPS to hold the job (exit 3),
+# zelmtest:/retry to try it again later (exit 6; one retry, 2 s later, then CUPS aborts it),
+# zelmtest:/slow takes a minute to print it.
 # Usage: cups-private.sh start FOLDER  |  cups-private.sh stop FOLDER
 # After start, FOLDER/env holds CUPS_SERVER=...; cups-pdf writes each job as a PDF into the
 # printing user's ~/PDF (its /etc/cups/cups-pdf.conf), named after the job title and the job
@@ -16,15 +19,31 @@ if [ "$command" = stop ]; then
     kill "$pid" 2>/dev/null || true
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   fi
-  rm -rf "${dir:?}"/{conf,spool,cache,state,log,run,env}
+  rm -rf "${dir:?}"/{conf,spool,cache,state,log,run,env,bin}
   exit 0
 fi
 
 command -v cupsd >/dev/null || { echo "cups-private: cupsd is not installed (package cups)" >&2; exit 1; }
 [ -x /usr/lib/cups/backend/cups-pdf ] || { echo "cups-private: the cups-pdf backend is missing (package printer-driver-cups-pdf)" >&2; exit 1; }
-mkdir -p "$dir"/{conf/ppd,spool/tmp,cache,state,log,run}
+mkdir -p "$dir"/{conf/ppd,spool/tmp,cache,state,log,run,bin/backend}
+# The system's programs, with the test backend beside cups-pdf.
+for part in /usr/lib/cups/*; do
+  [ "$(basename "$part")" = backend ] || ln -sfn "$part" "$dir/bin/$(basename "$part")"
+done
+ln -sfn /usr/lib/cups/backend/cups-pdf "$dir/bin/backend/cups-pdf"
+cat >"$dir/bin/backend/zelmtest" <<'BACKEND'
+#!/bin/sh
+[ $# -eq 0 ] && exit 0 # asked for devices: none to list
+cat "${6:--}" >/dev/null
+case "$DEVICE_URI" in
+  */hold) echo "ERROR: the test printer holds every job" >&2; exit 3 ;;
+  */retry) echo "ERROR: the test printer cannot be reached" >&2; exit 6 ;;
+  */slow) sleep 60; exit 0 ;;
+esac
+exit 0
+BACKEND
 # The filters run as the user lp: they must reach the spool.
-chmod 755 "$dir" "$dir"/*
+chmod 755 "$dir" "$dir"/* "$dir/bin/backend" "$dir/bin/backend/zelmtest"
 chmod 1777 "$dir/spool/tmp"
 cat >"$dir/conf/cupsd.conf" <<CONF
 LogLevel warn
@@ -32,6 +51,8 @@ Listen $dir/run/cups.sock
 Browsing Off
 DefaultAuthType None
 WebInterface No
+JobRetryLimit 1
+JobRetryInterval 2
 <Location />
   Order allow,deny
   Allow all
@@ -53,7 +74,7 @@ RequestRoot $dir/spool
 TempDir $dir/spool/tmp
 CacheDir $dir/cache
 StateDir $dir/state
-ServerBin /usr/lib/cups
+ServerBin $dir/bin
 DataDir /usr/share/cups
 AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log

@@ -923,12 +923,24 @@ void TMainForm::FollowPrintJob() {
             box = true;
             over = false; // it may be released and print
             break;
+        case TJobState::jsRetrying:
+            message = QStringLiteral("Задание печати %1 ещё не напечатано: его не удалось передать принтеру %2: %3. "
+                                     "Система печати попробует ещё раз.")
+                          .arg(state.Id)
+                          .arg(state.Printer, reason);
+            over = false;
+            break;
         case TJobState::jsWaiting:
+        case TJobState::jsPrinting:
             over = false;
             if (since->elapsed() >= JobWatchMs)
-                message = QStringLiteral("Задание печати %1 ещё не напечатано: оно ждёт на принтере %2%3")
+                message = QStringLiteral("Задание печати %1 ещё не напечатано: оно %2 на принтере %3%4")
                               .arg(state.Id)
-                              .arg(state.Printer, state.Reason.isEmpty() ? QString() : QStringLiteral(": ") + state.Reason);
+                              .arg(state.Kind == TJobState::jsPrinting ? QStringLiteral("печатается") : QStringLiteral("ждёт"),
+                                   state.Printer,
+                                   state.Reason.isEmpty() || state.Kind == TJobState::jsPrinting
+                                       ? QString()
+                                       : QStringLiteral(": ") + state.Reason);
             break;
         }
         if (!message.isEmpty() && message != *told) {
