@@ -1,5 +1,7 @@
 #include "Look.h"
 
+#include <QFontDatabase>
+
 #include <QEvent>
 #include <QTimer>
 #include <QFont>
@@ -144,6 +146,20 @@ QStringList FontStandIns(const QString& family) {
 void InstallFontSubstitutes() {
     const QString family = QStringLiteral("MS Sans Serif");
     QFont::insertSubstitutions(family, FontStandIns(family));
+}
+
+QFont WithFacesStyleName(QFont font) {
+    if (!font.styleName().isEmpty()) return font;
+    const QString family = QFontInfo(font).family();
+    QString best;
+    // Of the styles of this weight and slant, the shortest name: "Book" rather than "Condensed"
+    // beside it in a family that holds both widths.
+    for (const QString& style : QFontDatabase::styles(family))
+        if (QFontDatabase::weight(family, style) == font.weight() && QFontDatabase::italic(family, style) == font.italic() &&
+            (best.isEmpty() || style.size() < best.size()))
+            best = style;
+    if (!best.isEmpty()) font.setStyleName(best);
+    return font;
 }
 
 } // namespace zelm

@@ -51,4 +51,9 @@ QStringList FontStandIns(const QString& family);
 // Registers the stand-ins with the toolkit; call once after the application object exists.
 void InstallFontSubstitutes();
 
+// `font` with the style name its face gives its weight and slant ("Book", "Roman", "Condensed"):
+// the font dialog selects a style by name and, where the generic "Normal" or "Regular" is not
+// among the face's, falls back to the face's first style, which may be bold or oblique.
+QFont WithFacesStyleName(QFont font);
+
 } // namespace zelm

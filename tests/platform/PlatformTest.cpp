@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QFontInfo>
 #include <QScreen>
 #include <QKeyEvent>
@@ -280,6 +281,22 @@ TEST(Platform, TheDialogFontResolvesToAFaceOfItsMetrics) {
     if (QFontDatabase::families().contains("Liberation Sans")) {
         EXPECT_EQ(family, "Liberation Sans");
     }
+}
+
+// The font dialog, opened on a face's plain style, shows that style, not the face's first one
+// (a bold or oblique one where the face calls its plain style "Book" or "Condensed").
+TEST(Platform, TheFontDialogOpensOnTheFacesPlainStyle) {
+    int tried = 0;
+    for (const char* family : {"DejaVu Sans Condensed", "DejaVu Sans", "C059", "Liberation Sans"}) {
+        if (!QFontDatabase::families().contains(family)) continue;
+        ++tried;
+        QFontDialog dialog(WithFacesStyleName(QFont(family, 12)));
+        dialog.setOption(QFontDialog::DontUseNativeDialog);
+        const QFont shown = dialog.currentFont();
+        EXPECT_EQ(shown.weight(), QFont::Normal) << family << ": " << shown.styleName().toStdString();
+        EXPECT_FALSE(shown.italic()) << family << ": " << shown.styleName().toStdString();
+    }
+    if (tried == 0) GTEST_SKIP() << "none of the faces tried is installed";
 }
 
 TEST(Platform, WindowsScaleToTheScreensResolution) {

@@ -688,12 +688,19 @@ TEST(MainWindow, TheFontDialogStartsFromTheEditorsFont) {
     QFont shown;
     AnswerNextDialog([&](QWidget* dialog) {
         shown = static_cast<QFontDialog*>(dialog)->currentFont();
-        static_cast<QDialog*>(dialog)->reject();
+        static_cast<QDialog*>(dialog)->accept();
     });
     rig.Form.miEditFont->trigger();
     EXPECT_EQ(shown.family(), QFontInfo(QFont("MS Sans Serif")).family());
     EXPECT_NE(shown.family(), "Sans Serif");
     EXPECT_NEAR(shown.pointSizeF() * rig.Form.logicalDpiY() / 72.0, 13, 0.5);
+    // Its style is the family's upright regular one (whatever the family calls it: "Book"), so OK
+    // as it opened leaves the editor's type as it was.
+    const QFontInfo editor(rig.Form.RichEdit1->font());
+    EXPECT_EQ(shown.weight(), QFont::Normal) << shown.styleName().toStdString();
+    EXPECT_FALSE(shown.italic()) << shown.styleName().toStdString();
+    EXPECT_EQ(editor.weight(), QFont::Normal);
+    EXPECT_FALSE(editor.italic());
 }
 
 TEST(MainWindow, TheMenuBarAndItsMenusShareOneFont) {

@@ -206,7 +206,7 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
     resize(834, 320);
     // The font dialog starts from "MS Sans Serif" 13 px as it is drawn: the family that stands in
     // for it, at the points 13 pixels make on this screen (the dialog lists families and points).
-    DialogFont_ = QFont(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family());
+    DialogFont_ = WithFacesStyleName(QFont(QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family()));
     DialogFont_.setPointSizeF(13 * 72.0 / logicalDpiY());
 
     // The speed bar on top, the editor filling the rest.
