@@ -114,6 +114,17 @@ wait_until 30 viewable "$word_window" ||
 xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
 xdotool key Escape
 wait_until 30 gone "$word_window" || { echo "captions: the word window did not close" >&2; exit 1; }
+# Enter in the word box opens it as the note does.
+xdotool mousemove --window "$window" 300 36 click 1
+xdotool key End Return
+if entered=$(window_named "Фоносемантическая оценка слова"); then
+  xdotool windowactivate --sync "$entered" >/dev/null 2>&1
+  xdotool key Escape
+  wait_until 30 gone "$entered" || { echo "captions: the word window opened by Enter did not close" >&2; exit 1; }
+else
+  echo "captions: Enter in the word box opened no word window" >&2
+  failures=$((failures + 1))
+fi
 # The print settings dialog, before a print (into a file: ZELM_PRINT_PDF).
 settings_window=$(click_until "Параметры печати" 91 36) || settings_window=""
 settings=""

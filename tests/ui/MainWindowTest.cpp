@@ -18,6 +18,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QTest>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -544,6 +546,26 @@ TEST(PrintIntoFiles, EveryWindowTellsWhereThePrintWent) {
     EXPECT_TRUE(reported.startsWith("Печать сохранена в файл:\n" + folder.path())) << reported.toStdString();
     EXPECT_EQ(caption, "ЗЕЛМ-dare (Проект ЗЕЛМ)"); // not the result window's long caption
     EXPECT_EQ(QDir(folder.path()).entryList({"*.pdf"}).size(), 2);
+}
+
+// Enter in the main word box opens the word window on the word, as the note button does.
+TEST(MainWindow, EnterInTheWordBoxEvaluatesTheWord) {
+    TRig rig;
+    rig.Form.show();
+    rig.Form.cmbWord->setEditText("  мо*ре ");
+    QString shown;
+    // Polled by a timer of its own: the word window's loop runs inside the key's delivery.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* window = dynamic_cast<TWordForm*>(QApplication::activeModalWidget())) {
+            shown = window->cmbWord->currentText();
+            window->reject();
+        }
+    });
+    answer.start(20);
+    QTest::keyClick(rig.Form.cmbWord->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(shown, "мо*ре");
+    EXPECT_EQ(rig.Form.cmbWord->findText("мо*ре"), 0) << "remembered";
 }
 
 // Margins that leave less than a character of one line: the print settings step says so and

@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLibraryInfo>
@@ -385,6 +386,8 @@ void TMainForm::BuildToolBar() {
     connect(CopyButton, &QToolButton::clicked, RichEdit1, &QPlainTextEdit::copy);
     connect(PasteButton, &QToolButton::clicked, this, [this] { RunHandler([this] { EditPaste(); }); });
     connect(btnWord, &QToolButton::clicked, this, [this] { RunHandler([this] { WordEvalItemClick(); }); });
+    // Enter in the word box does what the note button does.
+    connect(cmbWord->lineEdit(), &QLineEdit::returnPressed, btnWord, &QToolButton::click);
     connect(btnText, &QToolButton::clicked, this, [this] { RunHandler([this] { TextEvalItemClick(); }); });
 }
 
