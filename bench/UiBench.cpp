@@ -68,12 +68,24 @@ int BigDocuments(QTemporaryDir& folder) {
         const qint64 peak = PeakMemory() - before;
         form.RichEdit1->moveCursor(QTextCursor::End);
         form.RichEdit1->insertPlainText(QStringLiteral("x"));
+        // The recovery as the timer starts it: the longest the window's events wait meanwhile.
+        QElapsedTimer gap;
+        qint64 longest = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, gap.elapsed());
+            gap.restart();
+        });
+        tick.start(1);
         clock.restart();
-        form.WriteRecoveryNow(true);
-        const double recovery = double(clock.nsecsElapsed()) / 1e6;
+        gap.start();
+        form.WriteRecoveryInBackground();
+        while (form.RecoveryUnderWay()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double recovery = double(clock.nsecsElapsed()) / 1e9;
         std::printf("100 MiB Windows-1251 document: opened in %.2f s (target <= 3 s), peak %.1f x its size "
-                    "(target <= 4); its recovery written in %.0f ms on the window's thread (target <= 50 ms)\n",
-                    opened, double(peak) / double(size), recovery);
+                    "(target <= 4); its recovery written in %.2f s, the window held up at most %lld ms meanwhile "
+                    "(target <= 50 ms)\n",
+                    opened, double(peak) / double(size), recovery, static_cast<long long>(longest));
         form.RichEdit1->document()->setModified(false);
     }
     QFile line(folder.filePath("line.txt"));

@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QProcess>
 #include <QTest>
+#include <QTextBlock>
 
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <iterator>
 #include <csignal>
 #include <sys/file.h>
@@ -251,7 +253,7 @@ TEST(DocumentFiles, UnsavedTextIsRecoveredAfterACrash) {
         ASSERT_TRUE(rig.Form.OpenDocument(document, false));
         rig.Form.RichEdit1->moveCursor(QTextCursor::End);
         rig.Form.RichEdit1->insertPlainText("typed ≈");
-        QTest::qWait(200);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.Form.RecoveryUnderWay(), 10000);
         ASSERT_TRUE(QFileInfo::exists(OwnRecoveryFile()));
         // As a crash leaves it: the file of a process that no longer runs.
         ASSERT_TRUE(QFile::rename(OwnRecoveryFile(), orphan));
@@ -277,7 +279,7 @@ TEST(DocumentFiles, UnsavedTextIsRecoveredAfterACrash) {
 
     // A save removes it; so does a close after the user's answer.
     rig.Form.RichEdit1->insertPlainText("more");
-    QTest::qWait(200);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.Form.RecoveryUnderWay(), 10000);
     ASSERT_TRUE(QFileInfo::exists(OwnRecoveryFile()));
     rig.SaveAnswer = rig.Path("saved.txt");
     rig.Form.FileSaveAs();
@@ -290,6 +292,57 @@ TEST(DocumentFiles, UnsavedTextIsRecoveredAfterACrash) {
     EXPECT_FALSE(QFileInfo::exists(OwnRecoveryFile()));
     qunsetenv("ZELM_RECOVERY_DELAY_MS");
     qunsetenv("XDG_STATE_HOME");
+}
+
+// A copy of the text taken in slices while it is edited (lines typed, broken, joined, pasted,
+// removed and undone, before, inside and after the part already taken) ends equal to the text as
+// it then stands, line ends from the file included.
+TEST(DocumentFiles, SnapshotsTakenInSlicesFollowEveryEdit) {
+    TTextEditor editor;
+    QStringList lines;
+    std::vector<TLineEnd> fileEnds;
+    for (int i = 0; i < 3000; ++i) {
+        lines += QStringLiteral("строка %1").arg(i);
+        fileEnds.push_back(i % 7 == 0 ? TLineEnd::leLf : i % 11 == 0 ? TLineEnd::leCr : TLineEnd::leCrLf);
+    }
+    fileEnds.pop_back();
+    editor.SetDocumentText(lines.join('\n'), fileEnds, TLineEnd::leCrLf);
+    std::mt19937 random(7);
+    TTextSnapshot snapshot(editor, 0); // 256 lines a slice
+    for (int round = 0; round < 30; ++round) {
+        bool done = false;
+        std::vector<QString> taken;
+        std::vector<TLineEnd> takenEnds;
+        snapshot.Start(TLineEnd::leCrLf, [&](std::vector<QString> l, std::vector<TLineEnd> e) {
+            taken = std::move(l);
+            takenEnds = std::move(e);
+            done = true;
+        });
+        for (int slices = 0; !done && slices < 10000; ++slices) {
+            QCoreApplication::processEvents();
+            if (done) break;
+            QTextCursor cursor(editor.document());
+            const int size = editor.document()->characterCount() - 1;
+            const int at = int(random() % unsigned(size + 1));
+            cursor.setPosition(at);
+            switch (random() % 6) {
+            case 0: cursor.insertText("ы"); break;
+            case 1: cursor.insertText("\n"); break;
+            case 2: cursor.insertText("вставка\nв три\nстроки"); break;
+            case 3:
+                cursor.setPosition(std::min(size, at + int(random() % 300)), QTextCursor::KeepAnchor);
+                cursor.removeSelectedText();
+                break;
+            case 4: editor.undo(); break;
+            default: break; // a slice without an edit
+            }
+        }
+        ASSERT_TRUE(done);
+        std::vector<TLineEnd> ends;
+        const QString text = editor.DocumentText(ends, TLineEnd::leCrLf);
+        EXPECT_EQ(QStringList(taken.begin(), taken.end()).join('\n'), text) << "round " << round;
+        EXPECT_EQ(takenEnds, ends) << "round " << round;
+    }
 }
 
 // Another program changes or removes the open file: the user is told and chooses; a save over a

@@ -330,6 +330,22 @@ std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingChar
     return out;
 }
 
+std::optional<QByteArray> EncodeLines(const TDocument& settings, const std::vector<QString>& lines) {
+    qsizetype size = 16;
+    for (const QString& line : lines) size += line.size() + 2;
+    QByteArray out;
+    out.reserve(size + size / 4);
+    TEncoder encoder(settings.Encoding, out);
+    if (settings.ByteOrderMark && settings.Encoding != TDocEncoding::deCp1251) encoder.ByteOrderMark();
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        qsizetype bad = 0;
+        if (!encoder.Append(lines[line].constData(), lines[line].size(), bad)) return std::nullopt;
+        if (line + 1 < lines.size()) encoder.LineEnd(line < settings.Ends.size() ? settings.Ends[line] : settings.LineEnd);
+        else if (settings.FinalLineEnd && !lines[line].isEmpty()) encoder.LineEnd(settings.LineEnd);
+    }
+    return out;
+}
+
 QString DescribeEncoding(const TDocument& document) {
     QString name;
     switch (document.Encoding) {

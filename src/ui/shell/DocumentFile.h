@@ -57,6 +57,9 @@ struct TMissingCharacter {
     int Line = 0;
 };
 std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingCharacter* missing = nullptr);
+// The same for a text given as its lines (the document's Text is not used): line i ends as
+// Ends[i], the last as the document's settings say.
+std::optional<QByteArray> EncodeLines(const TDocument& settings, const std::vector<QString>& lines);
 
 // The encoding and line ends a document is in, for the status bar ("Windows-1251, CR LF").
 QString DescribeEncoding(const TDocument& document);

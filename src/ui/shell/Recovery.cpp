@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
@@ -90,6 +91,8 @@ QStringList RecoveryFolders() {
 QString OwnRecoveryFile(const QString& folder) { return folder + QLatin1Char('/') + Prefix + RunId() + QStringLiteral(".txt"); }
 
 bool HoldRecoveryLock(const QString& folder, QString& error) {
+    static std::mutex guard; // recovery is written on a worker thread too
+    const std::lock_guard<std::mutex> lock_(guard);
     static QHash<QString, int> held;
     if (held.contains(folder)) return true;
     // A folder private to the user: made 0700 and refused when someone else owns it (a shared
@@ -149,13 +152,27 @@ bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& err
              QByteArray::number(qulonglong(s.Inode)) + " " + QByteArray::number(qlonglong(s.Size)) + " " +
              QByteArray::number(qlonglong(s.ModifiedNs)) + "\n";
     bytes += "written " + QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + "\n\n";
-    bytes += EncodeDocument(body).value_or(QByteArray());
+    bytes += (text.Lines.empty() ? EncodeDocument(body) : EncodeLines(body, text.Lines)).value_or(QByteArray());
     std::string reason;
     if (WriteFileSafely(QFile::encodeName(file).toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())),
                         reason))
         return true;
     error = QString::fromLocal8Bit(reason.c_str());
     return false;
+}
+
+TRecoveryWrite WriteRecoveryAnywhere(const TRecoveredText& text) {
+    TRecoveryWrite result;
+    for (const QString& folder : RecoveryFolders()) {
+        const QString file = OwnRecoveryFile(folder);
+        QString error;
+        if (HoldRecoveryLock(folder, error) && WriteRecovery(file, text, error)) {
+            result.File = file;
+            break;
+        }
+        result.Reasons += QStringLiteral("%1: %2").arg(folder, error);
+    }
+    return result;
 }
 
 std::optional<TRecoveredText> ReadRecovery(const QString& file) {

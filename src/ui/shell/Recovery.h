@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace zelm {
 
@@ -41,10 +42,19 @@ struct TRecoveredText {
     TFileStamp Stamp;  // the file as it was when it was read, to notice a change since
     bool Lossy = false;
     QDateTime Written;
+    std::vector<QString> Lines; // when not empty, the text as its lines (Document.Text is not used)
 };
 
 // Writes (and syncs) the recovery file of a document; false with the system's reason.
 bool WriteRecovery(const QString& file, const TRecoveredText& text, QString& error);
+
+// Writes this run's recovery file into the first recovery folder that takes it (any thread may
+// call it): the file written, or none, with the reasons of the folders that refused.
+struct TRecoveryWrite {
+    QString File;
+    QStringList Reasons; // "folder: reason" for each folder tried before it
+};
+TRecoveryWrite WriteRecoveryAnywhere(const TRecoveredText& text);
 std::optional<TRecoveredText> ReadRecovery(const QString& file);
 
 // The recovery files of editors that no longer run, in every recovery folder, the newest first.

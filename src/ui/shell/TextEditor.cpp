@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -89,6 +90,78 @@ void TTextEditor::SetDocumentText(const QString& text, const std::vector<TLineEn
     QTextBlock block = document()->findBlockByNumber(int(line));
     for (; line < ends.size() && block.isValid(); ++line, block = block.next())
         if (ends[line] != usual) block.setUserState(OwnLineEnd + int(ends[line]));
+}
+
+TTextSnapshot::TTextSnapshot(const TTextEditor& editor, int sliceMs) : Document_(editor.document()), SliceMs_(sliceMs) {
+    Timer_.setInterval(0);
+    connect(&Timer_, &QTimer::timeout, this, &TTextSnapshot::Slice);
+    connect(Document_, &QTextDocument::contentsChange, this, &TTextSnapshot::Changed);
+}
+
+void TTextSnapshot::Start(TLineEnd usual, TDone done) {
+    Usual_ = usual;
+    Done_ = std::move(done);
+    Lines_.clear();
+    Ends_.clear();
+    Blocks_ = Document_->blockCount();
+    Timer_.start();
+}
+
+void TTextSnapshot::Stop() {
+    Timer_.stop();
+    Lines_ = {};
+    Ends_ = {};
+}
+
+TLineEnd TTextSnapshot::EndOf(const QTextBlock& block) const {
+    const int state = block.userState();
+    return state >= OwnLineEnd ? TLineEnd(state - OwnLineEnd) : Usual_;
+}
+
+void TTextSnapshot::Slice() {
+    QElapsedTimer clock;
+    clock.start();
+    for (QTextBlock block = Document_->findBlockByNumber(int(Lines_.size())); block.isValid(); block = block.next()) {
+        Lines_.push_back(block.text());
+        Ends_.push_back(EndOf(block));
+        if (Lines_.size() % 256 == 0 && clock.elapsed() >= SliceMs_) return; // the rest after the next events
+    }
+    Timer_.stop();
+    Ends_.pop_back(); // the last line has no line end
+    TDone done = std::move(Done_);
+    done(std::exchange(Lines_, {}), std::exchange(Ends_, {}));
+}
+
+// An edit replaced the lines first..oldLast with first..newLast (one contiguous change, however
+// many characters): those already taken are taken again, and the rest move with them.
+void TTextSnapshot::Changed(int position, int, int added) {
+    if (!Running()) return;
+    const int blocks = Document_->blockCount();
+    const int grown = blocks - Blocks_;
+    Blocks_ = blocks;
+    const int taken = int(Lines_.size());
+    const QTextBlock first = Document_->findBlock(position);
+    const int from = first.isValid() ? first.blockNumber() : blocks - 1;
+    if (from >= taken) return;
+    const QTextBlock last = Document_->findBlock(position + added);
+    const int newLast = last.isValid() ? last.blockNumber() : blocks - 1;
+    const int oldLast = newLast - grown;
+    if (oldLast >= taken - 1) { // it reaches the lines not yet taken: take them from here on
+        Lines_.resize(std::size_t(from));
+        Ends_.resize(std::size_t(from));
+        return;
+    }
+    std::vector<QString> lines;
+    std::vector<TLineEnd> ends;
+    QTextBlock block = first;
+    for (int line = from; line <= newLast && block.isValid(); ++line, block = block.next()) {
+        lines.push_back(block.text());
+        ends.push_back(EndOf(block));
+    }
+    Lines_.erase(Lines_.begin() + from, Lines_.begin() + oldLast + 1);
+    Ends_.erase(Ends_.begin() + from, Ends_.begin() + oldLast + 1);
+    Lines_.insert(Lines_.begin() + from, std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    Ends_.insert(Ends_.begin() + from, ends.begin(), ends.end());
 }
 
 QStringList TTextEditor::Lines() const {

@@ -7,7 +7,9 @@
 
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace zelm {
@@ -38,6 +40,34 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+// The editor's lines and line ends (as DocumentText gives them) taken in slices of about
+// `sliceMs` between events, so that copying a big document never holds up typing. Edits made
+// while it runs are followed: lines already taken that an edit touches are taken again.
+class TTextSnapshot : public QObject {
+public:
+    using TDone = std::function<void(std::vector<QString> lines, std::vector<TLineEnd> ends)>;
+    explicit TTextSnapshot(const TTextEditor& editor, int sliceMs = 20);
+    // Starts taking the text (a snapshot under way starts over); `done` gets it once whole, from
+    // the event loop.
+    void Start(TLineEnd usual, TDone done);
+    void Stop();
+    bool Running() const { return Timer_.isActive(); }
+
+private:
+    void Slice();
+    void Changed(int position, int removed, int added);
+    TLineEnd EndOf(const QTextBlock& block) const;
+
+    const QTextDocument* Document_;
+    const int SliceMs_;
+    QTimer Timer_;
+    TLineEnd Usual_ = TLineEnd::leCrLf;
+    TDone Done_;
+    std::vector<QString> Lines_; // the first lines of the document, taken so far
+    std::vector<TLineEnd> Ends_; // how each of them ends
+    int Blocks_ = 0;             // the document's lines as of the last change seen
 };
 
 } // namespace zelm

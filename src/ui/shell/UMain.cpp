@@ -81,12 +81,13 @@ int AskChoice(QWidget* parent, QMessageBox::Icon icon, const QString& text, cons
 }
 
 // The delay before unsaved text goes into the recovery file: 5 s, a second more for every
-// megabyte of text, at most 30 s (ZELM_RECOVERY_DELAY_MS sets it, for the tests).
+// megabyte of text, at most 20 s, so that with its copy and its writing it arrives within 30 s
+// (ZELM_RECOVERY_DELAY_MS sets it, for the tests).
 int RecoveryDelay(qsizetype characters) {
     bool set = false;
     const int forced = qEnvironmentVariableIntValue("ZELM_RECOVERY_DELAY_MS", &set);
     if (set && forced > 0) return forced;
-    return int(std::clamp<qsizetype>(5000 + characters / 1000, 5000, 30000));
+    return int(std::clamp<qsizetype>(5000 + characters / 1000, 5000, 20000));
 }
 
 } // namespace
@@ -311,7 +312,12 @@ TMainForm::TMainForm(std::unique_ptr<IPrinterService> printer) {
 
     // Unsaved text reaches the recovery file a few seconds after it is typed.
     RecoveryTimer_.setSingleShot(true);
-    connect(&RecoveryTimer_, &QTimer::timeout, this, [this] { WriteRecoveryNow(); });
+    Snapshot_ = std::make_unique<TTextSnapshot>(*RichEdit1);
+    connect(&RecoveryTimer_, &QTimer::timeout, this, [this] { WriteRecoveryInBackground(); });
+    connect(&RecoveryWrite_, &QFutureWatcher<TRecoveryWrite>::finished, this, [this] {
+        if (RecoveryWrite_.property("generation").toULongLong() == RecoveryGeneration_)
+            RecoveryWritten(RecoveryWrite_.result(), false);
+    });
     connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] { DocumentChanged(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { WriteRecoveryNow(); });
 
@@ -327,6 +333,7 @@ TMainForm::~TMainForm() {
     // The jobs' followers go while the list they keep themselves in is still there.
     const QList<QObject*> followers = OpenJobs_.keys();
     qDeleteAll(followers);
+    StopRecoveryWrites();
 }
 
 void TMainForm::BuildToolBar() {
@@ -696,29 +703,62 @@ void TMainForm::DocumentChanged() {
     if (!RecoveryTimer_.isActive()) RecoveryTimer_.start(RecoveryDelay(RichEdit1->document()->characterCount()));
 }
 
-bool TMainForm::WriteRecoveryNow(bool quiet) {
-    RecoveryTimer_.stop();
-    if (!RichEdit1->document()->isModified()) return true;
+TRecoveredText TMainForm::RecoveryText() const {
     TRecoveredText text;
     text.FileName = FileName_;
     text.Document = Document_;
-    text.Document.Text = RichEdit1->DocumentText(text.Document.Ends, Document_.LineEnd);
+    text.Document.Text.clear();
     text.Stamp = DiskStamp_;
     text.Lossy = Lossy_;
-    // The first folder that takes it; a full or read-only one sends it to the next.
-    QStringList reasons;
-    for (const QString& folder : RecoveryFolders()) {
-        const QString file = OwnRecoveryFile(folder);
-        QString error;
-        if (HoldRecoveryLock(folder, error) && WriteRecovery(file, text, error)) {
-            if (!RecoveryFile_.isEmpty() && RecoveryFile_ != file) RemoveRecoveryFile(RecoveryFile_);
-            if (!reasons.isEmpty() && RecoveryFile_ != file)
-                stBar->showMessage(QStringLiteral("Копия несохранённого текста записана в %1 (%2)").arg(folder, reasons.join("; ")));
-            RecoveryFile_ = file;
-            RecoveryFailureTold_ = false;
-            return true;
-        }
-        reasons += QStringLiteral("%1: %2").arg(folder, error);
+    return text;
+}
+
+bool TMainForm::WriteRecoveryNow(bool quiet) {
+    RecoveryTimer_.stop();
+    StopRecoveryWrites();
+    if (!RichEdit1->document()->isModified()) return true;
+    TRecoveredText text = RecoveryText();
+    text.Document.Text = RichEdit1->DocumentText(text.Document.Ends, Document_.LineEnd);
+    return RecoveryWritten(WriteRecoveryAnywhere(text), quiet);
+}
+
+void TMainForm::WriteRecoveryInBackground() {
+    if (!RichEdit1->document()->isModified()) return;
+    if (RecoveryUnderWay()) { // the changes since go into the next one
+        RecoveryTimer_.start(1000);
+        return;
+    }
+    Snapshot_->Start(Document_.LineEnd, [this](std::vector<QString> lines, std::vector<TLineEnd> ends) {
+        TRecoveredText text = RecoveryText();
+        text.Document.Ends = std::move(ends);
+        text.Lines = std::move(lines);
+        RecoveryWrite_.setProperty("generation", QVariant::fromValue(RecoveryGeneration_));
+        RecoveryWrite_.setFuture(QtConcurrent::run([text = std::move(text)] { return WriteRecoveryAnywhere(text); }));
+    });
+}
+
+bool TMainForm::RecoveryUnderWay() const {
+    return RecoveryTimer_.isActive() || Snapshot_->Running() || RecoveryWrite_.isRunning();
+}
+
+void TMainForm::StopRecoveryWrites() {
+    Snapshot_->Stop();
+    RecoveryWrite_.waitForFinished();
+    ++RecoveryGeneration_;
+}
+
+// The first folder that took it, or the message that none did (the first time of a series).
+bool TMainForm::RecoveryWritten(const TRecoveryWrite& written, bool quiet) {
+    const QStringList& reasons = written.Reasons;
+    if (!written.File.isEmpty()) {
+        const QString& file = written.File;
+        if (!RecoveryFile_.isEmpty() && RecoveryFile_ != file) RemoveRecoveryFile(RecoveryFile_);
+        if (!reasons.isEmpty() && RecoveryFile_ != file)
+            stBar->showMessage(QStringLiteral("Копия несохранённого текста записана в %1 (%2)")
+                                   .arg(QFileInfo(file).path(), reasons.join("; ")));
+        RecoveryFile_ = file;
+        RecoveryFailureTold_ = false;
+        return true;
     }
     const QString why = reasons.join(QLatin1Char('\n'));
     stBar->showMessage(QStringLiteral("Не удалось записать копию несохранённого текста: %1").arg(reasons.join("; ")));
@@ -736,6 +776,7 @@ bool TMainForm::WriteRecoveryNow(bool quiet) {
 
 void TMainForm::RemoveRecovery() {
     RecoveryTimer_.stop();
+    StopRecoveryWrites();
     for (const QString& folder : RecoveryFolders()) QFile::remove(OwnRecoveryFile(folder));
     RecoveryFile_.clear();
 }

@@ -6,12 +6,14 @@
 #include "DocumentFile.h"
 #include "LinePrnt.h"
 #include "PrinterService.h"
+#include "Recovery.h"
 #include "Report.h"
 #include "TextEditor.h"
 #include "WordWindow.h"
 
 #include <QCoreApplication>
 #include <QFileSystemWatcher>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
@@ -95,6 +97,10 @@ public:
     // and end the program without a question: EndSession writes it and returns the status to end
     // with, 0, or 1 after a line on standard error when the unsaved text could be kept nowhere.
     bool WriteRecoveryNow(bool quiet = false);
+    // The timer's way: the text is taken in slices between events and written on a worker thread,
+    // so that a big document's copy never holds up typing.
+    void WriteRecoveryInBackground();
+    bool RecoveryUnderWay() const;
     int EndSession();
     // Offers every text that editors which no longer run left unsaved: the first one accepted is
     // restored into the editor, later ones can be saved into files or kept for the next start.
@@ -124,6 +130,9 @@ private:
     void DocumentChanged();
     void FollowPrintJob();
     void RemoveRecovery();
+    void StopRecoveryWrites(); // a snapshot under way is dropped, a write in flight waited for
+    bool RecoveryWritten(const TRecoveryWrite& written, bool quiet);
+    TRecoveredText RecoveryText() const; // all but the text
     void WatchFile();
     void ShowEncoding();
     void changeEvent(QEvent* event) override;
@@ -137,6 +146,9 @@ private:
     bool CheckPending_ = false;
     QFileSystemWatcher Watcher_;
     QTimer RecoveryTimer_;
+    std::unique_ptr<TTextSnapshot> Snapshot_;
+    QFutureWatcher<TRecoveryWrite> RecoveryWrite_;
+    quint64 RecoveryGeneration_ = 0; // a background write of an older generation is stale
     QString RecoveryFile_;          // where this run's recovery file is now, if anywhere
     bool RecoveryFailureTold_ = false;
     QString LastRecoveryError_;
