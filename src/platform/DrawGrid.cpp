@@ -1,5 +1,7 @@
 #include "DrawGrid.h"
 
+#include <QTimer>
+
 #include "Look.h"
 
 #include <QAccessible>
@@ -241,7 +243,8 @@ void TDrawGrid::keyPressEvent(QKeyEvent* event) {
 void TDrawGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
-    AnnounceCurrentRow();
+    // After the toolkit has told of the table's focus, so that the row is heard after the table.
+    QTimer::singleShot(0, this, [this] { AnnounceCurrentRow(); });
 }
 
 void TDrawGrid::focusOutEvent(QFocusEvent* event) {
