@@ -294,6 +294,26 @@ TEST(DocumentFiles, UnsavedTextIsRecoveredAfterACrash) {
     qunsetenv("XDG_STATE_HOME");
 }
 
+// A text of many megabytes goes into the editor in pieces from its end: it holds every line and
+// line end as given, a line longer than a piece included, with nothing to undo.
+TEST(DocumentFiles, BigTextsGoIntoTheEditorWhole) {
+    QString text;
+    std::vector<TLineEnd> ends;
+    for (int i = 0; text.size() < (9 << 20); ++i) {
+        text += i == 700 ? QString(5 << 20, QLatin1Char('a')) : QStringLiteral("строка %1").arg(i);
+        text += QLatin1Char('\n');
+        ends.push_back(i % 5 == 0 ? TLineEnd::leLf : TLineEnd::leCrLf);
+    }
+    TTextEditor editor;
+    const QString expected = text;
+    editor.SetDocumentText(std::move(text), ends, TLineEnd::leCrLf);
+    std::vector<TLineEnd> held;
+    EXPECT_TRUE(editor.DocumentText(held, TLineEnd::leCrLf) == expected);
+    EXPECT_EQ(held, ends);
+    EXPECT_FALSE(editor.document()->isUndoAvailable());
+    EXPECT_EQ(editor.textCursor().position(), 0);
+}
+
 // A copy of the text taken in slices while it is edited (lines typed, broken, joined, pasted,
 // removed and undone, before, inside and after the part already taken) ends equal to the text as
 // it then stands, line ends from the file included.

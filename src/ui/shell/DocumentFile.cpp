@@ -50,31 +50,51 @@ std::size_t SequenceLength(const unsigned char* p, std::size_t at, std::size_t n
 }
 
 // UTF-8 with every stray byte kept; counts the well-formed sequences beyond ASCII and the bytes kept.
-QString DecodeUtf8Keeping(std::string_view bytes, std::size_t& sequences, std::size_t& kept) {
+// Without `text`, only counts, and only as far as the choice below needs them.
+void ReadUtf8Keeping(std::string_view bytes, std::size_t& sequences, std::size_t& kept, QString* text) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    QString text;
-    text.reserve(qsizetype(n));
+    if (text) *text = QString(qsizetype(n), Qt::Uninitialized); // a unit a byte at most
+    char16_t* const begin = text ? reinterpret_cast<char16_t*>(text->data()) : nullptr;
+    char16_t* out = begin;
     sequences = kept = 0;
     for (std::size_t i = 0; i < n;) {
         if (p[i] < 0x80) {
             const std::size_t end = AsciiRunEnd(bytes, i);
-            for (; i < end; ++i) text += QChar(char16_t(p[i]));
+            if (out)
+                for (; i < end; ++i) *out++ = char16_t(p[i]);
+            i = end;
             continue;
         }
         const std::size_t length = SequenceLength(p, i, n);
         if (length == 0) {
-            text += QChar(char16_t(KeptByteBase + p[i]));
+            if (out) *out++ = char16_t(KeptByteBase + p[i]);
             ++kept;
             ++i;
+            // Counting only, for the choice "at least four sequences a kept byte": stop once the
+            // rest could not bring it about.
+            if (!out && sequences + (n - i) / 2 < 4 * kept) return;
             continue;
         }
-        char32_t code = p[i] & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (p[i + k] & 0x3F);
-        text += QChar::fromUcs4(code);
+        if (out) {
+            char32_t code = p[i] & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (p[i + k] & 0x3F);
+            if (QChar::requiresSurrogates(code)) {
+                *out++ = QChar::highSurrogate(code);
+                *out++ = QChar::lowSurrogate(code);
+            } else {
+                *out++ = char16_t(code);
+            }
+        }
         ++sequences;
         i += length;
     }
+    if (text) text->truncate(qsizetype(out - begin));
+}
+
+QString DecodeUtf8Keeping(std::string_view bytes, std::size_t& sequences, std::size_t& kept) {
+    QString text;
+    ReadUtf8Keeping(bytes, sequences, kept, &text);
     return text;
 }
 
@@ -91,15 +111,12 @@ QString DecodeUtf16(std::string_view bytes, bool bigEndian) {
 
 // Cuts a decoded text into lines at every character the editor takes for a line break, noting how
 // each line ended; the most common of CR LF, LF and CR becomes the document's line end.
-void SplitLines(const QString& decoded, TDocument& document) {
-    QString& text = document.Text;
-    text.clear();
-    text.reserve(decoded.size());
+void SplitLines(QString decoded, TDocument& document) {
     document.Ends.clear();
     std::size_t counts[3] = {0, 0, 0};
-    const QChar* p = decoded.constData();
+    QChar* p = decoded.data();
     const qsizetype n = decoded.size();
-    qsizetype start = 0;
+    qsizetype kept = 0; // the text is cut in place: it only ever shrinks
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i].unicode();
         TLineEnd end;
@@ -108,15 +125,17 @@ void SplitLines(const QString& decoded, TDocument& document) {
         else if (c == 0x2029) end = TLineEnd::leParagraph;
         else if (c == 0xFDD0) end = TLineEnd::leFrameStart;
         else if (c == 0xFDD1) end = TLineEnd::leFrameEnd;
-        else continue;
-        text.append(p + start, i - start);
-        text += QLatin1Char('\n');
+        else {
+            p[kept++] = p[i];
+            continue;
+        }
+        p[kept++] = QLatin1Char('\n');
         document.Ends.push_back(end);
         if (end <= TLineEnd::leCr) ++counts[int(end)];
         if (end == TLineEnd::leCrLf) ++i;
-        start = i + 1;
     }
-    text.append(p + start, n - start);
+    decoded.truncate(kept);
+    document.Text = std::move(decoded);
     document.LineEnd = TLineEnd::leCrLf;
     if (counts[1] > counts[0] && counts[1] >= counts[2]) document.LineEnd = TLineEnd::leLf;
     else if (counts[2] > counts[0] && counts[2] > counts[1]) document.LineEnd = TLineEnd::leCr;
@@ -147,36 +166,54 @@ public:
     TEncoder(TDocEncoding encoding, QByteArray& out) : Encoding_(encoding), Out_(out) {}
 
     bool Append(const QChar* p, qsizetype n, qsizetype& bad) {
+        const qsizetype at = Out_.size();
         switch (Encoding_) {
-        case TDocEncoding::deCp1251:
+        case TDocEncoding::deCp1251: {
+            Out_.resize(at + n);
+            char* out = Out_.data() + at;
             for (qsizetype i = 0; i < n; ++i) {
                 const int byte = UnicodeToCp1251Fast(p[i].unicode());
                 if (byte < 0 || p[i].isSurrogate()) {
+                    Out_.resize(at + i);
                     bad = i;
                     return false;
                 }
-                Out_ += char(byte);
+                out[i] = char(byte);
             }
             return true;
-        case TDocEncoding::deUtf8:
+        }
+        case TDocEncoding::deUtf8: {
+            Out_.resize(at + 3 * n); // at most three bytes a unit (four for a pair of two)
+            char* const begin = Out_.data() + at;
+            char* out = begin;
             for (qsizetype i = 0; i < n; ++i) {
                 const char16_t c = p[i].unicode();
                 if (c < 0x80) {
-                    Out_ += char(c);
+                    *out++ = char(c);
                 } else if (QChar::isHighSurrogate(c) && i + 1 < n && p[i + 1].isLowSurrogate()) {
-                    Utf8(QChar::surrogateToUcs4(c, p[i + 1].unicode()));
+                    out = Utf8(out, QChar::surrogateToUcs4(c, p[i + 1].unicode()));
                     ++i;
                 } else if (IsKeptByte(c)) {
-                    Out_ += char(c - KeptByteBase);
+                    *out++ = char(c - KeptByteBase);
                 } else {
-                    Utf8(QChar::isSurrogate(c) ? char32_t(0xFFFD) : char32_t(c));
+                    out = Utf8(out, QChar::isSurrogate(c) ? char32_t(0xFFFD) : char32_t(c));
                 }
             }
+            Out_.resize(at + (out - begin));
             return true;
+        }
         case TDocEncoding::deUtf16LE:
-        case TDocEncoding::deUtf16BE:
-            for (qsizetype i = 0; i < n; ++i) Unit(p[i].unicode());
+        case TDocEncoding::deUtf16BE: {
+            Out_.resize(at + 2 * n);
+            char* out = Out_.data() + at;
+            const bool big = Encoding_ == TDocEncoding::deUtf16BE;
+            for (qsizetype i = 0; i < n; ++i) {
+                const char16_t unit = p[i].unicode();
+                out[2 * i + (big ? 0 : 1)] = char(unit >> 8);
+                out[2 * i + (big ? 1 : 0)] = char(unit & 0xFF);
+            }
             return true;
+        }
         }
         return true;
     }
@@ -208,19 +245,19 @@ public:
     }
 
 private:
-    void Utf8(char32_t code) {
-        std::string bytes;
-        AppendUtf8(bytes, code);
-        Out_.append(bytes.data(), qsizetype(bytes.size()));
-    }
-    void Unit(char16_t unit) {
-        if (Encoding_ == TDocEncoding::deUtf16BE) {
-            Out_ += char(unit >> 8);
-            Out_ += char(unit & 0xFF);
+    static char* Utf8(char* out, char32_t code) {
+        if (code < 0x800) {
+            *out++ = char(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            *out++ = char(0xE0 | (code >> 12));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
         } else {
-            Out_ += char(unit & 0xFF);
-            Out_ += char(unit >> 8);
+            *out++ = char(0xF0 | (code >> 18));
+            *out++ = char(0x80 | ((code >> 12) & 0x3F));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
         }
+        *out++ = char(0x80 | (code & 0x3F));
+        return out;
     }
     TDocEncoding Encoding_;
     QByteArray& Out_;
@@ -284,23 +321,31 @@ TDocument DecodeDocument(const QByteArray& bytes, TOpenEncoding encoding) {
         } else if (!IsValidUtf8(view)) {
             // Mostly UTF-8 with a few stray bytes stays UTF-8 (the bytes kept); anything else is
             // Windows-1251, which reads every byte.
-            decoded = DecodeUtf8Keeping(view, sequences, kept);
-            if (sequences > 0 && sequences >= 4 * kept) document.Encoding = TDocEncoding::deUtf8;
-            else decoded = FromCp1251(view);
+            ReadUtf8Keeping(view, sequences, kept, nullptr);
+            if (sequences > 0 && sequences >= 4 * kept) {
+                document.Encoding = TDocEncoding::deUtf8;
+                decoded = DecodeUtf8Keeping(view, sequences, kept);
+            } else {
+                decoded = FromCp1251(view);
+            }
         } else {
             decoded = FromCp1251(view);
         }
         break;
     }
     }
-    SplitLines(decoded, document);
+    SplitLines(std::move(decoded), document);
     if (document.Encoding != TDocEncoding::deCp1251) document.UndecodableLine = LineOfFirstKeptByte(document.Text);
     return document;
 }
 
-std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingCharacter* missing) {
-    QByteArray out;
-    out.reserve(document.Text.size() + document.Text.size() / 4 + 16);
+namespace {
+
+// Encodes the document line by line into `out`, calling `flush` with it after each line (it may
+// take and empty it; false stops). False where the encoding cannot hold a character (`missing`
+// says which) or `flush` stopped.
+template <class TFlush>
+bool EncodeInto(const TDocument& document, QByteArray& out, TFlush&& flush, TMissingCharacter* missing) {
     TEncoder encoder(document.Encoding, out);
     if (document.ByteOrderMark && document.Encoding != TDocEncoding::deCp1251) encoder.ByteOrderMark();
     const QChar* p = document.Text.constData();
@@ -308,8 +353,8 @@ std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingChar
     qsizetype start = 0;
     std::size_t line = 0;
     for (;;) {
-        qsizetype end = start;
-        while (end < n && p[end] != u'\n') ++end;
+        const qsizetype found = QStringView(p + start, n - start).indexOf(u'\n');
+        const qsizetype end = found < 0 ? n : start + found;
         qsizetype bad = 0;
         if (!encoder.Append(p + start, end - start, bad)) {
             if (missing) {
@@ -317,17 +362,40 @@ std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingChar
                 missing->Character = p[at].isHighSurrogate() && at + 1 < n ? QString(p + at, 2) : QString(p[at]);
                 missing->Line = int(line + 1);
             }
-            return std::nullopt;
+            return false;
         }
         if (end == n) {
             if (document.FinalLineEnd && end > start) encoder.LineEnd(document.LineEnd);
-            break;
+            return flush(out);
         }
         encoder.LineEnd(line < document.Ends.size() ? document.Ends[line] : document.LineEnd);
+        if (!flush(out)) return false;
         ++line;
         start = end + 1;
     }
+}
+
+} // namespace
+
+std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingCharacter* missing) {
+    QByteArray out;
+    out.reserve(document.Text.size() + document.Text.size() / 4 + 16);
+    if (!EncodeInto(document, out, [](QByteArray&) { return true; }, missing)) return std::nullopt;
     return out;
+}
+
+bool EncodesBackTo(const TDocument& document, const QByteArray& bytes) {
+    qsizetype matched = 0;
+    const auto compare = [&](QByteArray& piece) {
+        if (piece.size() > bytes.size() - matched || std::memcmp(piece.constData(), bytes.constData() + matched, std::size_t(piece.size())) != 0)
+            return false;
+        matched += piece.size();
+        piece.clear();
+        return true;
+    };
+    QByteArray piece;
+    return EncodeInto(document, piece, [&](QByteArray& out) { return out.size() < (1 << 16) || compare(out); }, nullptr) &&
+           compare(piece) && matched == bytes.size();
 }
 
 std::optional<QByteArray> EncodeLines(const TDocument& settings, const std::vector<QString>& lines) {

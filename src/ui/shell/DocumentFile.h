@@ -57,6 +57,8 @@ struct TMissingCharacter {
     int Line = 0;
 };
 std::optional<QByteArray> EncodeDocument(const TDocument& document, TMissingCharacter* missing = nullptr);
+// Whether the document encodes to exactly `bytes` (compared piece by piece, without a copy).
+bool EncodesBackTo(const TDocument& document, const QByteArray& bytes);
 // The same for a text given as its lines (the document's Text is not used): line i ends as
 // Ends[i], the last as the document's settings say.
 std::optional<QByteArray> EncodeLines(const TDocument& settings, const std::vector<QString>& lines);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTextCursor>
 
 namespace zelm {
 
@@ -81,8 +82,29 @@ QString TTextEditor::DocumentText() const {
     return DocumentText(ends, TLineEnd::leCrLf);
 }
 
-void TTextEditor::SetDocumentText(const QString& text, const std::vector<TLineEnd>& ends, TLineEnd usual) {
-    setPlainText(text);
+void TTextEditor::SetDocumentText(QString text, const std::vector<TLineEnd>& ends, TLineEnd usual) {
+    // A big text goes in from its end, some megabytes of whole lines at a time, each piece's memory
+    // given back once it is in: the text and the document's own copy are never both held whole.
+    constexpr qsizetype Piece = 4 << 20;
+    if (text.size() <= Piece || !text.isDetached()) {
+        setPlainText(text);
+    } else {
+        setPlainText(QString());
+        QTextDocument* doc = document();
+        const bool undo = doc->isUndoRedoEnabled();
+        doc->setUndoRedoEnabled(false);
+        QTextCursor cursor(doc);
+        while (!text.isEmpty()) {
+            const qsizetype cut = text.size() - Piece;
+            const qsizetype from = cut <= 0 ? 0 : text.lastIndexOf(QLatin1Char('\n'), cut) + 1; // 0: no line end before
+            cursor.setPosition(0);
+            cursor.insertText(QStringView(text).sliced(from).toString());
+            text.truncate(from);
+            text.squeeze();
+        }
+        doc->setUndoRedoEnabled(undo);
+        setTextCursor(QTextCursor(doc));
+    }
     std::size_t line = 0;
     while (line < ends.size() && ends[line] == usual) ++line;
     if (line == ends.size()) return;

@@ -28,9 +28,8 @@ public:
     QString DocumentText(std::vector<TLineEnd>& ends, TLineEnd usual) const;
     QString DocumentText() const;
     // Loads a text of DecodeDocument: its lines, with the line ends other than `usual` noted on
-    // their lines.
-    void SetDocumentText(const QString& text, const std::vector<TLineEnd>& ends = {},
-                         TLineEnd usual = TLineEnd::leCrLf);
+    // their lines. A text handed over whole (moved in) is consumed as it goes in.
+    void SetDocumentText(QString text, const std::vector<TLineEnd>& ends = {}, TLineEnd usual = TLineEnd::leCrLf);
     // The lines a print shows: the text's lines (a line separator, U+2028, breaks one), an empty
     // last line after the final line end left out.
     QStringList Lines() const;

@@ -501,14 +501,16 @@ bool TMainForm::OpenDocument(const QString& path, bool readOnly, TOpenEncoding e
         return false;
     }
     TDocument document = DecodeDocument(bytes, encoding);
-    RichEdit1->SetDocumentText(document.Text, document.Ends, document.LineEnd);
-    // What the editor holds must save back to the very bytes of the file.
-    TDocument again = document;
-    again.Text = RichEdit1->DocumentText(again.Ends, again.LineEnd);
-    const std::optional<QByteArray> written = EncodeDocument(again);
-    const bool exact = written && *written == bytes;
-    bytes.clear();
-    document.Text.clear(); // the editor has it
+    // What the editor holds must save back to the very bytes of the file: the text read does, and
+    // the editor holds it as it was given, every character and line (a character it took for a
+    // line break would show in the counts).
+    bool exact = EncodesBackTo(document, bytes);
+    bytes = QByteArray();
+    const qsizetype characters = document.Text.size();
+    RichEdit1->SetDocumentText(std::move(document.Text), document.Ends, document.LineEnd); // the editor has it
+    const QTextDocument* held = RichEdit1->document();
+    exact = exact && std::size_t(held->blockCount()) == document.Ends.size() + 1 && held->characterCount() == characters + 1;
+    document.Text.clear();
     Document_ = document;
     Lossy_ = !exact;
     OpenEncoding_ = encoding;
