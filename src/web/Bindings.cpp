@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ExplainCommand.h"
 #include "Formats.h"
+#include "Sounds.h"
 #include "TextCount.h"
 
 #include <emscripten/bind.h>
@@ -49,9 +50,35 @@ val Run(const val& list, const std::string& input) {
     return result;
 }
 
+// An explanation as the page reads the explain command's JSON: {terms: [{sound, position, weight,
+// count, expected, z, contributions}], clamped}.
+val Explained(const TEvaluation& e, const TExplanation& x) {
+    val terms = val::array();
+    for (const TExplainTerm& term : x.Terms) {
+        val t = val::object();
+        t.set("sound", SoundLabel(e.Language, e.IsWord, term.Code));
+        t.set("position", term.Position);
+        t.set("weight", term.Weight);
+        t.set("count", term.Count);
+        t.set("expected", term.Expected);
+        t.set("z", term.Z);
+        val contributions = val::global("Float64Array").new_(term.Contributions.size());
+        for (std::size_t k = 0; k < term.Contributions.size(); ++k) contributions.set(k, term.Contributions[k]);
+        t.set("contributions", contributions);
+        terms.call<void>("push", t);
+    }
+    val clamped = val::array();
+    for (const int scale : x.Clamped) clamped.call<void>("push", scale);
+    val result = val::object();
+    result.set("terms", terms);
+    result.set("clamped", clamped);
+    return result;
+}
+
 // The one word or text of a `word` or `text` command line: its chart as the result windows draw
-// it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and its explanation.
-val Evaluate(const val& list, const std::string& input) {
+// it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and a text's
+// explanation (a word's, which grows with its length, is made when asked for: Explain).
+val Evaluate(const val& list, const std::string& input, bool explainWord) {
     val result = val::object();
     std::string error;
     auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
@@ -69,7 +96,7 @@ val Evaluate(const val& list, const std::string& input) {
     if (options->Command == TCommand::cmWord) {
         TEvaluator evaluator(options->Language, options->Scheme);
         evaluator.EvaluateWord(ArgumentWord(arg, options->Encoding), AsUtf8(arg, options->Encoding), e);
-        explanation = evaluator.ExplainLast(true);
+        if (explainWord) explanation = evaluator.ExplainLast(true);
     } else {
         int status = 0;
         auto file = OpenOrComplain(arg, status);
@@ -82,17 +109,24 @@ val Evaluate(const val& list, const std::string& input) {
         result.set("encoding", std::string(file->IsUtf16() ? "utf-16" : count.IsUtf8() ? "utf-8" : "cp1251"));
         result.set("total", double(e.Total));
     }
+    if (explainWord) { // the terms as numbers: a long word has thousands, too many to write out as text
+        result.set("status", 0);
+        result.set("explained", Explained(e, explanation));
+        return result;
+    }
     std::string json, csv, svg, explained;
+    if (!e.IsWord) {
+        AppendExplanationJson(explained, e, explanation);
+        result.set("explanation", explained);
+    }
     AppendJson(json, e);
     AppendCsvHeader(csv, e.Language, e.IsWord ? "word" : "text");
     AppendCsvRow(csv, e);
     AppendSvg(svg, e);
-    AppendExplanationJson(explained, e, explanation);
     result.set("status", 0);
     result.set("json", Bytes(json));
     result.set("csv", Bytes(csv));
     result.set("svg", Bytes(svg));
-    result.set("explanation", explained);
     result.set("comment", e.Comment);
     val rows = val::array();
     const auto& names = ScaleNamesOf(e.Language);
@@ -126,5 +160,7 @@ val Evaluate(const val& list, const std::string& input) {
 
 EMSCRIPTEN_BINDINGS(zelm) {
     emscripten::function("run", &zelm::Run);
-    emscripten::function("evaluate", &zelm::Evaluate);
+    emscripten::function("evaluate", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, false); });
+    // {status, explanation}: the terms of a word's (or a text's) evaluation, as zelm-cli explain gives them.
+    emscripten::function("explain", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, true); });
 }

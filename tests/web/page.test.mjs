@@ -214,14 +214,14 @@ test('a typed text, its sounds and its lines give what zelm-cli prints for stand
   await page.click('#text-sounds summary');
   await page.waitForSelector('#text-sounds-table tbody tr');
   assert.equal(await page.locator('#text-sounds-table tbody tr').count(), 45);
-  assert.deepEqual(await downloaded('#text-sounds', 'CSV'), zelm(['sounds', '--format', 'csv', '-'], stdin));
+  assert.deepEqual(await downloaded('#text-sounds', 'CSV звуков текста'), zelm(['sounds', '--format', 'csv', '-'], stdin));
   await page.click('#text-segments summary');
   await page.waitForSelector('#text-segments-table tbody tr');
   assert.equal(await page.locator('#text-segments-table tbody tr').count(), 3);
-  assert.deepEqual(await downloaded('#text-segments', 'CSV'), zelm(['text', '--by', 'line', '--format', 'csv', '-'], stdin));
+  assert.deepEqual(await downloaded('#text-segments', 'CSV оценки по строкам или абзацам'), zelm(['text', '--by', 'line', '--format', 'csv', '-'], stdin));
   await page.selectOption('#text-by', 'paragraph');
   await page.waitForFunction(() => document.querySelectorAll('#text-segments-table tbody tr').length === 2);
-  assert.deepEqual(await downloaded('#text-segments', 'JSON'), zelm(['text', '--by', 'paragraph', '--format', 'json', '-'], stdin));
+  assert.deepEqual(await downloaded('#text-segments', 'JSON оценки по строкам или абзацам'), zelm(['text', '--by', 'paragraph', '--format', 'json', '-'], stdin));
   // An empty text is said to be empty.
   await page.fill('#text', '   ');
   await page.waitForSelector('#text-result .hint');
@@ -269,10 +269,56 @@ test('bad files get a clear message and break nothing', async () => {
   fs.writeFileSync(gone, 'changed, and longer than before');
   await page.selectOption('#text-encoding', 'utf-8');
   await page.waitForFunction(() => document.getElementById('message').textContent.startsWith('Текст не оценён'));
-  assert.match(await page.textContent('#message'), /gone\.txt/);
+  assert.match(await page.textContent('#message'), /^Текст не оценён: не удалось прочитать файл «gone\.txt»: ошибка чтения/);
+  assert.equal(await page.locator('#text-result .chart').count(), 0, 'no earlier result beside the failure');
+  assert.equal(await page.textContent('#text-source'), '');
   await page.click('#text-close');
   await page.fill('#text', 'Тихо.');
   await page.waitForFunction(() => document.getElementById('text-source').textContent.startsWith('Введённый текст'));
+});
+
+test('a long word answers at once, explains itself when asked, and the small things', async () => {
+  await open();
+  // 10,000 letters: the result follows the keystroke within 100 ms; the explanation waits for a click.
+  const took = await page.evaluate(word => {
+    const box = document.getElementById('word');
+    box.value = word;
+    const start = performance.now();
+    box.dispatchEvent(new Event('input'));
+    return performance.now() - start;
+  }, 'мама'.repeat(2500));
+  assert.ok(took < 100, `a 10,000-letter word took ${took} ms`);
+  await page.locator('#word-result .chart tbody tr').first().click();
+  assert.match(await page.locator('#word-result .explanation p').nth(1).textContent(), /^Ещё 9800 меньших вкладов, вместе: [+-]\d/);
+  await page.fill('#word', 'мо*ре');
+  await page.locator('#word-result .chart tbody tr').nth(2).click();
+  assert.equal(await page.locator('#word-result .explanation tbody tr th').first().textContent() !== '', true);
+  const places = await page.$$eval('#word-result .explanation tbody tr', rows => rows.map(r => Number(r.cells[1].textContent)));
+  assert.deepEqual([...places].sort((a, b) => a - b), [1, 2, 3, 4], 'places count from 1');
+  // One number style: the chart's point and hyphen in the explanation too.
+  const values = await page.$$eval('#word-result .explanation td', cells => cells.map(c => c.textContent).join(' '));
+  assert.doesNotMatch(values, /[,−]/);
+  // Each export of the text tab has a name of its own.
+  const names = await page.$$eval('#panel-text .export button', b => b.map(x => x.getAttribute('aria-label') || x.textContent));
+  assert.equal(new Set(names).size, names.length, names.join(' | '));
+  // A link the page cannot read is said, not silently replaced.
+  await fresh('#xx/foo/мама');
+  assert.match(await page.textContent('#message'), /Ссылка «#xx\/foo\/мама» не понята/);
+  // A binary file without NUL bytes is counted, with a warning; the file box shows no placeholder.
+  await page.click('#tab-text');
+  const noise = Buffer.from(Array.from({ length: 4000 }, (_, i) => (i * 7919) % 31 + 1));
+  await page.setInputFiles('#text-file', { name: 'noise.bin', mimeType: 'application/octet-stream', buffer: noise });
+  await page.waitForFunction(() => document.getElementById('message').textContent.includes('похож на двоичный'));
+  assert.equal(await page.getAttribute('#text', 'placeholder'), '');
+  await page.click('#text-close');
+  assert.notEqual(await page.getAttribute('#text', 'placeholder'), '');
+  // Sorting keeps the focus on the header that was pressed.
+  await page.click('#tab-list');
+  await page.fill('#list', 'мама\nкот\nморе');
+  await page.click('#list-run');
+  await page.waitForFunction(() => document.querySelectorAll('#list-table tbody tr').length === 3);
+  await page.getByRole('button', { name: 'Хороший / Плохой' }).press('Enter');
+  assert.match(await page.evaluate(() => document.activeElement.textContent), /^Хороший \/ Плохой/);
 });
 
 test('a large file is counted piece by piece with progress, and Cancel stops it', async () => {
@@ -288,6 +334,16 @@ test('a large file is counted piece by piece with progress, and Cancel stops it'
   await page.click('#text-progress .cancel');
   await page.waitForFunction(() => document.getElementById('message').textContent === 'Подсчёт отменён.');
   assert.ok(await page.isHidden('#text-progress'));
+  // The file's sounds asked for, then the language changed while they are counted: the new
+  // result comes, and no notice of a cancel the user did not ask for.
+  await page.click('#text-sounds summary');
+  await page.waitForFunction(() => document.getElementById('message').hidden);
+  await page.check('input[name=lang][value=uk]');
+  await page.waitForFunction(() => document.querySelectorAll('#text-result .chart tbody tr').length === 7 &&
+    document.querySelector('#text-progress').hidden);
+  assert.ok(await page.isHidden('#message'), await page.textContent('#message'));
+  await page.click('#text-sounds summary');
+  await page.check('input[name=lang][value=ru]');
   // The page goes on working.
   await page.click('#text-close');
   await page.fill('#text', 'Тихо.');

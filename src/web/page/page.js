@@ -32,16 +32,36 @@ function say(text) {
   box.textContent = text;
   box.hidden = !text;
 }
+// The engine's messages (zelm-cli's own, in English) in the page's words.
+const Reasons = {
+  'I/O error': 'ошибка чтения (файл изменился или стал недоступен после того, как его выбрали; выберите его снова)',
+  'No such file or directory': 'файла больше нет', 'Permission denied': 'нет доступа к файлу',
+};
+function inRussian(line) {
+  let m;
+  if ((m = /^cannot read '(.*)': (.*)$/.exec(line))) return `не удалось прочитать файл «${m[1]}»: ${Reasons[m[2]] || m[2]}`;
+  if ((m = /^note: line (\d+) of (.*) is not UTF-8; such lines are read as Windows-1251$/.exec(line)))
+    return `строка ${m[1]} файла «${m[2]}» не в UTF-8 и прочитана как Windows-1251`;
+  if (/Aborted|out of memory|Cannot enlarge memory|Out of bounds|RangeError/i.test(line))
+    return 'слишком большой файл для этой страницы: браузеру не хватило памяти. Оцените его программой zelm-cli или разбейте на части';
+  return line;
+}
 // What the engine said on standard error, in the page's words.
 function engineMessage(result, what) {
-  const detail = (result.errors || '').replace(/^zelm-cli: /gm, '').trim();
-  return `${what}: ${detail || 'неизвестная ошибка'}`;
+  const detail = (result.errors || '').replace(/^zelm-cli: /gm, '').trim().split('\n').filter(Boolean).map(inRussian);
+  return `${what}: ${detail.join('; ') || 'неизвестная ошибка'}.`.replace(/\.\.$/, '.');
 }
 
 // ---- the worker -----------------------------------------------------------------------------
 let worker = null, nextJob = 1;
 const pending = new Map();
-class Cancelled extends Error {}
+// A count stopped: by the user's Cancel (said), or by a newer count that took its place (not said).
+const CancelNotice = 'Подсчёт отменён.';
+class Cancelled extends Error { constructor(byUser) { super('cancelled'); this.byUser = byUser; } }
+function stoppedMessage(e, what) {
+  if (e instanceof Cancelled) return e.byUser ? CancelNotice : '';
+  return `${what}: ${inRussian(e.message)}`;
+}
 
 function startWorker() {
   const source = $('zelm-engine').textContent + '\n' + $('zelm-worker').textContent;
@@ -80,16 +100,17 @@ function inWorker(op, args, input, progress) {
   });
 }
 
-function cancelWork() {
+function cancelWork(byUser = false) {
   if (!worker || !pending.size) return;
   worker.terminate();
   worker = null;
-  for (const waiting of pending.values()) waiting.reject(new Cancelled());
+  for (const waiting of pending.values()) waiting.reject(new Cancelled(byUser));
   pending.clear();
 }
 
 // Runs `work` with the panel's progress bar shown (for files and long inputs) and Cancel working.
 async function withProgress(panel, shown, work) {
+  if ($('message').textContent === CancelNotice) say(''); // a new count: the old cancel is past
   const box = $(panel + '-progress'), bar = box.querySelector('progress');
   bar.removeAttribute('value');
   box.hidden = !shown;
@@ -111,6 +132,15 @@ async function binaryReason(file) {
     return null; // UTF-16 with its byte order mark: read as text
   return head.includes(0) ? `«${file.name}» не похож на текстовый файл (в нём есть нулевые байты)` : null;
 }
+// A warning for a file that reads, but hardly as a text: many control characters in its first
+// 64 KiB (more than one in a hundred bytes, beside tabs, line ends and form feeds).
+async function controlsWarning(file) {
+  const head = new Uint8Array(await file.slice(0, 65536).arrayBuffer());
+  let controls = 0;
+  for (const b of head) if ((b < 32 && b !== 9 && b !== 10 && b !== 13 && b !== 12) || b === 127) ++controls;
+  return head.length && controls * 100 > head.length
+    ? `«${file.name}» похож на двоичный файл: в нём много управляющих знаков. Он оценён как текст; проверьте, тот ли это файл.` : '';
+}
 
 async function readableFile(file) {
   try {
@@ -125,8 +155,8 @@ async function readableFile(file) {
 
 function sizeText(bytes) {
   if (bytes < 1024) return `${bytes} Б`;
-  if (bytes < 1048576) return `${(bytes / 1024).toFixed(1).replace('.', ',')} КБ`;
-  return `${(bytes / 1048576).toFixed(1).replace('.', ',')} МБ`;
+  if (bytes < 1048576) return `${(bytes / 1024).toFixed(1)} КБ`;
+  return `${(bytes / 1048576).toFixed(1)} МБ`;
 }
 
 // ---- downloads ------------------------------------------------------------------------------
@@ -160,8 +190,9 @@ async function downloadPng(svgBytes, name) {
   }
 }
 
-function exportButtons(formats, action) {
-  return formats.map(format => el('button', { type: 'button', onclick: () => action(format) }, format));
+// `what` tells a screen reader which of the tab's exports a button is ("JSON звуков текста").
+function exportButtons(formats, action, what = '') {
+  return formats.map(format => el('button', { type: 'button', onclick: () => action(format), ...(what ? { 'aria-label': `${format} ${what}` } : {}) }, format));
 }
 
 // ---- drawing a result -----------------------------------------------------------------------
@@ -170,7 +201,7 @@ function exportButtons(formats, action) {
 function shown(value, isWord) {
   const v = isWord ? value * 100 : value, percent = isWord && state.lang === 'ru';
   const digits = (percent ? 0 : 1) + (Math.abs(v) < (percent ? 0.5 : 0.05) && v !== 0 ? 1 : 0);
-  return (v >= 0 ? '+' : '−') + Math.abs(v).toFixed(digits).replace('.', ',') + (percent ? '%' : '');
+  return (v >= 0 ? '+' : '-') + Math.abs(v).toFixed(digits) + (percent ? '%' : '');
 }
 
 function chartTable(result, onExplain) {
@@ -217,17 +248,19 @@ function colourStrip(result, isWord) {
 
 // The terms of one scale of a result, largest first, as a table.
 function explanation(result, row, isWord) {
-  const data = JSON.parse(result.explanation);
+  const data = result.explained;
   const scale = result.chart[row];
   const terms = data.terms.map(t => ({ t, c: t.contributions[row] }))
     .filter(x => x.c !== 0).sort((a, b) => Math.abs(b.c) - Math.abs(a.c));
   const zhuravlevWord = isWord && state.algo === 'zhuravlev';
   const head = zhuravlevWord ? ['Звук', 'Место', 'Вес', 'Вклад'] : isWord ? ['Звук', 'Раз', 'Ожидалось', 'Вклад']
     : ['Звук', 'Раз', 'Ожидалось', 'z', 'Вклад'];
-  const number = v => String(Math.round(v * 100) / 100).replace('.', ',');
-  const rows = terms.map(({ t, c }) => el('tr', {},
+  const number = v => String(Math.round(v * 100) / 100);
+  // The largest terms of a long word; the rest are summed up in one line.
+  const limit = 200, rest = terms.slice(limit);
+  const rows = terms.slice(0, limit).map(({ t, c }) => el('tr', {},
     el('th', { scope: 'row' }, t.sound),
-    ...(zhuravlevWord ? [t.position, number(t.weight)] : isWord ? [number(t.count), number(t.expected)]
+    ...(zhuravlevWord ? [t.position + 1, number(t.weight)] : isWord ? [number(t.count), number(t.expected)]
       : [number(t.count), number(t.expected), number(t.z)]).map(v => el('td', {}, String(v))),
     el('td', { class: c > 0 ? 'plus' : 'minus' }, shown(c, isWord))));
   const sum = data.terms.reduce((s, t) => s + t.contributions[row], 0);
@@ -242,14 +275,17 @@ function explanation(result, row, isWord) {
     terms.length ? el('table', { class: 'terms' },
       el('thead', {}, el('tr', {}, ...head.map(h => el('th', { scope: 'col' }, h)))),
       el('tbody', {}, ...rows)) : el('p', {}, 'Ни один звук ничего не вносит в эту шкалу.'),
+    rest.length ? el('p', {}, `Ещё ${rest.length} меньших вкладов, вместе: ${shown(rest.reduce((s, x) => s + x.c, 0), isWord)}`) : null,
     el('p', {}, `Сумма вкладов: ${shown(sum, isWord)}` + (clamped ? ' (ограничена до ±1)' : '') +
       (zeros ? `; звуков без вклада: ${zeros}` : '')));
 }
 
-// Everything a word or a text shows, with its exports; `name` names the downloads.
-function drawResult(container, result, isWord, name, label) {
+// Everything a word or a text shows, with its exports; `name` names the downloads. A word's
+// explanation is made by `explain` when a bar asks for it.
+function drawResult(container, result, isWord, name, label, explain) {
   const explainBox = el('div', { class: 'explain', 'aria-live': 'polite' });
   const onExplain = row => {
+    result.explained ??= result.explanation ? JSON.parse(result.explanation) : explain().explained;
     explainBox.replaceChildren(explanation(result, row, isWord));
     container.querySelectorAll('.chart tbody tr').forEach((tr, i) => tr.classList.toggle('chosen', i === row));
   };
@@ -283,7 +319,15 @@ function writeAddress() {
 
 function readAddress() {
   const parts = location.hash.slice(1).split('/');
-  if (parts.length < 3 || !LanguageNames[parts[0]] || !['zhuravlev', 'levitsky'].includes(parts[1])) return false;
+  if (parts.length < 3 || !LanguageNames[parts[0]] || !['zhuravlev', 'levitsky'].includes(parts[1])) {
+    let shownHash = location.hash;
+    try { shownHash = decodeURIComponent(shownHash); } catch (e) { /* shown as it stands */ }
+    if (location.hash.length > 1)
+      addressProblem = `Ссылка «${shownHash.slice(0, 80)}» не понята: она должна быть вида #ru/zhuravlev/слово ` +
+        '(язык ru или uk, алгоритм zhuravlev или levitsky). Показано слово по умолчанию.';
+    return false;
+  }
+  addressProblem = '';
   let word = parts.slice(2).join('/');
   try { word = decodeURIComponent(word); } catch (e) { /* shown as it stands */ }
   setChoice('lang', parts[0]);
@@ -292,16 +336,19 @@ function readAddress() {
   return true;
 }
 
+let addressProblem = '';
 function evaluateWord() {
   const word = $('word').value;
   engineErrors = '';
-  const result = engine.evaluate(['word', ...common(), '--', word], '');
+  const args = ['word', ...common(), '--', word];
+  const result = engine.evaluate(args, '');
   if (result.status !== 0) {
+    $('word-result').replaceChildren();
     say(engineMessage({ errors: engineErrors }, 'Слово не оценено'));
     return;
   }
-  say('');
-  drawResult($('word-result'), result, true, baseName(word), word);
+  say(addressProblem);
+  drawResult($('word-result'), result, true, baseName(word), word, () => engine.explain(args, ''));
   if (state.tab === 'word') writeAddress();
 }
 
@@ -327,18 +374,27 @@ async function evaluateText() {
     const big = !typed || $('text').value.length > 1 << 20;
     result = await withProgress('text', big, progress => inWorker('evaluate', textArgs('text', '--format', 'json'), textInput(), progress));
   } catch (e) {
-    if (run === textRun) say(e instanceof Cancelled ? 'Подсчёт отменён.' : `Текст не оценён: ${e.message}`);
+    if (run === textRun) { clearText(); say(stoppedMessage(e, 'Текст не оценён')); }
     return;
   }
   if (run !== textRun) return;
-  if (result.status !== 0) { say(engineMessage(result, 'Текст не оценён')); return; }
+  if (result.status !== 0) { clearText(); say(engineMessage(result, 'Текст не оценён')); return; }
   const name = typed ? '-' : state.textFile.name;
   const encoding = { 'utf-8': 'UTF-8', 'utf-16': 'UTF-16', cp1251: 'Windows-1251' }[result.encoding];
   $('text-source').textContent = (typed ? 'Введённый текст' : `Файл «${name}», ${sizeText(state.textFile.size)}`) +
     `; кодировка: ${encoding}${$('text-encoding').value === 'auto' ? ' (определена)' : ''}; звуков: ${result.total}`;
-  if (result.total === 0) say('В тексте нет ни одного звука: все значения равны нулю.');
+  say([typed ? '' : state.textWarning, result.total === 0 ? 'В тексте нет ни одного звука: все значения равны нулю.' : '']
+    .filter(Boolean).join(' '));
   drawResult($('text-result'), result, false, baseName(typed ? 'text' : name.replace(/\.[^.]*$/, '')), typed ? 'Untitled' : name);
   refreshDetails();
+}
+
+// After a failure nothing of the earlier result stays, as if it were the answer.
+function clearText() {
+  $('text-result').replaceChildren();
+  $('text-source').textContent = '';
+  $('text-sounds-table').replaceChildren();
+  $('text-segments-table').replaceChildren();
 }
 
 // A command's JSON Lines from the worker, or null after saying what went wrong.
@@ -347,7 +403,8 @@ async function runLines(panel, args, input, what) {
   try {
     result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress));
   } catch (e) {
-    say(e instanceof Cancelled ? 'Подсчёт отменён.' : `${what}: ${e.message}`);
+    const told = stoppedMessage(e, what);
+    if (told) say(told);
     return null;
   }
   if (result.status !== 0) { say(engineMessage(result, what)); return null; }
@@ -356,12 +413,14 @@ async function runLines(panel, args, input, what) {
 
 async function downloadRun(panel, args, input, name, format) {
   const result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress))
-    .catch(e => ({ status: 1, errors: e.message }));
+    .catch(e => ({ status: 1, stopped: e }));
+  if (result.stopped) { const told = stoppedMessage(result.stopped, 'Не сохранено'); if (told) say(told); return; }
   if (result.status !== 0) { say(engineMessage(result, 'Не сохранено')); return; }
   download(result.out, `${name}.${format}`, Types[format]);
 }
 
-function numberText(v, digits = 1) { return v.toFixed(digits).replace('.', ','); }
+// Numbers as the chart and the exports write them: a decimal point, a hyphen for minus.
+function numberText(v, digits = 1) { return v.toFixed(digits); }
 
 async function showSounds() {
   const lines = await runLines('text', textArgs('sounds', '--format', 'json'), textInput(), 'Звуки не подсчитаны');
@@ -399,7 +458,9 @@ function refreshDetails() {
 async function openTextFile(file) {
   if (!file || !(await readableFile(file))) return;
   state.textFile = file;
+  state.textWarning = await controlsWarning(file).catch(() => '');
   $('text').disabled = true;
+  $('text').placeholder = ''; // the file is what is counted, not the empty box
   $('text-close').hidden = false;
   evaluateText();
 }
@@ -425,7 +486,11 @@ function drawList() {
     const sorted = listSort.key === index;
     return el('th', { scope: 'col', 'aria-sort': sorted ? (listSort.down ? 'descending' : 'ascending') : 'none' },
       el('button', { type: 'button', class: 'sort', title: 'Упорядочить по этой шкале',
-        onclick: () => { listSort = { key: index, down: sorted ? !listSort.down : true }; drawList(); } },
+        onclick: () => {
+          listSort = { key: index, down: sorted ? !listSort.down : true };
+          drawList();
+          $('list-table').querySelectorAll('button.sort')[index].focus(); // the new table's button of this column
+        } },
       label, sorted ? (listSort.down ? ' ▼' : ' ▲') : ''));
   };
   $('list-table').replaceChildren(el('table', { class: 'data' },
@@ -450,7 +515,10 @@ async function evaluateList(ranked) {
   const args = ranked ? ['rank', ...common(), '--want', wanted.join(','), '--format', 'json', '--', listName()]
     : ['batch', ...common(), '--format', 'json', '--', listName()];
   const rows = await runLines('list', args, listInput(), ranked ? 'Список не упорядочен' : 'Список не оценён');
-  if (!rows) return;
+  if (!rows) {
+    if (!$('message').hidden) { state.listRun = null; drawList(); $('list-summary').textContent = ''; }
+    return;
+  }
   state.listRun = { ranked, wanted: wanted.join(', '), rows, scales: rows.length ? rows[0].scales : poleNames(), args };
   listSort = { key: -1, down: false };
   drawList();
@@ -482,6 +550,7 @@ async function openListFile(file) {
   if (!file || !(await readableFile(file))) return;
   state.listFile = file;
   $('list').disabled = true;
+  $('list').placeholder = '';
   $('list-close').hidden = false;
   $('list-source').textContent = `Файл «${file.name}», ${sizeText(file.size)}`;
   evaluateList(false);
@@ -542,7 +611,7 @@ function wire() {
       selectTab(tabs[(moves[event.key] + tabs.length) % tabs.length], true);
     });
   });
-  $('word').addEventListener('input', evaluateWord);
+  $('word').addEventListener('input', () => { addressProblem = ''; evaluateWord(); });
   let typing = 0;
   $('text').addEventListener('input', () => { clearTimeout(typing); typing = setTimeout(evaluateText, 300); });
   $('text-file').addEventListener('change', event => { openTextFile(event.target.files[0]); event.target.value = ''; });
@@ -551,6 +620,7 @@ function wire() {
     cancelWork();
     state.textFile = null;
     $('text').disabled = false;
+    $('text').placeholder = $('text').dataset.placeholder;
     $('text-close').hidden = true;
     evaluateText();
   });
@@ -558,12 +628,14 @@ function wire() {
     $(id).addEventListener('toggle', () => { if ($(id).open) id === 'text-sounds' ? showSounds() : showSegments(); });
   $('text-by').addEventListener('change', showSegments);
   document.querySelector('[data-for=sounds]').append(...exportButtons(['JSON', 'CSV'], format =>
-    downloadRun('text', textArgs('sounds', '--format', format.toLowerCase()), textInput(), 'sounds', format.toLowerCase())));
+    downloadRun('text', textArgs('sounds', '--format', format.toLowerCase()), textInput(), 'sounds', format.toLowerCase()),
+  'звуков текста'));
   document.querySelector('[data-for=segments]').append(...exportButtons(['JSON', 'CSV'], format =>
     downloadRun('text', textArgs('text', '--by', $('text-by').value, '--format', format.toLowerCase()), textInput(),
-      $('text-by').value === 'line' ? 'lines' : 'paragraphs', format.toLowerCase())));
+      $('text-by').value === 'line' ? 'lines' : 'paragraphs', format.toLowerCase()), 'оценки по строкам или абзацам'));
+  for (const id of ['text', 'list']) $(id).dataset.placeholder = $(id).placeholder;
   for (const panel of ['text', 'list'])
-    $(panel + '-progress').querySelector('.cancel').addEventListener('click', () => { cancelWork(); });
+    $(panel + '-progress').querySelector('.cancel').addEventListener('click', () => { cancelWork(true); });
   dropTarget('panel-text', openTextFile);
   dropTarget('panel-list', openListFile);
   $('list-file').addEventListener('change', event => { openListFile(event.target.files[0]); event.target.value = ''; });
@@ -573,6 +645,7 @@ function wire() {
     cancelWork();
     state.listFile = null;
     $('list').disabled = false;
+    $('list').placeholder = $('list').dataset.placeholder;
     $('list-close').hidden = true;
     $('list-source').textContent = '';
   });
