@@ -114,10 +114,17 @@ wait_until 30 viewable "$word_window" ||
 xdotool windowactivate --sync "$word_window" >/dev/null 2>&1
 xdotool key Escape
 wait_until 30 gone "$word_window" || { echo "captions: the word window did not close" >&2; exit 1; }
-# Enter in the word box opens it as the note does.
-xdotool mousemove --window "$window" 300 36 click 1
-xdotool key End Return
-if entered=$(window_named "Фоносемантическая оценка слова"); then
+# Enter in the word box opens it as the note does (clicked and pressed again when a busy program
+# missed them while the last window was closing).
+entered=""
+for _ in $(seq 6); do
+  entered=$(newest_named "Фоносемантическая оценка слова") && break
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1
+  xdotool mousemove --window "$window" 300 36 click 1
+  xdotool key End Return
+  wait_until 10 newest_named "Фоносемантическая оценка слова" >/dev/null && entered=$(newest_named "Фоносемантическая оценка слова") && break
+done
+if [ -n "$entered" ]; then
   xdotool windowactivate --sync "$entered" >/dev/null 2>&1
   xdotool key Escape
   wait_until 30 gone "$entered" || { echo "captions: the word window opened by Enter did not close" >&2; exit 1; }
