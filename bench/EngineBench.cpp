@@ -155,8 +155,18 @@ void Format_WordValue(benchmark::State& state) {
     state.SetItemsProcessed(std::int64_t(state.iterations()));
 }
 
+// The writer the WebAssembly builds use (their library has no floating-point to_chars).
+void Format_PortableWordValue(benchmark::State& state) {
+    const auto values = SampleValues();
+    char text[64];
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(WriteShortestPortable(text, values[i++ % values.size()], false));
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
 BENCHMARK(Baseline_StdToChars);
 BENCHMARK(Format_WordValue);
+BENCHMARK(Format_PortableWordValue);
 BENCHMARK(Baseline_ByteSum);
 BENCHMARK(Text_RussianCount);
 BENCHMARK(Text_UkrainianCount);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -36,6 +37,34 @@ char* WriteShortestPortable(char* p, double value, bool singlePrecision) {
     std::string digits;
     int exponent = 0;
     char text[48];
+    // Elsewhere the interval of the values that read back is symmetric, so the correctly rounded
+    // digits are the only candidate, and if p of them read back so do p + 1: the fewest are found
+    // by halving (a handful of printf and strtod calls, not dozens).
+    std::uint64_t mantissa = 0;
+    if (singlePrecision) {
+        const float f = static_cast<float>(magnitude);
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &f, sizeof bits);
+        mantissa = bits & 0x7FFFFFu;
+    } else {
+        std::memcpy(&mantissa, &magnitude, sizeof mantissa);
+        mantissa &= (std::uint64_t(1) << 52) - 1;
+    }
+    if (mantissa != 0) {
+        int low = 1, high = singlePrecision ? 9 : 17; // `high` digits always read back
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            std::snprintf(text, sizeof text, "%.*e", middle - 1, magnitude);
+            if (readsBack(text)) high = middle;
+            else low = middle + 1;
+        }
+        std::snprintf(text, sizeof text, "%.*e", low - 1, magnitude);
+        const char* e = std::strchr(text, 'e');
+        for (const char* c = text; c < e; ++c)
+            if (*c != '.') digits.push_back(*c);
+        exponent = std::atoi(e + 1);
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    }
     for (int precision = 1; precision <= 17 && digits.empty(); ++precision) {
         std::snprintf(text, sizeof text, "%.*e", precision - 1, magnitude);
         const char* e = std::strchr(text, 'e');
