@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -38,10 +39,17 @@ public:
     int Error = 0;
     // When set, what is written is kept here instead of going to standard output (the web page).
     std::string* Capture = nullptr;
+    // When set, what is written goes to it piece by piece instead (the web page's downloads, of
+    // any size).
+    std::function<void(std::string_view)> Sink;
 
 private:
     // Straight to the descriptor, so that every failure is seen where it happens.
     void Put(std::string_view piece) {
+        if (Sink) {
+            if (!piece.empty()) Sink(piece);
+            return;
+        }
         if (Capture) {
             Capture->append(piece);
             return;

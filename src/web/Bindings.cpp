@@ -24,13 +24,14 @@ bool UseInput(const std::string& path) {
     return path.empty() || std::freopen(path.c_str(), "rb", stdin) != nullptr;
 }
 
-// Bytes for the page (a JS string would replace what is not UTF-8).
-val Bytes(const std::string& bytes) {
+// Bytes for the page (a JS string would replace what is not UTF-8), copied out of the module.
+val Bytes(std::string_view bytes) {
     return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
 }
 
-// A zelm-cli command line, run as the program runs it: {status, out}.
-val Run(const val& list, const std::string& input) {
+// A zelm-cli command line, run as the program runs it: {status, out}; with `onPiece`, the output
+// goes to it piece by piece instead of `out`.
+val Run(const val& list, const std::string& input, const val* onPiece) {
     val result = val::object();
     std::string error, out;
     const auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
@@ -42,11 +43,12 @@ val Run(const val& list, const std::string& input) {
         return result;
     }
     TOutput output;
-    output.Capture = &out;
+    if (onPiece) output.Sink = [onPiece](std::string_view piece) { (*onPiece)(Bytes(piece)); };
+    else output.Capture = &out;
     const int status = RunCommand(*options, output);
     output.Flush();
     result.set("status", status);
-    result.set("out", Bytes(out));
+    if (!onPiece) result.set("out", Bytes(out));
     return result;
 }
 
@@ -159,7 +161,11 @@ val Evaluate(const val& list, const std::string& input, bool explainWord) {
 } // namespace zelm
 
 EMSCRIPTEN_BINDINGS(zelm) {
-    emscripten::function("run", &zelm::Run);
+    emscripten::function("run", +[](const val& list, const std::string& input) { return zelm::Run(list, input, nullptr); });
+    // {status}, the output handed to onPiece(bytes) as it is written.
+    emscripten::function("runInPieces", +[](const val& list, const std::string& input, val onPiece) {
+        return zelm::Run(list, input, &onPiece);
+    });
     emscripten::function("evaluate", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, false); });
     // {status, explanation}: the terms of a word's (or a text's) evaluation, as zelm-cli explain gives them.
     emscripten::function("explain", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, true); });

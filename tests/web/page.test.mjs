@@ -3,6 +3,7 @@
 import { test, before, after, beforeEach, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -319,6 +320,22 @@ test('a long word answers at once, explains itself when asked, and the small thi
   await page.waitForFunction(() => document.querySelectorAll('#list-table tbody tr').length === 3);
   await page.getByRole('button', { name: 'Хороший / Плохой' }).press('Enter');
   assert.match(await page.evaluate(() => document.activeElement.textContent), /^Хороший \/ Плохой/);
+});
+
+test('a per-line profile of ten thousand lines downloads, in pieces, as zelm-cli writes it', async () => {
+  const lines = [];
+  for (let i = 0; i < 10000; ++i) lines.push(Texts[i % Texts.length][1].split('\n')[0] + ` ${i}`);
+  const name = 'строки.txt';
+  const bytes = cp1251(lines.join('\r\n') + '\r\n');
+  write(name, bytes);
+  await open();
+  await page.click('#tab-text');
+  await page.setInputFiles('#text-file', { name, mimeType: 'text/plain', buffer: bytes });
+  await page.waitForFunction(n => document.getElementById('text-source').textContent.includes(n), name);
+  await page.click('#text-segments summary');
+  await page.waitForSelector('#text-segments-table tbody tr');
+  const sha = b => crypto.createHash('sha256').update(b).digest('hex');
+  assert.equal(sha(await downloaded('#text-segments', 'CSV оценки по строкам или абзацам')), sha(zelm(['text', '--by', 'line', '--format', 'csv', name])));
 });
 
 test('a large file is counted piece by piece with progress, and Cancel stops it', async () => {

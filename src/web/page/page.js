@@ -412,11 +412,11 @@ async function runLines(panel, args, input, what) {
 }
 
 async function downloadRun(panel, args, input, name, format) {
-  const result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress))
+  const result = await withProgress(panel, !!input.file, progress => inWorker('download', args, input, progress))
     .catch(e => ({ status: 1, stopped: e }));
   if (result.stopped) { const told = stoppedMessage(result.stopped, 'Не сохранено'); if (told) say(told); return; }
   if (result.status !== 0) { say(engineMessage(result, 'Не сохранено')); return; }
-  download(result.out, `${name}.${format}`, Types[format]);
+  download(result.blob, `${name}.${format}`, Types[format]);
 }
 
 // Numbers as the chart and the exports write them: a decimal point, a hyphen for minus.

@@ -48,6 +48,22 @@ function prepare(input) {
   return '/typed';
 }
 
+// A command's output as a Blob, gathered piece by piece: the browser keeps the parts (on disk when
+// they are large), so a download of any size never has to fit in the page's memory.
+function download(args, stdin) {
+  const blobs = [];
+  let pieces = [], size = 0;
+  const keep = () => { if (pieces.length) blobs.push(new Blob(pieces)); pieces = []; size = 0; };
+  const result = engine.runInPieces(args, stdin, piece => {
+    pieces.push(piece);
+    size += piece.length;
+    if (size >= 8 << 20) keep();
+  });
+  keep();
+  result.blob = new Blob(blobs);
+  return result;
+}
+
 onmessage = async event => {
   await ready;
   const { id, op, args, input } = event.data;
@@ -56,7 +72,8 @@ onmessage = async event => {
   let result;
   try {
     const stdin = prepare(input);
-    result = op === 'evaluate' ? engine.evaluate(args, stdin) : engine.run(args, stdin);
+    if (op === 'download') result = download(args, stdin);
+    else result = op === 'evaluate' ? engine.evaluate(args, stdin) : engine.run(args, stdin);
     if (input && !input.file) engine.FS.unlink('/typed');
   } catch (e) {
     result = { status: 1 };
