@@ -81,13 +81,13 @@ int AskChoice(QWidget* parent, QMessageBox::Icon icon, const QString& text, cons
 }
 
 // The delay before unsaved text goes into the recovery file: 5 s, a second more for every
-// megabyte of text, at most 20 s, so that with its copy and its writing it arrives within 30 s
-// (ZELM_RECOVERY_DELAY_MS sets it, for the tests).
+// megabyte of text, at most 15 s, so that with its copy and its writing (up to about 9 s for
+// 100 MiB here) it arrives within 30 s (ZELM_RECOVERY_DELAY_MS sets it, for the tests).
 int RecoveryDelay(qsizetype characters) {
     bool set = false;
     const int forced = qEnvironmentVariableIntValue("ZELM_RECOVERY_DELAY_MS", &set);
     if (set && forced > 0) return forced;
-    return int(std::clamp<qsizetype>(5000 + characters / 1000, 5000, 20000));
+    return int(std::clamp<qsizetype>(5000 + characters / 1000, 5000, 15000));
 }
 
 } // namespace

@@ -92,7 +92,7 @@ public:
     bool OpenDocument(const QString& path, bool readOnly, TOpenEncoding encoding = TOpenEncoding::oeAuto);
 
     // Crash recovery: the unsaved text goes into this run's recovery file a few seconds after a
-    // change (at most 30), in the first recovery folder that can be written; the first time none
+    // change (arriving within 30), in the first recovery folder that can be written; the first time none
     // can, a message box says why (`quiet` leaves that to the caller). SIGTERM and SIGHUP write it
     // and end the program without a question: EndSession writes it and returns the status to end
     // with, 0, or 1 after a line on standard error when the unsaved text could be kept nowhere.
