@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """What a screen reader sees of zelm over AT-SPI: the names of the tool-bar buttons and the word
 box (phase "main"), and the word window's chart as a table of pole names and values, its comment
-and its colour strip (phase "word"). Prints a dump; exits 1 when something is missing."""
+and its colour strip (phase "word"); phase "fill" only puts «мо*ре» into the word box. Prints a
+dump; exits 1 when something is missing."""
 import subprocess
 import sys
 import time
@@ -33,9 +34,20 @@ def walk(node):
             yield from walk(child)
 
 
+def fill_word_box(app, boxes):
+    """The word to evaluate, typed as a screen reader user would through the box's text."""
+    for box in boxes:
+        for node in walk(box):
+            if "EditableText" in pyatspi.listInterfaces(node):
+                node.queryEditableText().setTextContents("мо*ре")
+
+
 def main():
     app = application()
     failures = []
+    if sys.argv[1] == "fill":  # only the word box, for the Orca script
+        fill_word_box(app, [n for n in walk(app) if n.getRoleName() == "combo box"])
+        return
     if sys.argv[1] == "main":
         names = {n.name for n in walk(app) if n.getRoleName() == "push button"}
         for hint in HINTS:
@@ -48,11 +60,7 @@ def main():
         boxes = [n for n in walk(app) if n.getRoleName() == "combo box"]
         if not any(b.name == "Поле ввода слова для эмоциональной оценки" for b in boxes):
             failures.append("the word box has no name")
-        # The word to evaluate, typed as a screen reader user would through the box's text.
-        for box in boxes:
-            for node in walk(box):
-                if "EditableText" in pyatspi.listInterfaces(node):
-                    node.queryEditableText().setTextContents("мо*ре")
+        fill_word_box(app, boxes)
         print("buttons:", ", ".join(sorted(names)))
     else:
         tables = []

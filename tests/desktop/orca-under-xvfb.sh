@@ -39,18 +39,7 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1
 xdotool mousemove --window "$window" 300 36 click 1
 # The word goes in through the box's text on the bus: keys typed while the reader is busy may be
 # lost on a loaded machine. Enter is a key.
-/usr/bin/python3 - <<'PY' || { echo "orca: the word box could not be filled"; exit 1; }
-import pyatspi
-def walk(node):
-    yield node
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
-app = next(a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "zelm")
-box = next(n for n in walk(app) if n.getRoleName() == "combo box" and n.name.startswith("Поле ввода слова"))
-next(n for n in walk(box) if "EditableText" in pyatspi.listInterfaces(n)).queryEditableText().setTextContents("мо*ре")
-PY
+/usr/bin/python3 "$here/atspi_check.py" fill || { echo "orca: the word box could not be filled"; exit 1; }
 xdotool key Return
 expect_said "the word window" "Фоносемантическая оценка слова"
 expect_said "the word window's first row" "Хороший — Плохой: 34%, значимо."
