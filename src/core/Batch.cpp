@@ -252,6 +252,31 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     return output.Failed ? 1 : 0;
 }
 
+int ForEachWord(const TCliOptions& options,
+                const std::function<void(const TEvaluation&, std::uint64_t, std::size_t, bool)>& word) {
+    auto file = OpenWordList(options);
+    if (!file) return 1;
+    TCliOptions quiet = options;
+    quiet.Format = TOutputFormat::ofCsv; // no comment or colours: only the values are kept
+    TBatchWorker worker(quiet, file->IsUtf8(), false);
+    TFallbackNote note(file->Name());
+    TLineSplitter lines;
+    const auto addLine = [&](std::string_view line) {
+        const bool utf8 = worker.ReadsAsUtf8Line(line);
+        if (file->IsUtf8() && !utf8) note.Seen(lines.LineNumber());
+        word(worker.Evaluate(line, utf8), lines.LineOffset(), line.size(), utf8);
+    };
+    std::string error;
+    std::string_view piece;
+    while (file->Read(piece, error)) lines.Feed(piece, addLine);
+    if (!error.empty()) {
+        Complain(error);
+        return 1;
+    }
+    lines.Finish(addLine);
+    return 0;
+}
+
 int RunRank(const TCliOptions& options, TOutput& output) {
     auto file = OpenWordList(options);
     if (!file) return 1;

@@ -23,12 +23,15 @@ public:
         while (start < piece.size()) {
             const void* found = std::memchr(piece.data() + start, '\n', piece.size() - start);
             if (!found) {
+                if (Pending_.empty()) Begin_ = Base_ + start;
                 Hold(piece.substr(start));
+                Base_ += piece.size();
                 return;
             }
             const auto newline = std::size_t(static_cast<const char*>(found) - piece.data());
             ++Line_;
             if (Pending_.empty()) {
+                Begin_ = Base_ + start;
                 Emit(piece.substr(start, newline - start), line);
             } else {
                 Hold(piece.substr(start, newline - start));
@@ -37,6 +40,7 @@ public:
             }
             start = newline + 1;
         }
+        Base_ += piece.size();
     }
 
     // The last line, when the list does not end with a line break.
@@ -49,11 +53,15 @@ public:
     // The number (from 1) of the line being handed out, counting empty lines too.
     std::uint64_t LineNumber() const { return Line_; }
 
+    // Where the line being handed out starts (trimmed) in all the bytes fed so far.
+    std::uint64_t LineOffset() const { return Offset_; }
+
 private:
-    template <class F> static void Emit(std::string_view text, F& line) {
+    template <class F> void Emit(std::string_view text, F& line) {
         std::size_t begin = 0, end = text.size();
         while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
         while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+        Offset_ = Begin_ + begin;
         if (begin < end) line(text.substr(begin, end - begin));
     }
     void Hold(std::string_view part) {
@@ -67,6 +75,7 @@ private:
     }
     std::string Pending_;
     std::uint64_t Line_ = 0;
+    std::uint64_t Base_ = 0, Begin_ = 0, Offset_ = 0; // offsets of the piece, of the line, of its text
 };
 
 } // namespace zelm

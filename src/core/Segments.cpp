@@ -81,7 +81,7 @@ private:
 
 } // namespace
 
-int RunSegments(const TCliOptions& options, TOutput& output) {
+int RunSegments(const TCliOptions& options, TOutput& output, const std::function<void(const TEvaluation&)>& each) {
     const bool byLine = options.By == TCliOptions::TSegments::sgLine;
     if (options.Format == TOutputFormat::ofCsv) {
         output.Buffer += "segment,line,";
@@ -104,7 +104,8 @@ int RunSegments(const TCliOptions& options, TOutput& output) {
             result.Segment = ++number;
             result.Line = first;
             std::string& out = output.Buffer;
-            switch (options.Format) {
+            if (each) each(result);
+            else switch (options.Format) {
             case TOutputFormat::ofJson: AppendJson(out, result); break;
             case TOutputFormat::ofCsv:
                 out += std::to_string(result.Segment) + "," + std::to_string(result.Line) + ",";

@@ -1,14 +1,17 @@
 // What the web page calls in the engine: zelm-cli's own commands, and one evaluation with
 // everything the page shows of it. Standard error reaches the page through the module's printErr.
+#include "Batch.h"
 #include "Commands.h"
 #include "ExplainCommand.h"
 #include "Formats.h"
+#include "Segments.h"
 #include "Sounds.h"
 #include "TextCount.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -49,6 +52,81 @@ val Run(const val& list, const std::string& input, const val* onPiece) {
     output.Flush();
     result.set("status", status);
     if (!onPiece) result.set("out", Bytes(out));
+    return result;
+}
+
+// Rows for the page's tables, handed to `onBlock` a few thousand at a time, as views of this
+// module's memory that the callee copies out: {count, values (count × scales, as the engine stores
+// them), first, second} — a list word's offset in the list and its length, or a segment's first
+// line and 0 — with `scores` for a ranking (ScoreOf the wanted poles), and, when asked for, `words`: the words as UTF-8, one after the other (for a
+// UTF-16 list, whose offsets are not the file's).
+class TRowBlocks {
+public:
+    TRowBlocks(val onBlock, bool keepWords) : OnBlock_(std::move(onBlock)), KeepWords_(keepWords) {}
+    void Add(const TEvaluation& e, double first, double second, const std::vector<TWantedPole>* want = nullptr) {
+        Values_.insert(Values_.end(), e.Profile.begin(), e.Profile.end());
+        if (want) Scores_.push_back(ScoreOf(e.Profile, *want));
+        if (KeepWords_) Words_ += e.Input;
+        First_.push_back(first);
+        Second_.push_back(second);
+        if (First_.size() == 4096) Flush();
+    }
+    void Flush() {
+        if (First_.empty()) return;
+        val block = val::object();
+        block.set("count", First_.size());
+        block.set("values", val(emscripten::typed_memory_view(Values_.size(), Values_.data())));
+        block.set("first", val(emscripten::typed_memory_view(First_.size(), First_.data())));
+        block.set("second", val(emscripten::typed_memory_view(Second_.size(), Second_.data())));
+        if (KeepWords_) block.set("words", Bytes(Words_));
+        if (!Scores_.empty()) block.set("scores", val(emscripten::typed_memory_view(Scores_.size(), Scores_.data())));
+        OnBlock_(block);
+        Scores_.clear();
+        Words_.clear();
+        Values_.clear();
+        First_.clear();
+        Second_.clear();
+    }
+
+private:
+    val OnBlock_;
+    bool KeepWords_;
+    std::vector<double> Values_, First_, Second_, Scores_;
+    std::string Words_;
+};
+
+// The rows of a `batch` or `rank` command line (every word: a list's words), or of a `text --by`
+// one (every segment): {status, utf16} after the last block.
+val Rows(const val& list, const std::string& input, bool keepWords, val onBlock) {
+    val result = val::object();
+    std::string error;
+    const auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+    const bool words = options && (options->Command == TCommand::cmBatch || options->Command == TCommand::cmRank);
+    if (options && !words && !(options->Command == TCommand::cmText && options->By != TCliOptions::TSegments::sgWhole))
+        error = "rows are made of word lists and segments only";
+    if (error.empty() && !UseInput(input)) error = "cannot read the typed text";
+    if (!error.empty()) {
+        Complain(error);
+        result.set("status", 2);
+        return result;
+    }
+    TRowBlocks blocks(std::move(onBlock), keepWords);
+    int status;
+    if (words) {
+        const bool rank = options->Command == TCommand::cmRank;
+        // A word's length, negative when the word is read as UTF-8.
+        status = ForEachWord(*options, [&](const TEvaluation& e, std::uint64_t offset, std::size_t length, bool utf8) {
+            const double size = double(std::min<std::size_t>(keepWords ? e.Input.size() : length, 1u << 30));
+            blocks.Add(e, double(offset), utf8 || keepWords ? -size : size, rank ? &options->Want : nullptr);
+        });
+    } else {
+        TOutput none;
+        std::string ignored;
+        none.Capture = &ignored;
+        status = RunSegments(*options, none, [&](const TEvaluation& e) { blocks.Add(e, double(e.Line), 0); });
+    }
+    blocks.Flush();
+    result.set("status", status);
     return result;
 }
 
@@ -166,6 +244,7 @@ EMSCRIPTEN_BINDINGS(zelm) {
     emscripten::function("runInPieces", +[](const val& list, const std::string& input, val onPiece) {
         return zelm::Run(list, input, &onPiece);
     });
+    emscripten::function("rows", &zelm::Rows);
     emscripten::function("evaluate", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, false); });
     // {status, explanation}: the terms of a word's (or a text's) evaluation, as zelm-cli explain gives them.
     emscripten::function("explain", +[](const val& list, const std::string& input) { return zelm::Evaluate(list, input, true); });

@@ -52,9 +52,11 @@ function engineMessage(result, what) {
   return `${what}: ${detail.join('; ') || 'неизвестная ошибка'}.`.replace(/\.\.$/, '.');
 }
 
-// ---- the worker -----------------------------------------------------------------------------
-let worker = null, nextJob = 1;
-const pending = new Map();
+// ---- the workers ----------------------------------------------------------------------------
+// One worker for each purpose, so that cancelling one count keeps another's table: `text` and
+// `list` hold their panel's tables, `text-save` and `list-save` make downloads.
+const workers = new Map();
+let nextJob = 1;
 // A count stopped: by the user's Cancel (said), or by a newer count that took its place (not said).
 const CancelNotice = 'Подсчёт отменён.';
 class Cancelled extends Error { constructor(byUser) { super('cancelled'); this.byUser = byUser; } }
@@ -63,49 +65,56 @@ function stoppedMessage(e, what) {
   return `${what}: ${inRussian(e.message)}`;
 }
 
-function startWorker() {
+function startWorker(key) {
   const source = $('zelm-engine').textContent + '\n' + $('zelm-worker').textContent;
   const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-  worker = new Worker(url);
+  const entry = { worker: new Worker(url), pending: new Map() };
   URL.revokeObjectURL(url);
-  worker.onmessage = event => {
+  entry.worker.onmessage = event => {
     const { job, progress, result } = event.data;
-    const waiting = pending.get(job);
+    const waiting = entry.pending.get(job);
     if (!waiting) return;
     if (progress !== undefined) {
       if (waiting.progress) waiting.progress(progress);
       return;
     }
-    pending.delete(job);
+    entry.pending.delete(job);
     waiting.resolve(result);
   };
-  worker.onerror = event => {
+  entry.worker.onerror = event => {
     event.preventDefault();
-    const message = event.message || 'сбой при подсчёте';
-    for (const waiting of pending.values()) waiting.reject(new Error(message));
-    pending.clear();
-    worker.terminate();
-    worker = null;
+    stopWorker(key, new Error(event.message || 'сбой при подсчёте'));
   };
+  workers.set(key, entry);
+  return entry;
 }
 
-// Runs a command (op 'run') or an evaluation (op 'evaluate') of zelm-cli in the worker, on a file
-// or on typed bytes.
-function inWorker(op, args, input, progress) {
-  if (!worker) startWorker();
+// Ends a worker, its waiting jobs rejected with `reason`, and drops what its tables held.
+function stopWorker(key, reason) {
+  const entry = workers.get(key);
+  if (!entry) return;
+  entry.worker.terminate();
+  workers.delete(key);
+  for (const waiting of entry.pending.values()) waiting.reject(reason);
+  tableLost(key);
+}
+
+// Runs an operation of the worker `key` on a file or typed bytes: a zelm-cli command ('run'), an
+// evaluation ('evaluate'), a download ('download'), or a table's making, sorting and rows
+// ('table', 'sort', 'rows').
+function inWorker(key, op, args, input, progress, extra) {
+  const entry = workers.get(key) || startWorker(key);
   const id = nextJob++;
   return new Promise((resolve, reject) => {
-    pending.set(id, { resolve, reject, progress });
-    worker.postMessage({ id, op, args, input });
+    entry.pending.set(id, { resolve, reject, progress });
+    entry.worker.postMessage({ id, op, args, input, extra });
   });
 }
 
-function cancelWork(byUser = false) {
-  if (!worker || !pending.size) return;
-  worker.terminate();
-  worker = null;
-  for (const waiting of pending.values()) waiting.reject(new Cancelled(byUser));
-  pending.clear();
+// Stops the panel's work in progress (its workers that are busy).
+function cancelWork(panel, byUser = false) {
+  for (const key of [panel, panel + '-save'])
+    if (workers.get(key)?.pending.size) stopWorker(key, new Cancelled(byUser));
 }
 
 // Runs `work` with the panel's progress bar shown (for files and long inputs) and Cancel working.
@@ -367,12 +376,12 @@ async function evaluateText() {
     $('text-source').textContent = '';
     return;
   }
-  cancelWork();
+  cancelWork('text');
   say('');
   let result;
   try {
     const big = !typed || $('text').value.length > 1 << 20;
-    result = await withProgress('text', big, progress => inWorker('evaluate', textArgs('text', '--format', 'json'), textInput(), progress));
+    result = await withProgress('text', big, progress => inWorker('text', 'evaluate', textArgs('text', '--format', 'json'), textInput(), progress));
   } catch (e) {
     if (run === textRun) { clearText(); say(stoppedMessage(e, 'Текст не оценён')); }
     return;
@@ -401,7 +410,7 @@ function clearText() {
 async function runLines(panel, args, input, what) {
   let result;
   try {
-    result = await withProgress(panel, !!input.file, progress => inWorker('run', args, input, progress));
+    result = await withProgress(panel, !!input.file, progress => inWorker(panel, 'run', args, input, progress));
   } catch (e) {
     const told = stoppedMessage(e, what);
     if (told) say(told);
@@ -412,7 +421,7 @@ async function runLines(panel, args, input, what) {
 }
 
 async function downloadRun(panel, args, input, name, format) {
-  const result = await withProgress(panel, !!input.file, progress => inWorker('download', args, input, progress))
+  const result = await withProgress(panel, !!input.file, progress => inWorker(panel + '-save', 'download', args, input, progress))
     .catch(e => ({ status: 1, stopped: e }));
   if (result.stopped) { const told = stoppedMessage(result.stopped, 'Не сохранено'); if (told) say(told); return; }
   if (result.status !== 0) { say(engineMessage(result, 'Не сохранено')); return; }
@@ -433,21 +442,86 @@ async function showSounds() {
       el('td', {}, numberText(r.share * 100, 2)), el('td', {}, numberText(r.norm * 100, 2)), el('td', {}, numberText(r.z, 2)))))));
 }
 
+// A table of a list's words or a text's segments, made in the panel's worker: {count, words},
+// or null after saying what went wrong.
+async function makeTable(panel, args, input, extra, what) {
+  let result;
+  try {
+    result = await withProgress(panel, !!input.file, progress => inWorker(panel, 'table', args, input, progress, extra));
+  } catch (e) {
+    const told = stoppedMessage(e, what);
+    if (told) say(told);
+    return null;
+  }
+  if (result.status !== 0) { say(engineMessage(result, what)); return null; }
+  return result;
+}
+
+// A value as the tables show it (kept so by the worker): a Russian word's in percent, the others
+// in tenths.
+function tableValue(q, percent) { return percent ? `${q}%` : numberText(q / 10); }
+
+let segmentsRun = 0;
 async function showSegments() {
-  const by = $('text-by').value;
-  const lines = await runLines('text', textArgs('text', '--by', by, '--format', 'json'), textInput(), 'Текст не оценён');
-  if (!lines) return;
-  const scales = lines.length ? lines[0].scales : [];
-  const limit = 500;
-  $('text-segments-table').replaceChildren(
-    lines.length > limit ? el('p', { class: 'hint' }, `Показаны первые ${limit} из ${lines.length}; сохранённые файлы содержат все.`) : '',
-    lines.length ? el('table', { class: 'data' },
-      el('caption', { class: 'visually-hidden' }, by === 'line' ? 'Оценка по строкам' : 'Оценка по абзацам'),
-      el('thead', {}, el('tr', {}, el('th', { scope: 'col' }, '№'), el('th', { scope: 'col' }, 'Строка'),
-        ...scales.map(s => el('th', { scope: 'col' }, `${s.left} / ${s.right}`)))),
-      el('tbody', {}, ...lines.slice(0, limit).map(l => el('tr', {}, el('th', { scope: 'row' }, String(l.segment)),
-        el('td', {}, String(l.line)), ...l.profile.map(v => el('td', {}, numberText(v))))))) :
-      el('p', { class: 'hint' }, 'В тексте нет ни одной непустой строки.'));
+  const by = $('text-by').value, run = ++segmentsRun;
+  const box = $('text-segments-table');
+  const made = await makeTable('text', textArgs('text', '--by', by, '--format', 'json'), textInput(),
+    { kind: 'segments', scales: poleNames().length }, 'Текст не оценён');
+  if (run !== segmentsRun) return;
+  if (!made) { box.replaceChildren(); return; }
+  if (!made.count) { box.replaceChildren(el('p', { class: 'hint' }, 'В тексте нет ни одной непустой строки.')); return; }
+  virtualTable(box, 'text', {
+    caption: by === 'line' ? 'Оценка по строкам' : 'Оценка по абзацам', count: made.count,
+    head: [el('th', { scope: 'col' }, '№'), el('th', { scope: 'col' }, 'Строка'),
+      ...poleNames().map(s => el('th', { scope: 'col' }, `${s.left} / ${s.right}`))],
+    cells: r => [el('th', { scope: 'row' }, String(r.segment)), el('td', {}, String(r.line)),
+      ...r.values.map(q => el('td', {}, tableValue(q, false)))],
+  });
+}
+
+// What a worker's tables showed goes with it.
+function tableLost(key) {
+  if (key === 'text') { ++segmentsRun; $('text-segments-table').replaceChildren(); }
+  if (key === 'list' && state.listRun) { state.listRun = null; drawList(); $('list-summary').textContent = ''; }
+}
+
+// ---- tables of many rows --------------------------------------------------------------------
+// A table of which only the rows in view exist: they come from the worker `key` a window at a
+// time as `box` scrolls (rows of a fixed height; past ten million pixels the scroll is scaled).
+// `cells(row)` makes a row's cells. Returns {refresh}, to show the rows anew from the top.
+function virtualTable(box, key, { caption, head, count, cells }) {
+  const MaxHeight = 1e7;
+  const spacer = () => el('tr', { class: 'spacer', 'aria-hidden': 'true' }, el('td', { colSpan: head.length }));
+  const top = spacer(), bottom = spacer(), body = el('tbody', {}, top, bottom);
+  const table = el('table', { class: 'data rows', 'aria-rowcount': String(count + 1) },
+    el('caption', { class: 'visually-hidden' }, caption),
+    el('thead', {}, el('tr', { 'aria-rowindex': '1' }, ...head)), body);
+  box.replaceChildren(table);
+  box.scrollTop = 0;
+  let rowHeight = 0, shown = '', asked = 0, scheduled = false;
+  const layout = async () => {
+    scheduled = false;
+    if (!table.isConnected) return;
+    const h = rowHeight || 24, view = box.clientHeight || 448;
+    const total = count * h, scale = total > MaxHeight ? MaxHeight / total : 1;
+    const scrolled = box.scrollTop, position = scrolled / scale;
+    const first = Math.min(count - 1, Math.floor(position / h)), n = Math.min(count - first, Math.ceil(view / h) + 4);
+    if (shown === `${first},${n},${h}`) return;
+    const ask = ++asked;
+    const reply = await inWorker(key, 'rows', [], null, null, { from: first, count: n }).catch(() => ({}));
+    if (ask !== asked || !reply.rows || !table.isConnected) return;
+    const above = scale === 1 ? first * h : Math.max(0, scrolled - (position - first * h));
+    top.firstChild.style.height = `${above}px`;
+    bottom.firstChild.style.height = `${Math.max(0, total * scale - above - reply.rows.length * h)}px`;
+    body.replaceChildren(top, ...reply.rows.map((r, i) => el('tr', { 'aria-rowindex': String(first + i + 2) }, ...cells(r))), bottom);
+    shown = `${first},${n},${h}`;
+    const measured = body.children[1].getBoundingClientRect().height;
+    if (measured && Math.abs(measured - rowHeight) > 0.5) { rowHeight = measured; schedule(); }
+  };
+  const schedule = () => { if (!scheduled) { scheduled = true; requestAnimationFrame(layout); } };
+  box.onscroll = schedule;
+  schedule();
+  return { refresh: () => { shown = ''; box.scrollTop = 0; schedule(); } };
 }
 
 function refreshDetails() {
@@ -470,36 +544,46 @@ function listInput() { return state.listFile ? { file: state.listFile } : typedI
 function listName() { return state.listFile ? state.listFile.name : '-'; }
 let listSort = { key: -1, down: false };
 
-function wordValue(v) { return state.lang === 'ru' ? `${Math.round(v * 100)}%` : numberText(v * 100); }
+// The words of a ranking the page keeps and shows: the best (zelm-cli rank --top); the saved
+// files have them all.
+const RankShown = 10000;
+let listView = null;
 
 function drawList() {
   const run = state.listRun;
   document.querySelector('[data-for=list]').hidden = !run;
-  if (!run) { $('list-table').replaceChildren(); return; }
-  const rows = run.rows.slice();
-  const { key, down } = listSort;
-  if (key >= 0) rows.sort((a, b) => (down ? -1 : 1) * (a.profile[key] - b.profile[key]));
-  const limit = 1000;
-  $('list-summary').textContent = `Слов: ${rows.length}` + (rows.length > limit ? `; показаны первые ${limit}` : '') +
-    (run.ranked ? `; по впечатлению «${run.wanted}», лучшие первыми` : '');
-  const sortButton = (label, index) => {
-    const sorted = listSort.key === index;
-    return el('th', { scope: 'col', 'aria-sort': sorted ? (listSort.down ? 'descending' : 'ascending') : 'none' },
-      el('button', { type: 'button', class: 'sort', title: 'Упорядочить по этой шкале',
-        onclick: () => {
-          listSort = { key: index, down: sorted ? !listSort.down : true };
-          drawList();
-          $('list-table').querySelectorAll('button.sort')[index].focus(); // the new table's button of this column
-        } },
-      label, sorted ? (listSort.down ? ' ▼' : ' ▲') : ''));
-  };
-  $('list-table').replaceChildren(el('table', { class: 'data' },
-    el('caption', { class: 'visually-hidden' }, 'Оценки слов списка'),
-    el('thead', {}, el('tr', {}, ...(run.ranked ? [el('th', { scope: 'col' }, 'Место'), el('th', { scope: 'col' }, 'Балл')] : []),
-      el('th', { scope: 'col' }, 'Слово'), ...run.scales.map((s, i) => sortButton(`${s.left} / ${s.right}`, i)))),
-    el('tbody', {}, ...rows.slice(0, limit).map(r => el('tr', {},
-      ...(run.ranked ? [el('td', {}, String(r.rank)), el('td', {}, numberText(r.score * 100))] : []),
-      el('th', { scope: 'row' }, r.input), ...r.profile.map(v => el('td', {}, wordValue(v))))))));
+  if (!run) { listView = null; $('list-table').replaceChildren(); return; }
+  $('list-summary').textContent = `Слов: ${run.words}` +
+    (run.ranked ? `; по впечатлению «${run.wanted}», лучшие первыми` : '') +
+    (run.count < run.words ? `; показаны лучшие ${run.count}, сохранённые файлы содержат все` : '');
+  const percent = state.lang === 'ru';
+  const sortButton = (label, index) => el('th', { scope: 'col', 'aria-sort': 'none' },
+    el('button', { type: 'button', class: 'sort', title: 'Упорядочить по этой шкале', onclick: () => sortList(index) }, label));
+  listView = virtualTable($('list-table'), 'list', {
+    caption: 'Оценки слов списка', count: run.count,
+    head: [...(run.ranked ? [el('th', { scope: 'col' }, 'Место'), el('th', { scope: 'col' }, 'Балл')] : []),
+      el('th', { scope: 'col' }, 'Слово'), ...run.scales.map((s, i) => sortButton(`${s.left} / ${s.right}`, i))],
+    cells: r => [...(run.ranked ? [el('td', {}, String(r.rank)), el('td', {}, numberText(r.score * 100))] : []),
+      el('th', { scope: 'row' }, r.word), ...r.values.map(q => el('td', {}, tableValue(q, percent)))],
+  });
+}
+
+// Sorts the list's rows by a scale in the worker (again: the other way); the headers stay, and
+// with them the focus.
+async function sortList(index) {
+  const run = state.listRun;
+  listSort = { key: index, down: listSort.key === index ? !listSort.down : true };
+  $('list-table').querySelectorAll('th[aria-sort]').forEach((th, i) => {
+    const sorted = i === index;
+    th.setAttribute('aria-sort', sorted ? (listSort.down ? 'descending' : 'ascending') : 'none');
+    th.firstChild.textContent = `${run.scales[i].left} / ${run.scales[i].right}` + (sorted ? (listSort.down ? ' ▼' : ' ▲') : '');
+  });
+  try {
+    await inWorker('list', 'sort', [], null, null, listSort);
+  } catch (e) {
+    return;
+  }
+  if (state.listRun === run && listView) listView.refresh();
 }
 
 function wantedPoles() {
@@ -511,15 +595,17 @@ async function evaluateList(ranked) {
   const wanted = wantedPoles();
   if (ranked && !wanted.length) { say('Отметьте хотя бы один желаемый полюс.'); return; }
   say('');
-  cancelWork();
+  cancelWork('list');
+  state.listRun = null;
+  drawList();
+  $('list-summary').textContent = '';
   const args = ranked ? ['rank', ...common(), '--want', wanted.join(','), '--format', 'json', '--', listName()]
     : ['batch', ...common(), '--format', 'json', '--', listName()];
-  const rows = await runLines('list', args, listInput(), ranked ? 'Список не упорядочен' : 'Список не оценён');
-  if (!rows) {
-    if (!$('message').hidden) { state.listRun = null; drawList(); $('list-summary').textContent = ''; }
-    return;
-  }
-  state.listRun = { ranked, wanted: wanted.join(', '), rows, scales: rows.length ? rows[0].scales : poleNames(), args };
+  const scales = poleNames();
+  const made = await makeTable('list', args, listInput(), { kind: ranked ? 'rank' : 'list', scales: scales.length, lang: state.lang, limit: RankShown },
+    ranked ? 'Список не упорядочен' : 'Список не оценён');
+  if (!made) return;
+  state.listRun = { ranked, wanted: wanted.join(', '), count: made.count, words: made.words, scales, args };
   listSort = { key: -1, down: false };
   drawList();
 }
@@ -617,7 +703,7 @@ function wire() {
   $('text-file').addEventListener('change', event => { openTextFile(event.target.files[0]); event.target.value = ''; });
   $('text-encoding').addEventListener('change', evaluateText);
   $('text-close').addEventListener('click', () => {
-    cancelWork();
+    cancelWork('text');
     state.textFile = null;
     $('text').disabled = false;
     $('text').placeholder = $('text').dataset.placeholder;
@@ -635,14 +721,14 @@ function wire() {
       $('text-by').value === 'line' ? 'lines' : 'paragraphs', format.toLowerCase()), 'оценки по строкам или абзацам'));
   for (const id of ['text', 'list']) $(id).dataset.placeholder = $(id).placeholder;
   for (const panel of ['text', 'list'])
-    $(panel + '-progress').querySelector('.cancel').addEventListener('click', () => { cancelWork(true); });
+    $(panel + '-progress').querySelector('.cancel').addEventListener('click', () => { cancelWork(panel, true); });
   dropTarget('panel-text', openTextFile);
   dropTarget('panel-list', openListFile);
   $('list-file').addEventListener('change', event => { openListFile(event.target.files[0]); event.target.value = ''; });
   $('list-run').addEventListener('click', () => evaluateList(false));
   $('rank-run').addEventListener('click', () => evaluateList(true));
   $('list-close').addEventListener('click', () => {
-    cancelWork();
+    cancelWork('list');
     state.listFile = null;
     $('list').disabled = false;
     $('list').placeholder = $('list').dataset.placeholder;

@@ -64,17 +64,172 @@ function download(args, stdin) {
   return result;
 }
 
+// ---- tables: a list's words or a text's segments, kept compactly ---------------------------
+// Values are kept as the page shows them: a Russian word's in percent, the others in tenths. They
+// are stored in chunks of 65536 rows that widen, Int8 to Int16 to Float64, when a value needs it;
+// a list word is kept as where it stands in the list (its offset and length there), its text read
+// back when it is shown. About 36 bytes a word of a Russian list.
+const ChunkBits = 16, ChunkRows = 1 << ChunkBits;
+const Widths = [[Int8Array, 127], [Int16Array, 32767], [Float64Array, Infinity]];
+let table = null;
+
+function shownValue(percent) {
+  if (percent) return v => Math.round(v * 100);
+  return v => { const x = v * 10; return x >= 0 ? Math.round(x) : -Math.round(-x); };
+}
+
+class Table {
+  constructor(kind, scales, percent, source, bigSource) {
+    Object.assign(this, { kind, scales, percent, source, count: 0, values: [], widths: [], first: [], second: [], order: null });
+    this.Where = bigSource ? Float64Array : Uint32Array;
+    this.texts = null; // a UTF-16 list's words, as strings
+  }
+  add(block, quantize, wordScale) {
+    const { scales } = this;
+    for (let i = 0; i < block.count; ++i) {
+      const c = this.count >>> ChunkBits, j = this.count & (ChunkRows - 1);
+      if (j === 0) {
+        this.values.push(new Int8Array(ChunkRows * scales));
+        this.widths.push(0);
+        this.first.push(new this.Where(ChunkRows));
+        this.second.push(new Int32Array(ChunkRows));
+      }
+      let chunk = this.values[c];
+      for (let k = 0; k < scales; ++k) {
+        const q = quantize(block.values[i * scales + k] * wordScale);
+        while (Math.abs(q) > Widths[this.widths[c]][1]) {
+          const wider = new Widths[++this.widths[c]][0](ChunkRows * scales);
+          wider.set(chunk);
+          this.values[c] = chunk = wider;
+        }
+        chunk[j * scales + k] = q;
+      }
+      this.first[c][j] = block.first[i];
+      this.second[c][j] = block.second[i];
+      ++this.count;
+    }
+  }
+  value(row, k) { return this.values[row >>> ChunkBits][(row & (ChunkRows - 1)) * this.scales + k]; }
+  at(array, row) { return array[row >>> ChunkBits][row & (ChunkRows - 1)]; }
+
+  // The rows in the order of scale `key` (list order for -1), ties in list order.
+  sort(key, down) {
+    this.order = null;
+    if (key < 0) return;
+    const n = this.count, order = new Uint32Array(n);
+    if (this.widths.every(w => w < 2)) { // counting sort over the 65536 possible values
+      const counts = new Int32Array(65537), bucket = new Int32Array(n);
+      for (let i = 0; i < n; ++i) { const b = down ? 32767 - this.value(i, key) : this.value(i, key) + 32768; bucket[i] = b; ++counts[b + 1]; }
+      for (let b = 1; b < counts.length; ++b) counts[b] += counts[b - 1];
+      for (let i = 0; i < n; ++i) order[counts[bucket[i]]++] = i;
+    } else {
+      const keys = new Float64Array(n);
+      for (let i = 0; i < n; ++i) { order[i] = i; keys[i] = this.value(i, key); }
+      order.sort((a, b) => (down ? keys[b] - keys[a] : keys[a] - keys[b]) || a - b);
+    }
+    this.order = order;
+  }
+
+  // The text of a list word: read back from the list (at most 600 bytes of it), or kept.
+  word(row) {
+    if (this.texts) return this.texts[row];
+    const offset = this.at(this.first, row), size = this.at(this.second, row), length = Math.abs(size);
+    const end = offset + Math.min(length, 600);
+    const bytes = this.source.file ? new Uint8Array(new FileReaderSync().readAsArrayBuffer(this.source.file.slice(offset, end)))
+      : this.source.bytes.subarray(offset, end);
+    let text = size < 0 ? Utf8.decode(bytes).replace(/\uFFFD/g, '?') : Cp1251.decode(bytes);
+    if (length > 600 || text.length > 200) text = text.slice(0, 200) + '…';
+    return text;
+  }
+
+  rows(from, count) {
+    const rows = [];
+    for (let r = from; r < Math.min(this.count, from + count); ++r) {
+      const row = this.order ? this.order[r] : r;
+      const values = [];
+      for (let k = 0; k < this.scales; ++k) values.push(this.value(row, k));
+      rows.push(this.kind === 'segments' ? { segment: row + 1, line: this.at(this.first, row), values }
+        : { word: this.word(row), values, rank: this.ranks ? row + 1 : 0, score: this.ranks ? this.ranks[row] : 0 });
+    }
+    return rows;
+  }
+}
+const Utf8 = new TextDecoder('utf-8'), Cp1251 = new TextDecoder('windows-1251');
+
+// The best `limit` words of a ranking, best first (ties in list order), as zelm-cli rank orders them.
+class Best {
+  constructor(limit) { Object.assign(this, { limit, kept: [], floor: -Infinity, seen: 0 }); }
+  offer(score, make) {
+    const index = this.seen++;
+    if (score < this.floor) return;
+    this.kept.push({ score, index, row: make() });
+    if (this.kept.length >= 2 * this.limit) this.prune();
+  }
+  prune() {
+    this.kept.sort((a, b) => b.score - a.score || a.index - b.index);
+    this.kept.length = Math.min(this.kept.length, this.limit);
+    if (this.kept.length === this.limit) this.floor = this.kept[this.limit - 1].score;
+  }
+}
+
+// Builds the table of a list (`batch`), a ranking (`rank`, the best `limit` kept) or a text's
+// segments (`text --by`): {status, count, words} (words: how many were ranked).
+function buildTable(args, stdin, input, extra) {
+  const { kind, scales, lang } = extra;
+  const source = input.file ? { file: input.file } : { bytes: input.bytes };
+  const size = input.file ? input.file.size : input.bytes.length;
+  const head = input.file ? new Uint8Array(new FileReaderSync().readAsArrayBuffer(input.file.slice(0, 2))) : [];
+  const utf16 = (head[0] === 0xFF && head[1] === 0xFE) || (head[0] === 0xFE && head[1] === 0xFF);
+  table = null;
+  const made = new Table(kind, scales, kind !== 'segments' && lang === 'ru', source, size >= 2 ** 32 - 1);
+  const quantize = shownValue(made.percent), wordScale = kind === 'segments' || made.percent ? 1 : 100;
+  if (utf16) made.texts = [];
+  const best = kind === 'rank' ? new Best(extra.limit) : null;
+  const result = engine.rows(args, stdin, !!utf16, block => {
+    let words = null;
+    if (utf16) {
+      words = []; let at = 0;
+      for (let i = 0; i < block.count; ++i) { const n = -block.second[i]; words.push(Utf8.decode(block.words.subarray(at, at + n))); at += n; }
+    }
+    if (!best) {
+      made.add(block, quantize, wordScale);
+      if (words) made.texts.push(...words);
+      return;
+    }
+    for (let i = 0; i < block.count; ++i)
+      best.offer(block.scores[i], () => ({ values: block.values.slice(i * scales, (i + 1) * scales), first: block.first[i], second: block.second[i], word: words && words[i] }));
+  });
+  if (best) {
+    best.prune();
+    made.ranks = new Float64Array(best.kept.map(k => k.score));
+    for (const { row } of best.kept) {
+      made.add({ count: 1, values: row.values, first: [row.first], second: [row.second] }, quantize, wordScale);
+      if (utf16) made.texts.push(row.word);
+    }
+  }
+  if (result.status === 0) table = made;
+  return { status: result.status, count: made.count, words: best ? best.seen : made.count };
+}
+
+function tableOp(op, args, stdin, input, extra) {
+  if (op === 'table') return buildTable(args, stdin, input, extra);
+  if (!table) return { status: 1 };
+  if (op === 'sort') { table.sort(extra.key, extra.down); return { status: 0 }; }
+  return { status: 0, rows: table.rows(extra.from, extra.count), count: table.count };
+}
+
 onmessage = async event => {
   await ready;
-  const { id, op, args, input } = event.data;
+  const { id, op, args, input, extra } = event.data;
   job = id;
   errors = '';
   let result;
   try {
-    const stdin = prepare(input);
-    if (op === 'download') result = download(args, stdin);
+    const stdin = op === 'sort' || op === 'rows' ? '' : prepare(input);
+    if (op === 'table' || op === 'sort' || op === 'rows') result = tableOp(op, args, stdin, input, extra);
+    else if (op === 'download') result = download(args, stdin);
     else result = op === 'evaluate' ? engine.evaluate(args, stdin) : engine.run(args, stdin);
-    if (input && !input.file) engine.FS.unlink('/typed');
+    if (input && !input.file && stdin) engine.FS.unlink('/typed');
   } catch (e) {
     result = { status: 1 };
     errors += String(e && e.message || e) + '\n';
