@@ -2,7 +2,7 @@
 // (byte for byte what zelm-cli prints for the same input) and how it takes bad and large input.
 import { test, before, after, beforeEach, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -237,8 +237,7 @@ test('a word list: its table sorts by a scale and ranks by wanted poles as zelm-
   // A window of the 60 rows is shown; the rest come as the table scrolls.
   await page.waitForFunction(() => document.getElementById('list-summary').textContent === 'Слов: 60' &&
     document.querySelectorAll('#list-table tbody tr[aria-rowindex]').length > 10);
-  await page.locator('#list-table').evaluate(box => { box.scrollTop = box.scrollHeight; });
-  await page.waitForFunction(() => document.querySelector('#list-table tbody tr[aria-rowindex="61"]'));
+  await scrolledToEnd('#list-table', 60);
   assert.deepEqual(await downloaded('#panel-list .export', 'CSV'), zelm(['batch', '--format', 'csv', 'слова.txt']));
   // Sorted by "Хороший / Плохой", highest first.
   await page.getByRole('button', { name: 'Хороший / Плохой' }).click();
@@ -329,9 +328,94 @@ test('a long word answers at once, explains itself when asked, and the small thi
   assert.match(await page.evaluate(() => document.activeElement.textContent), /^Хороший \/ Плохой/);
 });
 
-test('a per-line profile of ten thousand lines downloads, in pieces, as zelm-cli writes it', async () => {
+// The memory of the browser's tabs with their workers (their renderers' resident sizes), in MB.
+function browserMemory() {
+  const rows = execFileSync('ps', ['-e', '-o', 'rss=,args=']).toString().split('\n').filter(l => /chromium.*--type=renderer/.test(l));
+  return Math.round(rows.reduce((sum, l) => sum + parseInt(l, 10), 0) / 1024);
+}
+// A table of `rows` rows scrolled to its end, as far as its last row.
+async function scrolledToEnd(box, rows) {
+  await page.waitForFunction(([box, rows]) => {
+    const scroller = document.querySelector(box);
+    scroller.scrollTop = scroller.scrollHeight;
+    return scroller.querySelector(`tr[aria-rowindex="${rows + 1}"]`);
+  }, [box, rows], { timeout: 300000, polling: 100 });
+}
+// The main thread's tasks over 50 ms from now on (the browser's long-task observer).
+async function watchLongTasks() {
+  await page.evaluate(() => {
+    window.longTasks = [];
+    new PerformanceObserver(list => window.longTasks.push(...list.getEntries().map(e => Math.round(e.duration)))).observe({ type: 'longtask' });
+  });
+}
+// A command's output hashed as it streams, with `each(line)` seeing its lines.
+function streamedSha(args, each = () => {}) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(cli, args, { cwd: work, stdio: ['ignore', 'pipe', 'inherit'] });
+    const hash = crypto.createHash('sha256');
+    let rest = '';
+    child.stdout.on('data', chunk => {
+      hash.update(chunk);
+      const lines = (rest + chunk.toString('latin1')).split('\n');
+      rest = lines.pop();
+      lines.forEach(each);
+    });
+    child.on('error', reject);
+    child.on('close', status => (status === 0 ? resolve(hash.digest('hex')) : reject(new Error(`zelm-cli ${args.join(' ')}: ${status}`))));
+  });
+}
+async function downloadedSha(scope, label) {
+  const [download] = await Promise.all([page.waitForEvent('download'), page.locator(scope).getByRole('button', { name: label, exact: true }).click()]);
+  const hash = crypto.createHash('sha256');
+  for await (const chunk of fs.createReadStream(await download.path())) hash.update(chunk);
+  return hash.digest('hex');
+}
+
+test('a list of a million words is shown, sorted and ranked, and saved as zelm-cli writes it, without holding up the page', async t => {
+  const name = 'миллион.txt', file = path.join(work, name);
+  const vocabulary = Vocabulary.ru, ends = ['', 'а', 'ы', 'ом', 'ами', 'ость', 'ик'];
+  const wordOf = k => vocabulary[k % vocabulary.length] + ends[(k / vocabulary.length | 0) % ends.length] + (k % 3 ? '' : '*');
+  const fd = fs.openSync(file, 'w');
+  for (let i = 0; i < 1000000; i += 10000) {
+    const lines = [];
+    for (let k = i; k < i + 10000; ++k) lines.push(wordOf(k));
+    fs.writeSync(fd, cp1251(lines.join('\n') + '\n'));
+  }
+  fs.closeSync(fd);
+  let best = -Infinity;
+  const cliSha = await streamedSha(['batch', '--format', 'csv', name], line => {
+    const value = Number(line.split(',')[1]);
+    if (Number.isFinite(value)) best = Math.max(best, Math.round(value * 100));
+  });
+  const before = browserMemory();
+  await open();
+  await page.click('#tab-list');
+  await watchLongTasks();
+  await page.setInputFiles('#list-file', file);
+  await page.waitForFunction(() => document.getElementById('list-summary').textContent === 'Слов: 1000000', null, { timeout: 300000 });
+  const memory = browserMemory();
+  // The last row, scrolled to; then the rows sorted by the first scale, the best first.
+  await scrolledToEnd('#list-table', 1000000);
+  assert.equal(await page.textContent('#list-table tr[aria-rowindex="1000001"] th'), wordOf(999999));
+  await page.getByRole('button', { name: 'Хороший / Плохой' }).click();
+  await page.waitForFunction(top => document.querySelector('#list-table tr[aria-rowindex="2"]')?.cells[1].textContent === `${top}%`, best, { timeout: 60000 });
+  assert.equal(await downloadedSha('#panel-list .export', 'CSV'), cliSha);
+  // Ranked: the 10,000 best are kept and shown, the first as zelm-cli ranks it.
+  await page.check('#poles input[value="Нежный"]');
+  await page.click('#rank-run');
+  await page.waitForFunction(() => document.getElementById('list-summary').textContent.includes('показаны лучшие 10000'), null, { timeout: 300000 });
+  const first = JSON.parse(zelm(['rank', '--want', 'Нежный', '--top', '1', '--format', 'json', name]).toString());
+  assert.equal(await page.textContent('#list-table tr[aria-rowindex="2"] th'), first.input);
+  const longTasks = await page.evaluate(() => window.longTasks);
+  t.diagnostic(`browser memory: ${before} MB before, ${memory} MB with the list's table; main-thread tasks over 50 ms: ${JSON.stringify(longTasks)}`);
+  assert.ok(longTasks.every(ms => ms < 200), `the main thread was held: ${longTasks} ms`);
+  assert.ok(memory - before < 600, `the list took ${memory - before} MB`);
+  fs.rmSync(file);
+});
+
+test('a per-line profile of 20 MB shows its rows and downloads, in pieces, as zelm-cli writes it', async () => {
   const lines = [];
-  for (let i = 0; i < 10000; ++i) lines.push(Texts[i % Texts.length][1].split('\n')[0] + ` ${i}`);
+  for (let i = 0; lines.length * 60 < 20e6; ++i) lines.push(Texts[i % Texts.length][1].split('\n')[0] + ` ${i}`);
   const name = 'строки.txt';
   const bytes = cp1251(lines.join('\r\n') + '\r\n');
   write(name, bytes);
@@ -340,9 +424,10 @@ test('a per-line profile of ten thousand lines downloads, in pieces, as zelm-cli
   await page.setInputFiles('#text-file', { name, mimeType: 'text/plain', buffer: bytes });
   await page.waitForFunction(n => document.getElementById('text-source').textContent.includes(n), name);
   await page.click('#text-segments summary');
-  await page.waitForSelector('#text-segments-table tbody tr[aria-rowindex]');
-  const sha = b => crypto.createHash('sha256').update(b).digest('hex');
-  assert.equal(sha(await downloaded('#text-segments', 'CSV оценки по строкам или абзацам')), sha(zelm(['text', '--by', 'line', '--format', 'csv', name])));
+  let segments = -1; // below the header
+  const cliSha = await streamedSha(['text', '--by', 'line', '--format', 'csv', name], () => ++segments);
+  await scrolledToEnd('#text-segments-table', segments);
+  assert.equal(await downloadedSha('#text-segments', 'CSV оценки по строкам или абзацам'), cliSha);
 });
 
 test('a large file is counted piece by piece with progress, and Cancel stops it', async () => {
