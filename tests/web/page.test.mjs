@@ -365,7 +365,7 @@ function streamedSha(args, each = () => {}) {
   });
 }
 async function downloadedSha(scope, label) {
-  const [download] = await Promise.all([page.waitForEvent('download'), page.locator(scope).getByRole('button', { name: label, exact: true }).click()]);
+  const [download] = await Promise.all([page.waitForEvent('download', { timeout: 600000 }), page.locator(scope).getByRole('button', { name: label, exact: true }).click()]);
   const hash = crypto.createHash('sha256');
   for await (const chunk of fs.createReadStream(await download.path())) hash.update(chunk);
   return hash.digest('hex');
