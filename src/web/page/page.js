@@ -496,7 +496,9 @@ function virtualTable(box, key, { caption, head, count, cells }) {
   const table = el('table', { class: 'data rows', 'aria-rowcount': String(count + 1) },
     el('caption', { class: 'visually-hidden' }, caption),
     el('thead', {}, el('tr', { 'aria-rowindex': '1' }, ...head)), body);
-  box.replaceChildren(table);
+  // On paper: the rows in view, and where the rest are.
+  const printed = el('p', { class: 'print-only' });
+  box.replaceChildren(table, printed);
   box.scrollTop = 0;
   let rowHeight = 0, shown = '', asked = 0, scheduled = false;
   const layout = async () => {
@@ -515,6 +517,8 @@ function virtualTable(box, key, { caption, head, count, cells }) {
     bottom.firstChild.style.height = `${Math.max(0, total * scale - above - reply.rows.length * h)}px`;
     body.replaceChildren(top, ...reply.rows.map((r, i) => el('tr', { 'aria-rowindex': String(first + i + 2) }, ...cells(r))), bottom);
     shown = `${first},${n},${h}`;
+    printed.textContent = count > reply.rows.length
+      ? `Строки ${first + 1}–${first + reply.rows.length} из ${count}; все строки есть в сохранённых файлах (JSON, CSV).` : '';
     const measured = body.children[1].getBoundingClientRect().height;
     if (measured && Math.abs(measured - rowHeight) > 0.5) { rowHeight = measured; schedule(); }
   };
