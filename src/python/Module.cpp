@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -179,38 +180,110 @@ py::tuple Run(std::vector<std::string> args, std::optional<py::bytes> input) {
 // The rows of `zelm-cli batch --format csv` for words given one by one (each already as a line of
 // the list would be: trimmed, with no line break), made on every core without writing the CSV:
 // the inputs, the values (one row per word, float64 as the engine stores them) and the comments.
-py::tuple WordsTable(const std::vector<std::string>& words, const std::string& lang, const std::string& algo) {
+// A numpy array of Python objects, taking over the references in `items`.
+py::array ObjectArray(std::vector<PyObject*>& items) {
+    py::array result(py::dtype("O"), std::vector<py::ssize_t>{py::ssize_t(items.size())});
+    auto** slots = static_cast<PyObject**>(result.mutable_data());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        Py_XDECREF(slots[i]);
+        slots[i] = items[i];
+    }
+    items.clear();
+    return result;
+}
+
+// zelm.words: a list of str checked (TypeError, ValueError with the word's place) and trimmed of
+// codes 0 to 32 as batch trims its lines, each evaluated as batch evaluates a line of a UTF-8
+// list, on all processors: (inputs, values, comments), the inputs and comments as object arrays.
+// Words share their comments, so each different comment becomes one Python str.
+py::tuple WordsTable(const py::list& list, const std::string& lang, const std::string& algo) {
     const TLanguage language = Language(lang);
     const TEvalScheme scheme = Scheme(algo);
-    const std::size_t n = words.size(), scales = ScaleNamesOf(language).size();
+    const std::size_t n = list.size(), scales = ScaleNamesOf(language).size();
+    std::vector<std::string_view> words(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        PyObject* item = PyList_GET_ITEM(list.ptr(), py::ssize_t(i));
+        if (!PyUnicode_Check(item)) throw py::type_error("word " + std::to_string(i) + " is not a str");
+        Py_ssize_t size = 0;
+        const char* utf8 = PyUnicode_AsUTF8AndSize(item, &size);
+        if (!utf8) throw py::error_already_set();
+        std::string_view word(utf8, std::size_t(size));
+        while (!word.empty() && static_cast<unsigned char>(word.front()) <= 32) word.remove_prefix(1);
+        while (!word.empty() && static_cast<unsigned char>(word.back()) <= 32) word.remove_suffix(1);
+        if (word.empty() || word.find_first_of("\r\n") != std::string_view::npos)
+            throw py::value_error("word " + std::to_string(i) + " is empty or holds a line break: " +
+                                  std::string(py::repr(item)));
+        words[i] = word;
+    }
     py::array_t<double> values({py::ssize_t(n), py::ssize_t(scales)});
     double* out = values.mutable_data();
-    std::vector<std::string> inputs(n), comments(n);
+    // Each thread's inputs, one after the other, and its different comments (in Windows-1251),
+    // with each word's place in them.
+    struct TPart {
+        std::string Inputs;
+        std::vector<std::size_t> Ends; // of each input in Inputs
+        std::unordered_map<std::string, std::uint32_t> Known;
+        std::vector<const std::string*> Comments;
+        std::vector<std::uint32_t> CommentOf;
+    };
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    const std::size_t chunk = std::max<std::size_t>(1, (n + threads - 1) / threads);
+    std::vector<TPart> parts((n + chunk - 1) / chunk);
     {
         py::gil_scoped_release unlocked;
-        const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-        const std::size_t chunk = (n + threads - 1) / std::max<std::size_t>(threads, 1);
         std::vector<std::thread> workers;
-        for (std::size_t from = 0; from < n; from += chunk)
-            workers.emplace_back([&, from] {
+        for (std::size_t from = 0, k = 0; from < n; from += chunk, ++k)
+            workers.emplace_back([&, from, k] {
+                TPart& part = parts[k];
                 TEvaluator evaluator(language, scheme);
                 evaluator.WordDetails = false; // as batch's CSV: no sounds or colours
                 TUtf8ToCp1251 decoder(TAcuteAccent::amStressMark);
-                std::string word;
+                std::string word, input;
                 TEvaluation e;
                 for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
                     word.clear();
                     decoder.Decode(words[i], word);
                     decoder.Finish(word);
-                    AppendValidUtf8(inputs[i], words[i]);
-                    evaluator.EvaluateWord(word, inputs[i], e);
+                    input.clear();
+                    AppendValidUtf8(input, words[i]);
+                    evaluator.EvaluateWord(word, input, e);
                     std::copy(e.Profile.begin(), e.Profile.end(), out + i * scales);
-                    AppendCp1251AsUtf8(comments[i], e.CommentCp1251);
+                    part.Inputs += input;
+                    part.Ends.push_back(part.Inputs.size());
+                    const auto [known, added] = part.Known.try_emplace(e.CommentCp1251, std::uint32_t(part.Comments.size()));
+                    if (added) part.Comments.push_back(&known->first);
+                    part.CommentOf.push_back(known->second);
                 }
             });
         for (std::thread& worker : workers) worker.join();
     }
-    return py::make_tuple(inputs, values, comments);
+    std::vector<PyObject*> inputs, comments, made;
+    inputs.reserve(n);
+    comments.reserve(n);
+    const auto str = [](std::string_view utf8) {
+        PyObject* text = PyUnicode_DecodeUTF8(utf8.data(), py::ssize_t(utf8.size()), "surrogateescape");
+        if (!text) throw py::error_already_set();
+        return text;
+    };
+    std::string utf8;
+    for (TPart& part : parts) {
+        made.clear();
+        for (const std::string* comment : part.Comments) {
+            utf8.clear();
+            AppendCp1251AsUtf8(utf8, *comment);
+            made.push_back(str(utf8));
+        }
+        std::size_t begin = 0;
+        for (std::size_t j = 0; j < part.Ends.size(); ++j) {
+            inputs.push_back(str(std::string_view(part.Inputs).substr(begin, part.Ends[j] - begin)));
+            begin = part.Ends[j];
+            PyObject* comment = made[part.CommentOf[j]];
+            Py_INCREF(comment);
+            comments.push_back(comment);
+        }
+        for (PyObject* comment : made) Py_DECREF(comment);
+    }
+    return py::make_tuple(ObjectArray(inputs), values, ObjectArray(comments));
 }
 
 // The columns of a CSV that zelm-cli wrote: `text` ones as lists of str, `integer` ones as int64

@@ -118,8 +118,9 @@ def test_bad_input_raises_the_documented_errors(tmp_path):
     assert error.value.filename == missing
     with pytest.raises(OSError):
         zelm.count_file(tmp_path)  # a folder
-    with pytest.raises(TypeError):
-        zelm.words("мама")
+    for words in ("мама", ["мама", 5], ["мама", b"x"]):
+        with pytest.raises(TypeError):
+            zelm.words(words)
 
 
 def test_a_dask_cluster_counts_a_corpus_as_one_pass(tmp_path, texts):

@@ -83,12 +83,18 @@ def words(words, lang="ru", algo="zhuravlev"):
     """Evaluates a list of words; returns a pandas.DataFrame with one row per word, in order, and
     exactly the columns and values of `zelm-cli batch --format csv` (word, one column per scale,
     comment). Words must be non-empty and hold no line break (ValueError)."""
-    words = _checked_words(words)
-    if any(len(w) >= 1 << 18 for w in words):  # very long words: as batch writes them, in pieces
+    if isinstance(words, (str, bytes)):
+        raise TypeError("words must be a list of str, not one str")
+    words = list(words)
+    try:
+        longest = max(map(len, words), default=0)
+    except TypeError:  # not a str: said by words_table
+        longest = 0
+    if longest >= 1 << 18:  # very long words: as batch writes them, in pieces
         return _frame(_run(["batch", "--lang", lang, "--algo", algo, "--encoding", "utf-8", "--format", "csv",
                             "{input}"], _word_list(words)))
     import pandas
-    inputs, values, comments = _zelm.words_table([w.strip(_BLANKS) for w in words], lang, algo)
+    inputs, values, comments = _zelm.words_table(words, lang, algo)  # checks the words as _checked_words
     frame = pandas.DataFrame(values, columns=_zelm.scale_columns(lang), copy=False)
     frame.insert(0, "word", inputs)
     frame["comment"] = comments
