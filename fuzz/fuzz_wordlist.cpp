@@ -1,5 +1,5 @@
 // The word-list line splitter and the rows made of its lines: pieces give the lines of the whole,
-// every line is trimmed and non-empty, and every row in every format is well-formed UTF-8, the
+// every line is trimmed and non-empty and stands in the whole where the splitter says, and every row in every format is well-formed UTF-8, the
 // rows written in pieces for long lines equal to the usual ones.
 #include "Cp1251.h"
 #include "Evaluation.h"
@@ -15,10 +15,13 @@ using zelm::fuzz::Check;
 
 namespace {
 
-std::vector<std::string> LinesOf(const std::vector<std::string_view>& pieces) {
+std::vector<std::string> LinesOf(const std::vector<std::string_view>& pieces, std::string_view whole) {
     std::vector<std::string> lines;
     TLineSplitter splitter;
-    const auto keep = [&](std::string_view line) { lines.emplace_back(line); };
+    const auto keep = [&](std::string_view line) {
+        Check(whole.substr(std::min<std::size_t>(splitter.LineOffset(), whole.size()), line.size()) == line);
+        lines.emplace_back(line);
+    };
     for (const std::string_view piece : pieces) splitter.Feed(piece, keep);
     splitter.Finish(keep);
     return lines;
@@ -28,8 +31,8 @@ std::vector<std::string> LinesOf(const std::vector<std::string_view>& pieces) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto split = zelm::fuzz::Split(data, size);
-    const auto lines = LinesOf(split.Pieces);
-    Check(lines == LinesOf({split.Text}));
+    const auto lines = LinesOf(split.Pieces, split.Text);
+    Check(lines == LinesOf({split.Text}, split.Text));
 
     const bool utf8 = size > 0 && (data[0] & 2);
     const auto language = size > 0 && (data[0] & 4) ? TLanguage::lgUkrainian : TLanguage::lgRussian;
