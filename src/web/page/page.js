@@ -503,7 +503,7 @@ function virtualTable(box, key, { caption, head, count, cells }) {
   let rowHeight = 0, shown = '', asked = 0, scheduled = false;
   const layout = async () => {
     scheduled = false;
-    if (!table.isConnected) return;
+    if (!table.isConnected || !count) return;
     const h = rowHeight || 24, view = box.clientHeight || 448;
     const total = count * h, scale = total > MaxHeight ? MaxHeight / total : 1;
     const scrolled = box.scrollTop, position = scrolled / scale;
