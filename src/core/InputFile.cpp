@@ -230,38 +230,60 @@ std::unique_ptr<TInputFile> OpenOrComplain(const std::string& path, int& status)
     return file;
 }
 
+struct TTextReadings::TState {
+    TState(TInputEncoding encoding, std::function<void(std::string_view)> cp1251, std::function<void(std::string_view)> utf8)
+        : Encoding(encoding), Cp1251(std::move(cp1251)), Utf8(std::move(utf8)), Both(encoding == TInputEncoding::ieAuto),
+          ReadCp1251(encoding != TInputEncoding::ieUtf8), ReadUtf8(encoding != TInputEncoding::ieCp1251) {}
+    TInputEncoding Encoding;
+    std::function<void(std::string_view)> Cp1251, Utf8;
+    bool Both, ReadCp1251, ReadUtf8;
+    TEncodingDetector Detector;
+    TUtf8ToCp1251 Decoder{TAcuteAccent::amDrop};
+    std::string Decoded;
+};
+
+TTextReadings::TTextReadings(TInputEncoding encoding, std::function<void(std::string_view)> cp1251,
+                             std::function<void(std::string_view)> utf8)
+    : State_(std::make_unique<TState>(encoding, std::move(cp1251), std::move(utf8))) {}
+
+TTextReadings::~TTextReadings() = default;
+
+void TTextReadings::Feed(std::string_view raw) {
+    TState& s = *State_;
+    if (s.Both) {
+        s.Detector.Feed(raw);
+        s.ReadUtf8 = s.Detector.MayBeUtf8(); // once the text is not UTF-8 it never is again
+    }
+    if (s.ReadCp1251) s.Cp1251(raw);
+    if (s.ReadUtf8) {
+        s.Decoded.clear();
+        s.Decoder.Decode(raw, s.Decoded);
+        s.Utf8(s.Decoded);
+    }
+}
+
+bool TTextReadings::Finish(TEncodingEvidence* evidence) {
+    TState& s = *State_;
+    if (s.ReadUtf8) {
+        s.Decoded.clear();
+        s.Decoder.Finish(s.Decoded);
+        if (!s.Decoded.empty()) s.Utf8(s.Decoded);
+    }
+    if (evidence && s.Both) *evidence = s.Detector.Evidence();
+    return s.Both ? s.Detector.Result() != TDetectedEncoding::deCp1251 : s.Encoding == TInputEncoding::ieUtf8;
+}
+
 bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::function<void(std::string_view)>& cp1251,
                       const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error,
                       TEncodingEvidence* evidence) {
     // A UTF-16 text is read in its UTF-8 form.
     if (encoding == TInputEncoding::ieAuto && file.ProbeUtf16(error)) encoding = TInputEncoding::ieUtf8;
     if (!error.empty()) return false;
-    const bool both = encoding == TInputEncoding::ieAuto;
-    bool readCp1251 = encoding != TInputEncoding::ieUtf8, readUtf8 = encoding != TInputEncoding::ieCp1251;
-    TEncodingDetector detector;
-    TUtf8ToCp1251 decoder(TAcuteAccent::amDrop);
-    std::string decoded;
+    TTextReadings readings(encoding, cp1251, utf8);
     std::string_view raw;
-    while (file.Read(raw, error)) {
-        if (both) {
-            detector.Feed(raw);
-            readUtf8 = detector.MayBeUtf8(); // once the text is not UTF-8 it never is again
-        }
-        if (readCp1251) cp1251(raw);
-        if (readUtf8) {
-            decoded.clear();
-            decoder.Decode(raw, decoded);
-            utf8(decoded);
-        }
-    }
+    while (file.Read(raw, error)) readings.Feed(raw);
     if (!error.empty()) return false;
-    if (readUtf8) {
-        decoded.clear();
-        decoder.Finish(decoded);
-        if (!decoded.empty()) utf8(decoded);
-    }
-    isUtf8 = both ? detector.Result() != TDetectedEncoding::deCp1251 : encoding == TInputEncoding::ieUtf8;
-    if (evidence && both) *evidence = detector.Evidence();
+    isUtf8 = readings.Finish(evidence);
     return true;
 }
 

@@ -89,6 +89,23 @@ bool ReadTextBothWays(TInputFile& file, TInputEncoding encoding, const std::func
                       const std::function<void(std::string_view)>& utf8, bool& isUtf8, std::string& error,
                       TEncodingEvidence* evidence = nullptr);
 
+// The two readings of a text made from its bytes piece by piece, as ReadTextBothWays makes them,
+// for a caller that is handed the pieces (a UTF-16 text must be given in its UTF-8 form, as
+// `utf-8`).
+class TTextReadings {
+public:
+    TTextReadings(TInputEncoding encoding, std::function<void(std::string_view)> cp1251,
+                  std::function<void(std::string_view)> utf8);
+    ~TTextReadings();
+    void Feed(std::string_view raw);
+    // After the last piece: whether the text is read as UTF-8, and what the decision rested on.
+    bool Finish(TEncodingEvidence* evidence = nullptr);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> State_;
+};
+
 // Reads a whole (small) input into memory.
 bool ReadAll(TInputFile& file, std::string& bytes, std::string& error);
 

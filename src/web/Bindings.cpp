@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ExplainCommand.h"
 #include "Formats.h"
+#include "InputFile.h"
 #include "Segments.h"
 #include "Sounds.h"
 #include "TextCount.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -155,45 +157,10 @@ val Explained(const TEvaluation& e, const TExplanation& x) {
     return result;
 }
 
-// The one word or text of a `word` or `text` command line: its chart as the result windows draw
-// it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and a text's
-// explanation (a word's, which grows with its length, is made when asked for: Explain).
-val Evaluate(const val& list, const std::string& input, bool explainWord) {
-    val result = val::object();
-    std::string error;
-    auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
-    if (options && (options->Arguments.size() != 1 ||
-                    (options->Command != TCommand::cmWord && options->Command != TCommand::cmText)))
-        error = "one word or one text is evaluated at a time";
-    if (!error.empty() || !UseInput(input)) {
-        Complain(error.empty() ? "cannot read the typed text" : error);
-        result.set("status", 2);
-        return result;
-    }
-    const std::string& arg = options->Arguments.front();
-    TEvaluation e;
-    TExplanation explanation;
-    if (options->Command == TCommand::cmWord) {
-        TEvaluator evaluator(options->Language, options->Scheme);
-        evaluator.EvaluateWord(ArgumentWord(arg, options->Encoding), AsUtf8(arg, options->Encoding), e);
-        if (explainWord) explanation = evaluator.ExplainLast(true);
-    } else {
-        int status = 0;
-        auto file = OpenOrComplain(arg, status);
-        TTextCount count(*options);
-        if (!file || !count.Evaluate(*file, arg, e)) {
-            result.set("status", 1);
-            return result;
-        }
-        explanation = count.Chosen().ExplainLast(false);
-        result.set("encoding", std::string(file->IsUtf16() ? "utf-16" : count.IsUtf8() ? "utf-8" : "cp1251"));
-        result.set("total", double(e.Total));
-    }
-    if (explainWord) { // the terms as numbers: a long word has thousands, too many to write out as text
-        result.set("status", 0);
-        result.set("explained", Explained(e, explanation));
-        return result;
-    }
+// Everything the page shows of an evaluation, set on `result`: its chart as the result windows
+// draw it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and a text's
+// explanation.
+val Described(const TEvaluation& e, const TExplanation& explanation, val result) {
     std::string json, csv, svg, explained;
     if (!e.IsWord) {
         AppendExplanationJson(explained, e, explanation);
@@ -235,10 +202,103 @@ val Evaluate(const val& list, const std::string& input, bool explainWord) {
     return result;
 }
 
+// The one word or text of a `word` or `text` command line: its chart as the result windows draw
+// it, its comment and colours, its JSON, CSV and SVG as zelm-cli prints them, and a text's
+// explanation (a word's, which grows with its length, is made when asked for: Explain).
+val Evaluate(const val& list, const std::string& input, bool explainWord) {
+    val result = val::object();
+    std::string error;
+    auto options = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+    if (options && (options->Arguments.size() != 1 ||
+                    (options->Command != TCommand::cmWord && options->Command != TCommand::cmText)))
+        error = "one word or one text is evaluated at a time";
+    if (!error.empty() || !UseInput(input)) {
+        Complain(error.empty() ? "cannot read the typed text" : error);
+        result.set("status", 2);
+        return result;
+    }
+    const std::string& arg = options->Arguments.front();
+    TEvaluation e;
+    TExplanation explanation;
+    if (options->Command == TCommand::cmWord) {
+        TEvaluator evaluator(options->Language, options->Scheme);
+        evaluator.EvaluateWord(ArgumentWord(arg, options->Encoding), AsUtf8(arg, options->Encoding), e);
+        if (explainWord) explanation = evaluator.ExplainLast(true);
+    } else {
+        int status = 0;
+        auto file = OpenOrComplain(arg, status);
+        TTextCount count(*options);
+        if (!file || !count.Evaluate(*file, arg, e)) {
+            result.set("status", 1);
+            return result;
+        }
+        explanation = count.Chosen().ExplainLast(false);
+        result.set("encoding", std::string(file->IsUtf16() ? "utf-16" : count.IsUtf8() ? "utf-8" : "cp1251"));
+        result.set("total", double(e.Total));
+    }
+    if (explainWord) { // the terms as numbers: a long word has thousands, too many to write out as text
+        result.set("status", 0);
+        result.set("explained", Explained(e, explanation));
+        return result;
+    }
+    return Described(e, explanation, result);
+}
+
+// A text file counted from pieces the page reads from it (a stream of the file, whose pieces the
+// browser frees at once, where reading it in large pieces through the file system leaves them all
+// to the collector): `feed` each piece, then `finish` gives what `evaluate` gives for the text.
+// Not for UTF-16, which is read through the file system.
+class TTextStream {
+public:
+    explicit TTextStream(const val& list) {
+        std::string error;
+        Options_ = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+        if (Options_ && (Options_->Command != TCommand::cmText || Options_->Arguments.size() != 1)) Options_.reset();
+        if (!Options_) return;
+        Cp1251_.emplace(Options_->Language, Options_->Scheme);
+        Utf8_.emplace(Options_->Language, Options_->Scheme);
+        Cp1251_->BeginText();
+        Utf8_->BeginText();
+        Readings_.emplace(Options_->Encoding, [this](std::string_view piece) { Cp1251_->FeedText(piece); },
+                          [this](std::string_view piece) { Utf8_->FeedText(piece); });
+    }
+    void Feed(const val& bytes) {
+        if (!Readings_) return;
+        Piece_.resize(bytes["length"].as<std::size_t>());
+        val(emscripten::typed_memory_view(Piece_.size(), Piece_.data())).call<void>("set", bytes);
+        Readings_->Feed(Piece_);
+    }
+    val Finish() {
+        val result = val::object();
+        if (!Readings_) {
+            Complain("one text is counted at a time");
+            result.set("status", 2);
+            return result;
+        }
+        const bool utf8 = Readings_->Finish();
+        TEvaluator& chosen = utf8 ? *Utf8_ : *Cp1251_;
+        TEvaluation e;
+        chosen.EndText(AsUtf8(Options_->Arguments.front(), TInputEncoding::ieAuto), e);
+        result.set("encoding", std::string(utf8 ? "utf-8" : "cp1251"));
+        result.set("total", double(e.Total));
+        return Described(e, chosen.ExplainLast(false), result);
+    }
+
+private:
+    std::optional<TCliOptions> Options_;
+    std::optional<TEvaluator> Cp1251_, Utf8_;
+    std::optional<TTextReadings> Readings_;
+    std::string Piece_;
+};
+
 } // namespace
 } // namespace zelm
 
 EMSCRIPTEN_BINDINGS(zelm) {
+    emscripten::class_<zelm::TTextStream>("TextStream")
+        .constructor<const val&>()
+        .function("feed", &zelm::TTextStream::Feed)
+        .function("finish", &zelm::TTextStream::Finish);
     emscripten::function("run", +[](const val& list, const std::string& input) { return zelm::Run(list, input, nullptr); });
     // {status}, the output handed to onPiece(bytes) as it is written.
     emscripten::function("runInPieces", +[](const val& list, const std::string& input, val onPiece) {

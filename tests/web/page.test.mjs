@@ -174,12 +174,13 @@ const Texts = [
   ['uk', 'Ще не вмерла України і слава, і воля, і ґанок, і їжак, і єдність.\n'],
 ];
 
-test('text files in Windows-1251 and UTF-8 give what zelm-cli prints, and the encoding can be changed', async () => {
+test('text files in Windows-1251, UTF-8 and UTF-16 give what zelm-cli prints, and the encoding can be changed', async () => {
   await open();
   await page.click('#tab-text');
   let n = 0;
+  const utf16 = text => Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(text, 'utf16le')]);
   for (const [lang, text] of Texts) {
-    for (const [encoding, bytes] of [['Windows-1251', cp1251(text)], ['UTF-8', Buffer.from(text)]]) {
+    for (const [encoding, bytes] of [['Windows-1251', cp1251(text)], ['UTF-8', Buffer.from(text)], ...(n % 3 ? [] : [['UTF-16', utf16(text)]])]) {
       const algo = n % 2 ? 'levitsky' : 'zhuravlev';
       const name = `текст ${++n}.txt`;
       write(name, bytes);

@@ -178,8 +178,7 @@ function buildTable(args, stdin, input, extra) {
   const { kind, scales, lang } = extra;
   const source = input.file ? { file: input.file } : { bytes: input.bytes };
   const size = input.file ? input.file.size : input.bytes.length;
-  const head = input.file ? new Uint8Array(new FileReaderSync().readAsArrayBuffer(input.file.slice(0, 2))) : [];
-  const utf16 = (head[0] === 0xFF && head[1] === 0xFE) || (head[0] === 0xFE && head[1] === 0xFF);
+  const utf16 = input.file && startsUtf16(input.file);
   table = null;
   const made = new Table(kind, scales, kind !== 'segments' && lang === 'ru', source, size >= 2 ** 32 - 1);
   const quantize = shownValue(made.percent), wordScale = kind === 'segments' || made.percent ? 1 : 100;
@@ -218,15 +217,61 @@ function tableOp(op, args, stdin, input, extra) {
   return { status: 0, rows: table.rows(extra.from, extra.count), count: table.count };
 }
 
-onmessage = async event => {
+// A text file counted from a stream of it, piece by piece (see TextStream): what `evaluate` gives.
+async function evaluateStreamed(args, file) {
+  const counter = new engine.TextStream(args);
+  try {
+    const reader = file.stream().getReader();
+    for (let done = 0; ;) {
+      let piece;
+      try {
+        piece = await reader.read();
+      } catch (e) {
+        errors += `zelm-cli: cannot read '${file.name}': I/O error\n`; // as the file system says it
+        return { status: 1 };
+      }
+      if (piece.done) return counter.finish();
+      counter.feed(piece.value);
+      done += piece.value.length;
+      const now = Date.now();
+      if (now - lastReport > 100) {
+        lastReport = now;
+        postMessage({ job, progress: Math.min(1, done / Math.max(1, file.size)) });
+      }
+    }
+  } finally {
+    counter.delete();
+  }
+}
+
+// Whether a file starts with a UTF-16 byte order mark (a file that cannot be read does not: its
+// reading says so).
+function startsUtf16(file) {
+  let head;
+  try {
+    head = new Uint8Array(new FileReaderSync().readAsArrayBuffer(file.slice(0, 2)));
+  } catch (e) {
+    return false;
+  }
+  return (head[0] === 0xFF && head[1] === 0xFE) || (head[0] === 0xFE && head[1] === 0xFF);
+}
+
+// One message at a time: a streamed count waits for its file's pieces, and nothing else may run
+// on the engine in between.
+let queue = Promise.resolve();
+onmessage = event => { queue = queue.then(() => handle(event)); };
+
+async function handle(event) {
   await ready;
   const { id, op, args, input, extra } = event.data;
   job = id;
   errors = '';
   let result;
   try {
-    const stdin = op === 'sort' || op === 'rows' ? '' : prepare(input);
-    if (op === 'table' || op === 'sort' || op === 'rows') result = tableOp(op, args, stdin, input, extra);
+    const streamed = op === 'evaluate' && input.file && !startsUtf16(input.file);
+    const stdin = op === 'sort' || op === 'rows' || streamed ? '' : prepare(input);
+    if (streamed) result = await evaluateStreamed(args, input.file);
+    else if (op === 'table' || op === 'sort' || op === 'rows') result = tableOp(op, args, stdin, input, extra);
     else if (op === 'download') result = download(args, stdin);
     else result = op === 'evaluate' ? engine.evaluate(args, stdin) : engine.run(args, stdin);
     if (input && !input.file && stdin) engine.FS.unlink('/typed');
@@ -237,4 +282,4 @@ onmessage = async event => {
   cache = null;
   result.errors = errors;
   postMessage({ job: id, result }, result.out ? [result.out.buffer] : []);
-};
+}
