@@ -81,100 +81,127 @@ private:
 
 } // namespace
 
+struct TSegmenter::TState {
+    TState(const TCliOptions& options) : Segment(options) {}
+    TSegment Segment;
+    TEvaluation Result;
+    std::int64_t Line = 1, Number = 0, First = 0;
+    bool LineHasText = false, Open = false, AfterCr = false;
+};
+
+TSegmenter::TSegmenter(const TCliOptions& options, TInputEncoding encoding, std::string input,
+                       std::function<void(const TEvaluation&, const std::string&)> each)
+    : ByLine_(options.By == TCliOptions::TSegments::sgLine), Input_(std::move(input)), Each_(std::move(each)),
+      State_(std::make_unique<TState>(options)) {
+    State_->Segment.SetEncoding(encoding);
+}
+
+TSegmenter::~TSegmenter() = default;
+
+void TSegmenter::Emit() {
+    TState& s = *State_;
+    s.Segment.End(Input_, s.Result);
+    s.Result.Segment = ++s.Number;
+    s.Result.Line = s.First;
+    Each_(s.Result, s.Segment.Words());
+    s.Segment.Reset();
+    s.Open = false;
+}
+
+// A line has ended (its terminator is not yet fed).
+void TSegmenter::EndLine() {
+    TState& s = *State_;
+    if (s.LineHasText && !s.Open) s.Open = true;
+    if (ByLine_) {
+        if (s.LineHasText) Emit();
+        else s.Segment.Reset();
+    } else if (!s.LineHasText) {
+        if (s.Open) Emit();
+        else s.Segment.Reset();
+    }
+    s.LineHasText = false;
+    ++s.Line;
+}
+
+void TSegmenter::Feed(std::string_view piece) {
+    TState& s = *State_;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        const auto b = static_cast<unsigned char>(piece[i]);
+        if (s.AfterCr) { // CR LF is one line end
+            s.AfterCr = false;
+            if (b == '\n') {
+                if (!ByLine_ && s.Open) s.Segment.Feed("\n");
+                start = i + 1;
+                continue;
+            }
+        }
+        if (b == '\n' || b == '\r') {
+            s.Segment.Feed(piece.substr(start, i - start));
+            const bool wasOpen = s.Open || s.LineHasText;
+            EndLine();
+            // Inside a paragraph the line end belongs to it.
+            if (!ByLine_ && s.Open && wasOpen) s.Segment.Feed(b == '\r' ? "\r" : "\n");
+            s.AfterCr = b == '\r';
+            start = i + 1;
+            continue;
+        }
+        if (!IsBlank(b) && !s.LineHasText) {
+            s.LineHasText = true;
+            if (!s.Open) s.First = s.Line;
+        }
+    }
+    s.Segment.Feed(piece.substr(start));
+}
+
+void TSegmenter::Finish() {
+    TState& s = *State_;
+    if (s.LineHasText || s.Open) {
+        if (s.LineHasText && !s.Open) s.Open = true;
+        Emit();
+    }
+}
+
 int RunSegments(const TCliOptions& options, TOutput& output, const std::function<void(const TEvaluation&)>& each) {
-    const bool byLine = options.By == TCliOptions::TSegments::sgLine;
     if (options.Format == TOutputFormat::ofCsv) {
         output.Buffer += "segment,line,";
         AppendCsvHeader(output.Buffer, options.Language, "text");
     }
-    TSegment segment(options);
-    TEvaluation result;
+    const auto write = [&](const TEvaluation& result, const std::string& words) {
+        std::string& out = output.Buffer;
+        if (each) each(result);
+        else switch (options.Format) {
+        case TOutputFormat::ofJson: AppendJson(out, result); break;
+        case TOutputFormat::ofCsv:
+            out += std::to_string(result.Segment) + "," + std::to_string(result.Line) + ",";
+            AppendCsvRow(out, result);
+            break;
+        case TOutputFormat::ofTable:
+        case TOutputFormat::ofSvg: { // refused for segments by the command line
+            TEvaluation shown = result;
+            shown.Input = std::to_string(result.Line) + "  " + words;
+            AppendCompactRow(out, shown, UseTerminalColour());
+            break;
+        }
+        }
+        output.MaybeFlush();
+    };
     int status = 0;
     for (const std::string& path : options.Arguments) {
         auto file = OpenOrComplain(path, status);
         if (!file) continue;
         std::string error;
         const bool utf16 = options.Encoding == TInputEncoding::ieAuto && file->ProbeUtf16(error);
-        segment.SetEncoding(utf16 ? TInputEncoding::ieUtf8 : options.Encoding);
-        const std::string input = AsUtf8(path, TInputEncoding::ieAuto);
-        std::int64_t line = 1, number = 0, first = 0;
-        bool lineHasText = false, open = false, afterCr = false;
-        const auto emit = [&] {
-            segment.End(input, result);
-            result.Segment = ++number;
-            result.Line = first;
-            std::string& out = output.Buffer;
-            if (each) each(result);
-            else switch (options.Format) {
-            case TOutputFormat::ofJson: AppendJson(out, result); break;
-            case TOutputFormat::ofCsv:
-                out += std::to_string(result.Segment) + "," + std::to_string(result.Line) + ",";
-                AppendCsvRow(out, result);
-                break;
-            case TOutputFormat::ofTable:
-            case TOutputFormat::ofSvg: { // refused for segments by the command line
-                TEvaluation shown = result;
-                shown.Input = std::to_string(result.Line) + "  " + segment.Words();
-                AppendCompactRow(out, shown, UseTerminalColour());
-                break;
-            }
-            }
-            output.MaybeFlush();
-            segment.Reset();
-            open = false;
-        };
-        // A line has ended (its terminator is not yet fed).
-        const auto endLine = [&] {
-            if (lineHasText && !open) open = true;
-            if (byLine) {
-                if (lineHasText) emit();
-                else segment.Reset();
-            } else if (!lineHasText) {
-                if (open) emit();
-                else segment.Reset();
-            }
-            lineHasText = false;
-            ++line;
-        };
+        TSegmenter segments(options, utf16 ? TInputEncoding::ieUtf8 : options.Encoding, AsUtf8(path, TInputEncoding::ieAuto),
+                            write);
         std::string_view piece;
-        while (file->Read(piece, error) && !output.Failed) {
-            std::size_t start = 0;
-            for (std::size_t i = 0; i < piece.size(); ++i) {
-                const auto b = static_cast<unsigned char>(piece[i]);
-                if (afterCr) { // CR LF is one line end
-                    afterCr = false;
-                    if (b == '\n') {
-                        if (!byLine && open) segment.Feed("\n");
-                        start = i + 1;
-                        continue;
-                    }
-                }
-                if (b == '\n' || b == '\r') {
-                    segment.Feed(piece.substr(start, i - start));
-                    const bool wasOpen = open || lineHasText;
-                    endLine();
-                    // Inside a paragraph the line end belongs to it.
-                    if (!byLine && open && wasOpen) segment.Feed(b == '\r' ? "\r" : "\n");
-                    afterCr = b == '\r';
-                    start = i + 1;
-                    continue;
-                }
-                if (!IsBlank(b) && !lineHasText) {
-                    lineHasText = true;
-                    if (!open) first = line;
-                }
-            }
-            segment.Feed(piece.substr(start));
-        }
+        while (file->Read(piece, error) && !output.Failed) segments.Feed(piece);
         if (!error.empty()) {
             Complain(error);
             status = 1;
             continue;
         }
-        if (lineHasText || open) {
-            if (lineHasText && !open) open = true;
-            emit();
-        }
+        segments.Finish();
         if (output.Failed) return 1;
     }
     return status;

@@ -291,6 +291,44 @@ private:
     std::string Piece_;
 };
 
+// A text file's segments (`text --by`) from pieces the page reads from it, as TTextStream counts a
+// text: `feed` each piece, then `finish`; the rows go to `onBlock` as Rows hands them out.
+class TSegmentStream {
+public:
+    TSegmentStream(const val& list, val onBlock) : Blocks_(std::move(onBlock), false) {
+        std::string error;
+        Options_ = ParseCommandLine(emscripten::vecFromJSArray<std::string>(list), error);
+        if (!Options_ || Options_->Command != TCommand::cmText || Options_->By == TCliOptions::TSegments::sgWhole ||
+            Options_->Arguments.size() != 1)
+            return;
+        Segments_.emplace(*Options_, Options_->Encoding, AsUtf8(Options_->Arguments.front(), TInputEncoding::ieAuto),
+                          [this](const TEvaluation& e, const std::string&) { Blocks_.Add(e, double(e.Line), 0); });
+    }
+    void Feed(const val& bytes) {
+        if (!Segments_) return;
+        Piece_.resize(bytes["length"].as<std::size_t>());
+        val(emscripten::typed_memory_view(Piece_.size(), Piece_.data())).call<void>("set", bytes);
+        Segments_->Feed(Piece_);
+    }
+    val Finish() {
+        val result = val::object();
+        if (Segments_) {
+            Segments_->Finish();
+            Blocks_.Flush();
+        } else {
+            Complain("the segments of one text are made at a time");
+        }
+        result.set("status", Segments_ ? 0 : 2);
+        return result;
+    }
+
+private:
+    std::optional<TCliOptions> Options_;
+    TRowBlocks Blocks_;
+    std::optional<TSegmenter> Segments_;
+    std::string Piece_;
+};
+
 } // namespace
 } // namespace zelm
 
@@ -299,6 +337,10 @@ EMSCRIPTEN_BINDINGS(zelm) {
         .constructor<const val&>()
         .function("feed", &zelm::TTextStream::Feed)
         .function("finish", &zelm::TTextStream::Finish);
+    emscripten::class_<zelm::TSegmentStream>("SegmentStream")
+        .constructor<const val&, val>()
+        .function("feed", &zelm::TSegmentStream::Feed)
+        .function("finish", &zelm::TSegmentStream::Finish);
     emscripten::function("run", +[](const val& list, const std::string& input) { return zelm::Run(list, input, nullptr); });
     // {status}, the output handed to onPiece(bytes) as it is written.
     emscripten::function("runInPieces", +[](const val& list, const std::string& input, val onPiece) {

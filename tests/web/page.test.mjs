@@ -425,9 +425,14 @@ test('a per-line profile of 20 MB shows its rows and downloads, in pieces, as ze
   await page.setInputFiles('#text-file', { name, mimeType: 'text/plain', buffer: bytes });
   await page.waitForFunction(n => document.getElementById('text-source').textContent.includes(n), name);
   await page.click('#text-segments summary');
-  let segments = -1; // below the header
-  const cliSha = await streamedSha(['text', '--by', 'line', '--format', 'csv', name], () => ++segments);
+  let segments = -1, last = ''; // below the header
+  const cliSha = await streamedSha(['text', '--by', 'line', '--format', 'csv', name], line => { ++segments; last = line; });
   await scrolledToEnd('#text-segments-table', segments);
+  // The last row: its line and values as zelm-cli's (after its text's name), to the tenth shown.
+  const shownRow = await page.$$eval(`#text-segments-table tr[aria-rowindex="${segments + 1}"] > *`, cells => cells.map(c => c.textContent));
+  const cliRow = last.split(',');
+  assert.deepEqual(shownRow.slice(0, 2), cliRow.slice(0, 2));
+  shownRow.slice(2).forEach((v, k) => assert.ok(Math.abs(Number(v) - Number(cliRow[k + 3])) <= 0.0500001, `${v} against ${cliRow[k + 3]}`));
   assert.equal(await downloadedSha('#text-segments', 'CSV оценки по строкам или абзацам'), cliSha);
 });
 

@@ -172,21 +172,22 @@ class Best {
   }
 }
 
-// Builds the table of a list (`batch`), a ranking (`rank`, the best `limit` kept) or a text's
-// segments (`text --by`): {status, count, words} (words: how many were ranked).
-function buildTable(args, stdin, input, extra) {
+// The table of a list (`batch`), a ranking (`rank`, the best `limit` kept) or a text's segments
+// (`text --by`) being made: `onBlock` takes the engine's rows, `finish` keeps the table when the
+// engine's status is 0 and gives {status, count, words} (words: how many were ranked).
+function tableMaker(input, extra) {
   const { kind, scales, lang } = extra;
   const source = input.file ? { file: input.file } : { bytes: input.bytes };
   const size = input.file ? input.file.size : input.bytes.length;
-  const utf16 = input.file && startsUtf16(input.file);
+  const utf16 = !!input.file && startsUtf16(input.file);
   table = null;
   const made = new Table(kind, scales, kind !== 'segments' && lang === 'ru', source, size >= 2 ** 32 - 1);
   const quantize = shownValue(made.percent), wordScale = kind === 'segments' || made.percent ? 1 : 100;
   if (utf16) made.texts = [];
   const best = kind === 'rank' ? new Best(extra.limit) : null;
-  const result = engine.rows(args, stdin, !!utf16, block => {
+  const onBlock = block => {
     let words = null;
-    if (utf16) {
+    if (utf16 && kind !== 'segments') {
       words = []; let at = 0;
       for (let i = 0; i < block.count; ++i) { const n = -block.second[i]; words.push(Utf8.decode(block.words.subarray(at, at + n))); at += n; }
     }
@@ -197,17 +198,36 @@ function buildTable(args, stdin, input, extra) {
     }
     for (let i = 0; i < block.count; ++i)
       best.offer(block.scores[i], () => ({ values: block.values.slice(i * scales, (i + 1) * scales), first: block.first[i], second: block.second[i], word: words && words[i] }));
-  });
-  if (best) {
-    best.prune();
-    made.ranks = new Float64Array(best.kept.map(k => k.score));
-    for (const { row } of best.kept) {
-      made.add({ count: 1, values: row.values, first: [row.first], second: [row.second] }, quantize, wordScale);
-      if (utf16) made.texts.push(row.word);
+  };
+  const finish = status => {
+    if (best) {
+      best.prune();
+      made.ranks = new Float64Array(best.kept.map(k => k.score));
+      for (const { row } of best.kept) {
+        made.add({ count: 1, values: row.values, first: [row.first], second: [row.second] }, quantize, wordScale);
+        if (utf16) made.texts.push(row.word);
+      }
     }
+    if (status === 0) table = made;
+    return { status, count: made.count, words: best ? best.seen : made.count };
+  };
+  return { utf16, onBlock, finish };
+}
+
+function buildTable(args, stdin, input, extra) {
+  const maker = tableMaker(input, extra);
+  return maker.finish(engine.rows(args, stdin, maker.utf16 && extra.kind !== 'segments', maker.onBlock).status);
+}
+
+// A text file's segments from a stream of it (see SegmentStream).
+async function buildSegmentsStreamed(args, file, extra) {
+  const maker = tableMaker({ file }, extra);
+  const segments = new engine.SegmentStream(args, maker.onBlock);
+  try {
+    return maker.finish((await streamInto(file, piece => segments.feed(piece))) ? segments.finish().status : 1);
+  } finally {
+    segments.delete();
   }
-  if (result.status === 0) table = made;
-  return { status: result.status, count: made.count, words: best ? best.seen : made.count };
 }
 
 function tableOp(op, args, stdin, input, extra) {
@@ -217,28 +237,34 @@ function tableOp(op, args, stdin, input, extra) {
   return { status: 0, rows: table.rows(extra.from, extra.count), count: table.count };
 }
 
+// Hands the pieces of a stream of `file` to `feed`, saying how far it has come; false after a
+// read error, said as the file system says it.
+async function streamInto(file, feed) {
+  const reader = file.stream().getReader();
+  for (let done = 0; ;) {
+    let piece;
+    try {
+      piece = await reader.read();
+    } catch (e) {
+      errors += `zelm-cli: cannot read '${file.name}': I/O error\n`;
+      return false;
+    }
+    if (piece.done) return true;
+    feed(piece.value);
+    done += piece.value.length;
+    const now = Date.now();
+    if (now - lastReport > 100) {
+      lastReport = now;
+      postMessage({ job, progress: Math.min(1, done / Math.max(1, file.size)) });
+    }
+  }
+}
+
 // A text file counted from a stream of it, piece by piece (see TextStream): what `evaluate` gives.
 async function evaluateStreamed(args, file) {
   const counter = new engine.TextStream(args);
   try {
-    const reader = file.stream().getReader();
-    for (let done = 0; ;) {
-      let piece;
-      try {
-        piece = await reader.read();
-      } catch (e) {
-        errors += `zelm-cli: cannot read '${file.name}': I/O error\n`; // as the file system says it
-        return { status: 1 };
-      }
-      if (piece.done) return counter.finish();
-      counter.feed(piece.value);
-      done += piece.value.length;
-      const now = Date.now();
-      if (now - lastReport > 100) {
-        lastReport = now;
-        postMessage({ job, progress: Math.min(1, done / Math.max(1, file.size)) });
-      }
-    }
+    return (await streamInto(file, piece => counter.feed(piece))) ? counter.finish() : { status: 1 };
   } finally {
     counter.delete();
   }
@@ -268,9 +294,10 @@ async function handle(event) {
   errors = '';
   let result;
   try {
-    const streamed = op === 'evaluate' && input.file && !startsUtf16(input.file);
+    // Texts are read from a stream of their file, but for UTF-16, read through the file system.
+    const streamed = (op === 'evaluate' || (op === 'table' && extra.kind === 'segments')) && input.file && !startsUtf16(input.file);
     const stdin = op === 'sort' || op === 'rows' || streamed ? '' : prepare(input);
-    if (streamed) result = await evaluateStreamed(args, input.file);
+    if (streamed) result = op === 'evaluate' ? await evaluateStreamed(args, input.file) : await buildSegmentsStreamed(args, input.file, extra);
     else if (op === 'table' || op === 'sort' || op === 'rows') result = tableOp(op, args, stdin, input, extra);
     else if (op === 'download') result = download(args, stdin);
     else result = op === 'evaluate' ? engine.evaluate(args, stdin) : engine.run(args, stdin);
