@@ -5,7 +5,8 @@
 // csv`; with the memory the page's tab holds for each (its renderer's resident size, grown since
 // the page opened), per word or line.
 //
-// usage: node bench/web_tables.mjs ZELM_CLI [PAGE]   (corpora: bench/data, as throughput.py writes them)
+// usage: node bench/web_tables.mjs ZELM_CLI [PAGE] [COPIES]   (corpora: bench/data, as throughput.py
+// writes them; the text is the 100 MiB corpus COPIES times over, default 1: 10 for a 1 GiB text)
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -64,10 +65,12 @@ for (const lines of [1e6, 1e7]) {
     `on one processor ${one.toFixed(2)} s (${(page.time / one).toFixed(1)}x); the tab grew by ${page.grown} MB, ${(page.grown * 1048576 / lines).toFixed(1)} bytes a word (goal <= 40)`);
   fs.rmSync(file);
 }
-const segments = cliTime(['text', '--by', 'line', '--format', 'csv', corpus]);
-const lineCount = fs.readFileSync(corpus).toString('latin1').split('\n').length;
-const page = await inPage('text', corpus, () => document.querySelector('#text-segments-table tr[aria-rowindex="2"]'));
-console.log(`per-line table of ${(fs.statSync(corpus).size / 1048576).toFixed(0)} MiB (${lineCount} lines): page ${page.time.toFixed(2)} s (its whole-text count included), ` +
+const copies = Number(process.argv[4] || 1), text = path.join(work, 'text.txt');
+for (let i = 0; i < copies; ++i) fs.appendFileSync(text, fs.readFileSync(corpus));
+const segments = cliTime(['text', '--by', 'line', '--format', 'csv', text]);
+const lineCount = fs.readFileSync(corpus).toString('latin1').split('\n').length * copies;
+const page = await inPage('text', text, () => document.querySelector('#text-segments-table tr[aria-rowindex="2"]'));
+console.log(`per-line table of ${(fs.statSync(text).size / 1048576).toFixed(0)} MiB (about ${lineCount} lines): page ${page.time.toFixed(2)} s (its whole-text count included), ` +
   `zelm-cli text --by line ${segments.toFixed(2)} s (${(page.time / segments).toFixed(1)}x); the tab grew by ${page.grown} MB`);
 await browser.close();
 fs.rmSync(work, { recursive: true, force: true });
