@@ -164,9 +164,21 @@ void Format_PortableWordValue(benchmark::State& state) {
     state.SetItemsProcessed(std::int64_t(state.iterations()));
 }
 
+// The same for a text's values (single precision): the per-line profiles the page writes. The
+// values of texts of a few hundred to a few thousand sounds: the word values times 10 to 1000.
+void Format_PortableTextValue(benchmark::State& state) {
+    auto values = SampleValues();
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = double(float(values[i] * double(std::size_t(10) << (i % 7))));
+    char text[64];
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(WriteShortestPortable(text, values[i++ % values.size()], true));
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+
 BENCHMARK(Baseline_StdToChars);
 BENCHMARK(Format_WordValue);
 BENCHMARK(Format_PortableWordValue);
+BENCHMARK(Format_PortableTextValue);
 BENCHMARK(Baseline_ByteSum);
 BENCHMARK(Text_RussianCount);
 BENCHMARK(Text_UkrainianCount);

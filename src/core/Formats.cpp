@@ -15,10 +15,16 @@
 
 namespace zelm {
 
+namespace {
+char* WriteShortestFloat(char* p, float value);
+} // namespace
+
 // What std::to_chars writes, for a library without it (the WebAssembly builds): the fewest
 // significant digits that read back as the same value (correctly rounded, so the nearest such
 // number), in fixed or scientific notation, whichever is shorter, fixed on a tie.
 char* WriteShortestPortable(char* p, double value, bool singlePrecision) {
+    if (singlePrecision)
+        if (char* end = WriteShortestFloat(p, static_cast<float>(value))) return end; // a text's values, fast
     if (singlePrecision) value = double(static_cast<float>(value));
     if (!std::isfinite(value)) {
         const char* text = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : value < 0 ? "-inf" : "inf";
@@ -308,6 +314,78 @@ char* WriteShortestFixed(char* p, double value) {
     if (value < 0) *p++ = '-';
     std::memcpy(p, "0.000", 5);            // at most three zeros follow the point in this range
     return WriteDigits(p + 2 - point, q, count);
+}
+
+// The shortest decimal that reads back as the float `value`, as std::to_chars writes it, for
+// 10^-3 <= |value| < 2^24 where it writes fixed notation (a text's values); null elsewhere, for
+// powers of two, and where scientific notation is shorter. As WriteShortestFixed, with the
+// interval scaled by the power of ten that keeps it below 2^64 with 17 digits or more.
+char* WriteShortestFloat(char* p, float value) {
+    const float magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-3f && magnitude < 16777216.0f)) return nullptr;
+    std::uint32_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    if ((bits & 0x7FFFFFu) == 0) return nullptr;
+    __extension__ typedef unsigned __int128 u128;
+    const std::uint64_t m = (bits & 0x7FFFFFu) | 0x800000u;
+    const int shift = 150 - int(bits >> 23); // magnitude = m / 2^shift, shift 0..34
+    const int k = (40 + shift) * 30103 / 100000 - 1; // magnitude * 10^k < 2^64
+    static constexpr auto Powers = [] {
+        std::array<u128, 23> powers{};
+        u128 power = 1;
+        for (auto& each : powers) {
+            each = power;
+            power *= 10;
+        }
+        return powers;
+    }();
+    const u128 scale = Powers[std::size_t(k)];
+    const auto scaled = [&](std::uint64_t x, int s, std::uint64_t& remainder) {
+        const u128 product = u128(x) * scale;
+        remainder = std::uint64_t(product & ((u128(1) << s) - 1));
+        return std::uint64_t(product >> s);
+    };
+    const bool inclusive = (m & 1) == 0;
+    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
+    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
+    if (!inclusive && upperRest == 0) --hi;
+    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
+    if (lowerRest != 0 || !inclusive) ++lo;
+    std::uint64_t whole = scaled(m, shift, fraction);
+    const std::uint64_t half = shift > 0 ? std::uint64_t(1) << (shift - 1) : 1;
+    int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
+    bool sticky = false;
+    int dropped = 0;
+    while ((lo + 9) / 10 <= hi / 10) {
+        lo = (lo + 9) / 10;
+        hi /= 10;
+        sticky = sticky || roundDigit != 0;
+        roundDigit = int(whole % 10);
+        whole /= 10;
+        ++dropped;
+    }
+    std::uint64_t q = whole;
+    if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
+    q = std::clamp(q, lo, hi);
+
+    // q * 10^(dropped - k): fixed notation unless scientific is shorter (to_chars' choice).
+    const int count = DigitCount(q), point = count + dropped - k, exponent = point - 1;
+    const int fixed = point <= 0 ? 2 - point + count : point >= count ? point : count + 1;
+    const int scientific = count + (count > 1 ? 1 : 0) + 2 + (std::abs(exponent) >= 100 ? 3 : 2);
+    if (fixed > scientific) return nullptr;
+    if (value < 0) *p++ = '-';
+    if (point <= 0) {
+        std::memcpy(p, "0.000", 5); // at most three zeros follow the point in this range
+        return WriteDigits(p + 2 - point, q, count);
+    }
+    WriteDigits(p, q, count);
+    if (point >= count) {
+        std::memset(p + count, '0', std::size_t(point - count));
+        return p + point;
+    }
+    std::memmove(p + point + 1, p + point, std::size_t(count - point));
+    p[point] = '.';
+    return p + count + 1;
 }
 
 // Writes a number into p (room for NumberRoom characters); returns the end.

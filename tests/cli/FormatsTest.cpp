@@ -67,4 +67,12 @@ TEST(Formats, ThePortableNumberWriterWritesWhatToCharsWrites) {
     }
     for (const double v : {0.0, -0.0, 1e-300, 5e-324, 1.7976931348623157e308, 100.0, 1e21, 123456.0})
         EXPECT_EQ(portable(v, false), reference(v, false)) << v;
+    // Floats about the edges of the fast path: tenths, whole numbers and neighbours of 10^-3 and 2^24.
+    for (int i = 0; i < 100000; ++i) {
+        const float f = i % 3 == 0 ? float(int(random() % 2000001) - 1000000) / 10
+                        : i % 3 == 1 ? float(std::int64_t(random() % 17000000)) * (i % 2 ? 1 : 100)
+                                     : std::nextafter(i % 2 ? 1e-3f : 16777216.0f, float(i % 4 < 2 ? 0 : 1e9)) *
+                                           float(1 + random() % 3);
+        ASSERT_EQ(portable(f, true), reference(f, true)) << f;
+    }
 }
