@@ -403,7 +403,7 @@ function clearText() {
   $('text-result').replaceChildren();
   $('text-source').textContent = '';
   $('text-sounds-table').replaceChildren();
-  $('text-segments-table').replaceChildren();
+  clearTable($('text-segments-table'));
 }
 
 // A command's JSON Lines from the worker, or null after saying what went wrong.
@@ -468,8 +468,9 @@ async function showSegments() {
   const made = await makeTable('text', textArgs('text', '--by', by, '--format', 'json'), textInput(),
     { kind: 'segments', scales: poleNames().length }, 'Текст не оценён');
   if (run !== segmentsRun) return;
-  if (!made) { box.replaceChildren(); return; }
-  if (!made.count) { box.replaceChildren(el('p', { class: 'hint' }, 'В тексте нет ни одной непустой строки.')); return; }
+  if (!made || !made.count) clearTable(box);
+  if (!made) return;
+  if (!made.count) { box.append(el('p', { class: 'hint' }, 'В тексте нет ни одной непустой строки.')); return; }
   virtualTable(box, 'text', {
     caption: by === 'line' ? 'Оценка по строкам' : 'Оценка по абзацам', count: made.count,
     head: [el('th', { scope: 'col' }, '№'), el('th', { scope: 'col' }, 'Строка'),
@@ -481,11 +482,18 @@ async function showSegments() {
 
 // What a worker's tables showed goes with it.
 function tableLost(key) {
-  if (key === 'text') { ++segmentsRun; $('text-segments-table').replaceChildren(); }
+  if (key === 'text') { ++segmentsRun; clearTable($('text-segments-table')); }
   if (key === 'list' && state.listRun) { state.listRun = null; drawList(); $('list-summary').textContent = ''; }
 }
 
 // ---- tables of many rows --------------------------------------------------------------------
+function clearTable(box) {
+  box.replaceChildren();
+  box.removeAttribute('tabindex');
+  box.removeAttribute('role');
+  box.removeAttribute('aria-label');
+}
+
 // A table of which only the rows in view exist: they come from the worker `key` a window at a
 // time as `box` scrolls (rows of a fixed height; past ten million pixels the scroll is scaled).
 // `cells(row)` makes a row's cells. Returns {refresh}, to show the rows anew from the top.
@@ -500,6 +508,10 @@ function virtualTable(box, key, { caption, head, count, cells }) {
   const printed = el('p', { class: 'print-only' });
   box.replaceChildren(table, printed);
   box.scrollTop = 0;
+  // Reached by Tab and scrolled by the arrow keys, named for a screen reader.
+  Object.assign(box, { tabIndex: 0 });
+  box.setAttribute('role', 'region');
+  box.setAttribute('aria-label', `${caption}: ${count} строк`);
   let rowHeight = 0, shown = '', asked = 0, scheduled = false;
   const layout = async () => {
     scheduled = false;
@@ -556,7 +568,7 @@ let listView = null;
 function drawList() {
   const run = state.listRun;
   document.querySelector('[data-for=list]').hidden = !run;
-  if (!run) { listView = null; $('list-table').replaceChildren(); return; }
+  if (!run) { listView = null; clearTable($('list-table')); return; }
   $('list-summary').textContent = `Слов: ${run.words}` +
     (run.ranked ? `; по впечатлению «${run.wanted}», лучшие первыми` : '') +
     (run.count < run.words ? `; показаны лучшие ${run.count}, сохранённые файлы содержат все` : '');
