@@ -254,6 +254,27 @@ char* WriteDigits(char* p, std::uint64_t q, int count) {
     return p + count;
 }
 
+// The number with the fewest digits in the rounding interval [lo, hi] of a value scaled to an
+// integer (`whole`, with `roundDigit` for what is below it: 0 nothing, 1 below a half, 5 a half,
+// 6 above), nearest to the value (halves to even); `dropped` gets how many digits it has fewer.
+[[gnu::always_inline]] inline std::uint64_t ShortestIn(std::uint64_t lo, std::uint64_t hi, std::uint64_t whole,
+                                                       int roundDigit, int& dropped) {
+    bool sticky = false; // something non-zero below the rounding digit
+    // Drop trailing digits while the interval still holds a number with fewer digits.
+    while ((lo + 9) / 10 <= hi / 10) {
+        lo = (lo + 9) / 10;
+        hi /= 10;
+        sticky = sticky || roundDigit != 0;
+        roundDigit = int(whole % 10);
+        whole /= 10;
+        ++dropped;
+    }
+    // The candidate nearest to the value, kept inside the interval.
+    std::uint64_t q = whole;
+    if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
+    return std::clamp(q, lo, hi);
+}
+
 // The shortest decimal that reads back as `value`, for 2^-10 <= |value| <= 1 (every word value
 // and colour share, so the word list path is fast), written in fixed notation: the same digits as
 // std::to_chars. The double is m * 2^-shift with a 53-bit m; scaled by 10^19 its rounding interval
@@ -288,25 +309,11 @@ char* WriteShortestFixed(char* p, double value) {
     if (lowerRest != 0 || !inclusive) ++lo;
 
     // The value itself, scaled: `whole`, and what is left below it as a digit for rounding.
-    std::uint64_t whole = scaled(m, shift, fraction);
+    const std::uint64_t whole = scaled(m, shift, fraction);
     const std::uint64_t half = std::uint64_t(1) << (shift - 1);
-    int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
-    bool sticky = false; // something non-zero below the rounding digit
-
-    // Drop trailing digits while the interval still holds a number with fewer digits.
+    const int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     int dropped = 0;
-    while ((lo + 9) / 10 <= hi / 10) {
-        lo = (lo + 9) / 10;
-        hi /= 10;
-        sticky = sticky || roundDigit != 0;
-        roundDigit = int(whole % 10);
-        whole /= 10;
-        ++dropped;
-    }
-    // The candidate nearest to the value (halves to even), kept inside the interval.
-    std::uint64_t q = whole;
-    if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
-    q = std::clamp(q, lo, hi);
+    const std::uint64_t q = ShortestIn(lo, hi, whole, roundDigit, dropped);
 
     // q * 10^(dropped - 19) in fixed notation; below 1, as powers of two are left out.
     const int count = DigitCount(q);
@@ -351,22 +358,11 @@ char* WriteShortestFloat(char* p, float value) {
     if (!inclusive && upperRest == 0) --hi;
     std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
     if (lowerRest != 0 || !inclusive) ++lo;
-    std::uint64_t whole = scaled(m, shift, fraction);
+    const std::uint64_t whole = scaled(m, shift, fraction);
     const std::uint64_t half = shift > 0 ? std::uint64_t(1) << (shift - 1) : 1;
-    int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
-    bool sticky = false;
+    const int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     int dropped = 0;
-    while ((lo + 9) / 10 <= hi / 10) {
-        lo = (lo + 9) / 10;
-        hi /= 10;
-        sticky = sticky || roundDigit != 0;
-        roundDigit = int(whole % 10);
-        whole /= 10;
-        ++dropped;
-    }
-    std::uint64_t q = whole;
-    if (roundDigit > 5 || (roundDigit == 5 && (sticky || (q & 1) != 0))) ++q;
-    q = std::clamp(q, lo, hi);
+    const std::uint64_t q = ShortestIn(lo, hi, whole, roundDigit, dropped);
 
     // q * 10^(dropped - k): fixed notation unless scientific is shorter (to_chars' choice).
     const int count = DigitCount(q), point = count + dropped - k, exponent = point - 1;
