@@ -244,6 +244,12 @@ val Evaluate(const val& list, const std::string& input, bool explainWord) {
     return Described(e, explanation, result);
 }
 
+// The bytes of a Uint8Array from the page, copied into `piece`.
+void CopyInto(std::string& piece, const val& bytes) {
+    piece.resize(bytes["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(piece.size(), piece.data())).call<void>("set", bytes);
+}
+
 // A text file counted from pieces the page reads from it (a stream of the file, whose pieces the
 // browser frees at once, where reading it in large pieces through the file system leaves them all
 // to the collector): `feed` each piece, then `finish` gives what `evaluate` gives for the text.
@@ -264,8 +270,7 @@ public:
     }
     void Feed(const val& bytes) {
         if (!Readings_) return;
-        Piece_.resize(bytes["length"].as<std::size_t>());
-        val(emscripten::typed_memory_view(Piece_.size(), Piece_.data())).call<void>("set", bytes);
+        CopyInto(Piece_, bytes);
         Readings_->Feed(Piece_);
     }
     val Finish() {
@@ -306,8 +311,7 @@ public:
     }
     void Feed(const val& bytes) {
         if (!Segments_) return;
-        Piece_.resize(bytes["length"].as<std::size_t>());
-        val(emscripten::typed_memory_view(Piece_.size(), Piece_.data())).call<void>("set", bytes);
+        CopyInto(Piece_, bytes);
         Segments_->Feed(Piece_);
     }
     val Finish() {
