@@ -254,11 +254,24 @@ char* WriteDigits(char* p, std::uint64_t q, int count) {
     return p + count;
 }
 
-// The number with the fewest digits in the rounding interval [lo, hi] of a value scaled to an
-// integer (`whole`, with `roundDigit` for what is below it: 0 nothing, 1 below a half, 5 a half,
-// 6 above), nearest to the value (halves to even); `dropped` gets how many digits it has fewer.
-[[gnu::always_inline]] inline std::uint64_t ShortestIn(std::uint64_t lo, std::uint64_t hi, std::uint64_t whole,
-                                                       int roundDigit, int& dropped) {
+// The number with the fewest digits that reads back as m / 2^shift, nearest to it (halves to
+// even), as an integer scaled by `scaled(x, s, remainder)` = x * 10^k / 2^s (the remainder below
+// 2^s beside it); `dropped` gets how many digits it has fewer than the scaled value. The rounding
+// interval is halfway to the neighbours, (2m -+ 1) / 2^(shift + 1); round-to-nearest-even
+// reading takes a number on a bound to m when m is even.
+template <class TScaled>
+[[gnu::always_inline]] inline std::uint64_t ShortestScaled(std::uint64_t m, int shift, const TScaled& scaled,
+                                                           int& dropped) {
+    const bool inclusive = (m & 1) == 0;
+    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
+    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
+    if (!inclusive && upperRest == 0) --hi;
+    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
+    if (lowerRest != 0 || !inclusive) ++lo;
+    // The value itself, scaled: `whole`, and what is left below it as a digit for rounding.
+    std::uint64_t whole = scaled(m, shift, fraction);
+    const std::uint64_t half = shift > 0 ? std::uint64_t(1) << (shift - 1) : 1;
+    int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     bool sticky = false; // something non-zero below the rounding digit
     // Drop trailing digits while the interval still holds a number with fewer digits.
     while ((lo + 9) / 10 <= hi / 10) {
@@ -298,22 +311,8 @@ char* WriteShortestFixed(char* p, double value) {
         remainder = low & ((std::uint64_t(1) << s) - 1);
         return (high << (64 - s)) | (low >> s);
     };
-
-    // The rounding interval: halfway to the neighbours, (2m -+ 1) / 2^(shift + 1), scaled by
-    // 10^19. Round-to-nearest-even reading takes a number on a bound to m when m is even.
-    const bool inclusive = (m & 1) == 0;
-    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
-    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
-    if (!inclusive && upperRest == 0) --hi;
-    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
-    if (lowerRest != 0 || !inclusive) ++lo;
-
-    // The value itself, scaled: `whole`, and what is left below it as a digit for rounding.
-    const std::uint64_t whole = scaled(m, shift, fraction);
-    const std::uint64_t half = std::uint64_t(1) << (shift - 1);
-    const int roundDigit = fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     int dropped = 0;
-    const std::uint64_t q = ShortestIn(lo, hi, whole, roundDigit, dropped);
+    const std::uint64_t q = ShortestScaled(m, shift, scaled, dropped);
 
     // q * 10^(dropped - 19) in fixed notation; below 1, as powers of two are left out.
     const int count = DigitCount(q);
@@ -352,17 +351,8 @@ char* WriteShortestFloat(char* p, float value) {
         remainder = std::uint64_t(product & ((u128(1) << s) - 1));
         return std::uint64_t(product >> s);
     };
-    const bool inclusive = (m & 1) == 0;
-    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
-    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
-    if (!inclusive && upperRest == 0) --hi;
-    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
-    if (lowerRest != 0 || !inclusive) ++lo;
-    const std::uint64_t whole = scaled(m, shift, fraction);
-    const std::uint64_t half = shift > 0 ? std::uint64_t(1) << (shift - 1) : 1;
-    const int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     int dropped = 0;
-    const std::uint64_t q = ShortestIn(lo, hi, whole, roundDigit, dropped);
+    const std::uint64_t q = ShortestScaled(m, shift, scaled, dropped);
 
     // q * 10^(dropped - k): fixed notation unless scientific is shorter (to_chars' choice).
     const int count = DigitCount(q), point = count + dropped - k, exponent = point - 1;
