@@ -103,6 +103,13 @@ constexpr std::array<std::array<double, SoundCodeCount>, ScaleCount> WordRatings
     return ratings;
 }();
 
+constexpr std::array<std::array<double, ScaleCount>, SoundCodeCount> WordRatingsByCode = [] {
+    std::array<std::array<double, ScaleCount>, SoundCodeCount> ratings{};
+    for (std::size_t c = 0; c < ratings.size(); ++c)
+        for (std::size_t k = 0; k < ratings[c].size(); ++k) ratings[c][k] = WordRatings[k][c];
+    return ratings;
+}();
+
 constexpr std::array<std::array<double, RatingColumnCount>, ScaleCount> TextRatings = [] {
     std::array<std::array<double, RatingColumnCount>, ScaleCount> ratings{};
     for (std::size_t k = 0; k < ratings.size(); ++k)

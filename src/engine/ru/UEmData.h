@@ -91,6 +91,8 @@ extern const std::array<std::array<std::int8_t, RatingColumnCount>, ScaleCount> 
 // sound code divided by 100 (words), per column divided by 50 (texts).
 extern const std::array<std::array<double, SoundCodeCount>, ScaleCount> WordRatings;
 extern const std::array<std::array<double, RatingColumnCount>, ScaleCount> TextRatings;
+// WordRatings the other way round: per sound code, its ratings on the 24 scales side by side.
+extern const std::array<std::array<double, ScaleCount>, SoundCodeCount> WordRatingsByCode;
 
 // Rating of a sound code 0..53 on scale 1..24, divided by 100.
 inline double WordRating(int scale, SoundCode code) { return WordRatings[std::size_t(scale - 1)][code]; }

@@ -1,5 +1,7 @@
 #include "UWordEvl.h"
 
+#include <cstdint>
+
 namespace zelm {
 
 namespace {
@@ -44,20 +46,36 @@ void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
         return;
     }
     // A sound's weight depends only on its code and on whether it comes first, not on the scale:
-    // work the codes' weights out once, exactly as ZhuravlevWordScale does, and reuse them for all
-    // 24 scales. (A table per code rather than per sound keeps a long word's memory small.)
-    std::array<double, SoundCodeCount> weightOf{};
-    for (std::size_t c = 0; c < weightOf.size(); ++c) weightOf[c] = ZhuravlevWeight(SoundCode(c), false, m);
+    // work the weights of the codes the word has out once, exactly as ZhuravlevWordScale does, and
+    // reuse them for all 24 scales. (A table per code rather than per sound keeps a long word's
+    // memory small.)
+    static_assert(SoundCodeCount <= 64);
+    std::array<double, SoundCodeCount> weightOf;
+    std::uint64_t known = 0; // the codes whose weight is in weightOf
     const SoundCode head = WordSounds[0];
     const double first = ZhuravlevWeight(head, true, m);
     double weights = first;
-    for (std::size_t i = 1; i < WordSounds.size(); ++i) weights = weights + weightOf[WordSounds[i]];
-    for (int k = 1; k <= ScaleCount; ++k) {
-        const auto& row = WordRatings[std::size_t(k - 1)];
-        double sum = row[head] * first;
-        for (std::size_t i = 1; i < WordSounds.size(); ++i) sum = sum + row[WordSounds[i]] * weightOf[WordSounds[i]];
-        WordProfile[std::size_t(k - 1)] = weights == 0 ? 0 : sum / weights;
+    for (std::size_t i = 1; i < WordSounds.size(); ++i) {
+        const SoundCode code = WordSounds[i];
+        if ((known >> code & 1) == 0) {
+            weightOf[code] = ZhuravlevWeight(code, false, m);
+            known |= std::uint64_t(1) << code;
+        }
+        weights = weights + weightOf[code];
     }
+    // Each scale's sum in sound order, as ZhuravlevWordScale adds it; the 24 sums side by side.
+    std::array<double, ScaleCount> sums;
+    for (std::size_t k = 0; k < sums.size(); ++k) sums[k] = WordRatingsByCode[head][k] * first;
+    for (std::size_t i = 1; i < WordSounds.size(); ++i) {
+        const auto& row = WordRatingsByCode[WordSounds[i]];
+        const double weight = weightOf[WordSounds[i]];
+        for (std::size_t k = 0; k < sums.size(); ++k) sums[k] = sums[k] + row[k] * weight;
+    }
+    if (weights == 0) {
+        WordProfile.fill(0);
+        return;
+    }
+    for (std::size_t k = 0; k < sums.size(); ++k) WordProfile[k] = sums[k] / weights;
 }
 
 void TWordEvaluator::EvaluateWordLevitsky(std::string_view word) {
