@@ -122,17 +122,21 @@ int StartSequence(unsigned char lead, char32_t& code, unsigned char& low, unsign
 bool TUtf8Validator::Feed(std::string_view piece) {
     const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
     const std::size_t n = piece.size();
+    // The state in locals while the piece is read (the bytes could alias the members).
+    bool valid = Valid_, nonAscii = SawNonAscii_;
+    int pending = Pending_;
+    unsigned char low = Low_, high = High_;
     char32_t code = 0;
-    for (std::size_t i = 0; i < n && Valid_;) {
+    for (std::size_t i = 0; i < n && valid;) {
         const unsigned char b = p[i];
-        if (Pending_ > 0) {
-            if (b < Low_ || b > High_) {
-                Valid_ = false;
+        if (pending > 0) {
+            if (b < low || b > high) {
+                valid = false;
                 break;
             }
-            --Pending_;
-            Low_ = 0x80;
-            High_ = 0xBF;
+            --pending;
+            low = 0x80;
+            high = 0xBF;
             ++i;
             continue;
         }
@@ -140,23 +144,43 @@ bool TUtf8Validator::Feed(std::string_view piece) {
             i = AsciiRunEnd(piece, i);
             continue;
         }
-        SawNonAscii_ = true;
+        nonAscii = true;
         if (b >= 0xC2 && b <= 0xDF && i + 1 < n) { // two bytes, as every Cyrillic letter
-            if ((p[i + 1] & 0xC0) != 0x80) Valid_ = false;
+            if ((p[i + 1] & 0xC0) != 0x80) valid = false;
             i += 2;
             continue;
         }
-        Pending_ = StartSequence(b, code, Low_, High_);
-        if (Pending_ < 0) Valid_ = false;
+        pending = StartSequence(b, code, low, high);
+        if (pending < 0) valid = false;
         ++i;
     }
+    Valid_ = valid;
+    SawNonAscii_ = nonAscii;
+    Pending_ = pending;
+    Low_ = low;
+    High_ = high;
     return Valid_;
 }
 
 bool IsValidUtf8(std::string_view text) {
-    TUtf8Validator validator;
-    validator.Feed(text);
-    return validator.Finish();
+    // Words and lines are short: ASCII and two-byte sequences (every Cyrillic letter) are checked
+    // here with nothing kept between bytes; the validator takes over from a longer sequence on.
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+        } else if (b >= 0xC2 && b <= 0xDF && i + 1 < n) {
+            if ((p[i + 1] & 0xC0) != 0x80) return false;
+            i += 2;
+        } else {
+            TUtf8Validator validator;
+            validator.Feed(text.substr(i));
+            return validator.Finish();
+        }
+    }
+    return true;
 }
 
 void TUtf8ToCp1251::Emit(char32_t code, std::string& out) {

@@ -92,27 +92,31 @@ void TEncodingDetector::Feed(std::string_view piece) {
     if (!Utf8_.Valid()) return;
     const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
     const std::size_t n = piece.size();
+    // The counts in locals while the piece is read (the bytes could alias the members).
+    std::uint64_t nonAscii = NonAscii_, letters = Letters_, foreign = Foreign_;
+    int need = Need_;
+    char32_t code = Code_;
     for (std::size_t i = 0; i < n;) {
         if (p[i] >= 0x80) {
             const unsigned char b = p[i++];
-            if (!Plausible_ && Need_ == 0 && b >= 0xD0 && b <= 0xD3 && i < n) {
+            if (!Plausible_ && need == 0 && b >= 0xD0 && b <= 0xD3 && i < n) {
                 // A Cyrillic letter (U+0400..U+04FF), never foreign; which one matters only while
                 // the Windows-1251 reading still looks like writing.
-                ++NonAscii_;
+                ++nonAscii;
                 ++i;
                 continue;
             }
             if (Plausible_) Look(b);
             // The UTF-8 reading: the validator has checked the form already.
             if (b >= 0xC0) {
-                Need_ = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
-                Code_ = b & (0x3F >> Need_);
-            } else if (Need_ > 0) {
-                Code_ = (Code_ << 6) | (b & 0x3F);
-                if (--Need_ == 0) {
-                    ++NonAscii_;
-                    if (IsModernLetter(Code_)) ++Letters_;
-                    else if (IsForeign(Code_)) ++Foreign_;
+                need = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+                code = b & (0x3F >> need);
+            } else if (need > 0) {
+                code = (code << 6) | (b & 0x3F);
+                if (--need == 0) {
+                    ++nonAscii;
+                    if (IsModernLetter(code)) ++letters;
+                    else if (IsForeign(code)) ++foreign;
                 }
             }
             continue;
@@ -127,6 +131,11 @@ void TEncodingDetector::Feed(std::string_view piece) {
         }
         i = end;
     }
+    NonAscii_ = nonAscii;
+    Letters_ = letters;
+    Foreign_ = foreign;
+    Need_ = need;
+    Code_ = code;
 }
 
 TDetectedEncoding TEncodingDetector::Result(bool complete) const {
