@@ -123,7 +123,10 @@ public:
         if (utf8) {
             Decoder_.Decode(line, Word_);
             Decoder_.Finish(Word_);
-            AppendValidUtf8(Input_, line); // malformed bytes are shown as "?", as the word is read
+            // Malformed bytes are shown as "?", as the word is read; a detected UTF-8 list's
+            // lines were found well-formed already.
+            if (Detected_) Input_.assign(line);
+            else AppendValidUtf8(Input_, line);
         } else {
             Word_.assign(line);
             AppendCp1251AsUtf8(Input_, line);

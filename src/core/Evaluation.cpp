@@ -68,7 +68,6 @@ void TEvaluator::WordValues(std::string_view word, TEvaluation& out) {
     out.Total = 0;
     out.SinglePrecision = false;
     out.Comment.clear();
-    out.CommentCp1251.clear();
     out.CommentTail.clear();
     out.Sounds.clear();
     if (Language_ == TLanguage::lgRussian) {
@@ -95,15 +94,19 @@ void TEvaluator::WordValues(std::string_view word, TEvaluation& out) {
 void TEvaluator::EvaluateWord(std::string_view word, std::string_view input, TEvaluation& out) {
     WordValues(word, out);
     out.Input.assign(input);
-    if (Language_ == TLanguage::lgRussian) {
-        AppendRussianWordComment(out.CommentCp1251, word, Word_.WordProfile);
-        if (WordDetails) {
-            AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
-            out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
-        }
+    // The comment, in UTF-8: the prefix, the word in capitals, and what its values make of it.
+    static const std::string prefix = Cp1251ToUtf8(WordCommentPrefix());
+    const bool russian = Language_ == TLanguage::lgRussian;
+    Capitals_.assign(word);
+    if (russian) UpperCaseCyrillic(Capitals_);
+    else UkrUpperCase(Capitals_);
+    out.Comment += prefix;
+    AppendCp1251AsUtf8(out.Comment, Capitals_);
+    if (russian) {
+        AppendRussianWordCommentTailUtf8(out.Comment, Word_.WordProfile);
+        if (WordDetails) out.Sounds.assign(Word_.WordSounds.begin(), Word_.WordSounds.end());
     } else {
-        out.CommentCp1251 = UkrainianWordComment(word, UkrWord_.UkrWordProfile);
-        AppendCp1251AsUtf8(out.Comment, out.CommentCp1251);
+        AppendUkrainianWordCommentTailUtf8(out.Comment, UkrWord_.UkrWordProfile);
         out.Sounds.assign(UkrWord_.UkrWordSounds.begin(), UkrWord_.UkrWordSounds.end());
     }
     FinishCommon(out);
@@ -186,8 +189,7 @@ void TEvaluator::EvaluateCounted(std::string_view input, TEvaluation& out) {
         out.Profile.assign(Text_.TextProfile.begin(), Text_.TextProfile.end());
         out.Counts.assign(Text_.TextSoundCounts.begin(), Text_.TextSoundCounts.end());
         out.Total = Text_.TextSoundTotal();
-        out.CommentCp1251 = RussianTextComment(Text_.TextProfile);
-        out.Comment = Cp1251ToUtf8(out.CommentCp1251);
+        out.Comment = Cp1251ToUtf8(RussianTextComment(Text_.TextProfile));
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto colour = TextColourZ(Text_, k);
             SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);
@@ -198,8 +200,7 @@ void TEvaluator::EvaluateCounted(std::string_view input, TEvaluation& out) {
         out.Profile.assign(UkrText_.UkrTextProfile.begin(), UkrText_.UkrTextProfile.end());
         out.Counts.assign(UkrText_.UkrTextSoundCounts.begin(), UkrText_.UkrTextSoundCounts.end());
         out.Total = UkrText_.UkrTextSoundTotal();
-        out.CommentCp1251 = UkrainianTextComment(UkrText_.UkrTextProfile);
-        out.Comment = Cp1251ToUtf8(out.CommentCp1251);
+        out.Comment = Cp1251ToUtf8(UkrainianTextComment(UkrText_.UkrTextProfile));
         for (int k = 1; k <= ColourClassCount; ++k) {
             const auto colour = UkrText_.UkrTextColourZ(k);
             SetTextColour(out.Colours[std::size_t(k - 1)], k, colour.Z, colour.Colour);

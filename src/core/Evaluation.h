@@ -42,8 +42,7 @@ struct TEvaluation {
     std::string Input;               // the word as given, or the file name; UTF-8
     std::vector<double> Profile;     // the engine's values as stored
     bool SinglePrecision = false;    // text profiles are single-precision values
-    std::string Comment;             // UTF-8 (left empty for words when WordDetails is off)
-    std::string CommentCp1251;       // the same as the engine wrote it
+    std::string Comment;             // UTF-8
     std::string CommentTail;         // a long word's comment after the word (Windows-1251)
     std::array<TColourMeasure, ColourClassCount> Colours{};
     std::vector<SoundCode> Sounds;   // word only
@@ -65,8 +64,7 @@ class TEvaluator {
 public:
     TEvaluator(TLanguage language, TEvalScheme scheme) : Language_(language), Scheme_(scheme) {}
 
-    // Whether word evaluations also fill Sounds, Colours and the UTF-8 Comment (a CSV row needs
-    // none of them).
+    // Whether word evaluations also fill Sounds and Colours (a CSV row needs neither).
     bool WordDetails = true;
 
     // `word` is Windows-1251; `input` is what to report as the word given (UTF-8).
@@ -97,6 +95,7 @@ private:
     void WordValues(std::string_view word, TEvaluation& out);
     void FinishCommon(TEvaluation& out) const;
     void EvaluateCounted(std::string_view input, TEvaluation& out);
+    std::string Capitals_; // the word upper-cased for its comment
     TLanguage Language_;
     TEvalScheme Scheme_;
     TWordEvaluator Word_;

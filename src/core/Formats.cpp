@@ -150,23 +150,6 @@ void AppendJsonEscaped(std::string& out, std::string_view text) {
 }
 
 
-// A CSV field from Windows-1251 text, written as UTF-8 straight into the row.
-void AppendCsvFieldCp1251(std::string& out, std::string_view field) {
-    const auto has = [&](char c) { return std::memchr(field.data(), c, field.size()) != nullptr; };
-    if (!has(',') && !has('"') && !has('\n') && !has('\r')) {
-        AppendCp1251AsUtf8(out, field);
-        return;
-    }
-    out.push_back('"');
-    for (std::size_t at = 0; at < field.size();) {
-        const std::size_t quote = std::min(field.find('"', at), field.size());
-        AppendCp1251AsUtf8(out, field.substr(at, quote - at));
-        if (quote < field.size()) out += "\"\"";
-        at = quote + 1;
-    }
-    out.push_back('"');
-}
-
 void AppendInteger(std::string& out, long long value) {
     char text[24];
     const auto result = std::to_chars(text, text + sizeof text, value);
@@ -538,7 +521,7 @@ void AppendCsvRow(std::string& out, const TEvaluation& e) {
     AppendCsvField(out, e.Input);
     AppendNumbers(out, e.Profile, e.SinglePrecision, ',', ',');
     out.push_back(',');
-    AppendCsvFieldCp1251(out, e.CommentCp1251);
+    AppendCsvField(out, e.Comment);
     out.push_back('\n');
 }
 

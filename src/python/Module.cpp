@@ -250,7 +250,7 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
                     std::copy(e.Profile.begin(), e.Profile.end(), out + i * scales);
                     part.Inputs += input;
                     part.Ends.push_back(part.Inputs.size());
-                    const auto [known, added] = part.Known.try_emplace(e.CommentCp1251, std::uint32_t(part.Comments.size()));
+                    const auto [known, added] = part.Known.try_emplace(e.Comment, std::uint32_t(part.Comments.size()));
                     if (added) part.Comments.push_back(&known->first);
                     part.CommentOf.push_back(known->second);
                 }
@@ -265,14 +265,9 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
         if (!text) throw py::error_already_set();
         return text;
     };
-    std::string utf8;
     for (TPart& part : parts) {
         made.clear();
-        for (const std::string* comment : part.Comments) {
-            utf8.clear();
-            AppendCp1251AsUtf8(utf8, *comment);
-            made.push_back(str(utf8));
-        }
+        for (const std::string* comment : part.Comments) made.push_back(str(*comment));
         std::size_t begin = 0;
         for (std::size_t j = 0; j < part.Ends.size(); ++j) {
             inputs.push_back(str(std::string_view(part.Inputs).substr(begin, part.Ends[j] - begin)));

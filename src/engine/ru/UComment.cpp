@@ -2,6 +2,10 @@
 
 #include "Utils.h"
 
+#include "Cp1251.h"
+
+#include <vector>
+
 namespace zelm {
 
 namespace {
@@ -34,9 +38,39 @@ void AppendImpressions(std::string& line, std::span<const double> values, double
     }
 }
 
+std::string_view LeftGenitiveUtf8(int k) {
+    static const auto names = Utf8Names(ScaleCount, ScaleLeftGenitive);
+    return names[std::size_t(k - 1)];
+}
+std::string_view RightGenitiveUtf8(int k) {
+    static const auto names = Utf8Names(ScaleCount, ScaleRightGenitive);
+    return names[std::size_t(k - 1)];
+}
+
 } // namespace
 
 std::string_view WordCommentPrefix() { return WordPrefix.View(); }
+
+void AppendWordCommentTail(std::string& line, std::span<const double> values, double threshold,
+                           const TCommentTexts& texts) {
+    if (!AnySignificant(values, threshold)) {
+        line += texts.Plain;
+        return;
+    }
+    line += texts.Marked;
+    AppendImpressions(line, values, threshold, texts.LeftGenitive, texts.RightGenitive);
+}
+
+std::vector<std::string> Utf8Names(int count, TGenitiveLookup name) {
+    std::vector<std::string> names;
+    for (int k = 1; k <= count; ++k) names.push_back(Cp1251ToUtf8(name(k)));
+    return names;
+}
+
+TCommentTexts WordCommentUtf8Texts(TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive) {
+    static const std::string plain = Cp1251ToUtf8(WordPlain.View()), marked = Cp1251ToUtf8(WordMarked.View());
+    return {plain, marked, leftGenitive, rightGenitive};
+}
 
 void AppendWordComment(std::string& line, std::string_view wordBoxText, std::span<const double> values,
                        double threshold, TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive,
@@ -45,12 +79,7 @@ void AppendWordComment(std::string& line, std::string_view wordBoxText, std::spa
     const std::size_t word = line.size();
     line += wordBoxText;
     upperCase(std::span<char>(line).subspan(word));
-    if (!AnySignificant(values, threshold)) {
-        line += WordPlain.View();
-        return;
-    }
-    line += WordMarked.View();
-    AppendImpressions(line, values, threshold, leftGenitive, rightGenitive);
+    AppendWordCommentTail(line, values, threshold, {WordPlain.View(), WordMarked.View(), leftGenitive, rightGenitive});
 }
 
 std::string WordComment(std::string_view wordBoxText, std::span<const double> values, double threshold,
@@ -78,6 +107,11 @@ void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,
                               const std::array<double, ScaleCount>& profile) {
     AppendWordComment(line, wordBoxText, profile, WordThreshold, ScaleLeftGenitive, ScaleRightGenitive,
                       UpperCaseCyrillic);
+}
+
+void AppendRussianWordCommentTailUtf8(std::string& line, const std::array<double, ScaleCount>& profile) {
+    static const TCommentTexts texts = WordCommentUtf8Texts(LeftGenitiveUtf8, RightGenitiveUtf8);
+    AppendWordCommentTail(line, profile, WordThreshold, texts);
 }
 
 std::string RussianTextComment(const std::array<float, ScaleCount>& profile) {

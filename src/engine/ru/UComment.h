@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelm {
 
@@ -33,10 +34,24 @@ std::string TextComment(std::span<const double> values, double threshold, TGenit
 // "Слово " (Windows-1251): what a word comment starts with, before the upper-cased word.
 std::string_view WordCommentPrefix();
 
+// What follows the word in a word's comment, made of these texts (all in one encoding).
+struct TCommentTexts {
+    std::string_view Plain, Marked; // the comment's middle without significant values, and with
+    TGenitiveLookup LeftGenitive, RightGenitive;
+};
+void AppendWordCommentTail(std::string& line, std::span<const double> values, double threshold,
+                           const TCommentTexts& texts);
+// The word comment's texts in UTF-8, for callers that write UTF-8 (the command line), with
+// genitives that give UTF-8, such as those made of Utf8Names of the Windows-1251 ones.
+TCommentTexts WordCommentUtf8Texts(TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive);
+std::vector<std::string> Utf8Names(int count, TGenitiveLookup name);
+
 // The Russian variants, from WordProfile and TextProfile as stored. Windows-1251 text.
 std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile);
 void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,
                               const std::array<double, ScaleCount>& profile);
 std::string RussianTextComment(const std::array<float, ScaleCount>& profile);
+// What follows the word in the comment on a word with this profile, in UTF-8.
+void AppendRussianWordCommentTailUtf8(std::string& line, const std::array<double, ScaleCount>& profile);
 
 } // namespace zelm

@@ -14,11 +14,31 @@ void UkrUpperCase(std::span<char> text) {
     }
 }
 
-std::string UkrainianWordComment(std::string_view wordBoxText, const std::array<double, UkrScaleCount>& profile) {
+namespace {
+std::array<double, UkrScaleCount> Percent(const std::array<double, UkrScaleCount>& profile) {
     std::array<double, UkrScaleCount> percent{};
     for (std::size_t k = 0; k < percent.size(); ++k) percent[k] = profile[k] * 100;
-    return WordComment(wordBoxText, percent, UkrWordThreshold, UkrScaleLeftGenitive, UkrScaleRightGenitive,
+    return percent;
+}
+
+std::string_view LeftGenitiveUtf8(int k) {
+    static const auto names = Utf8Names(UkrScaleCount, UkrScaleLeftGenitive);
+    return names[std::size_t(k - 1)];
+}
+std::string_view RightGenitiveUtf8(int k) {
+    static const auto names = Utf8Names(UkrScaleCount, UkrScaleRightGenitive);
+    return names[std::size_t(k - 1)];
+}
+} // namespace
+
+std::string UkrainianWordComment(std::string_view wordBoxText, const std::array<double, UkrScaleCount>& profile) {
+    return WordComment(wordBoxText, Percent(profile), UkrWordThreshold, UkrScaleLeftGenitive, UkrScaleRightGenitive,
                        UkrUpperCase);
+}
+
+void AppendUkrainianWordCommentTailUtf8(std::string& line, const std::array<double, UkrScaleCount>& profile) {
+    static const TCommentTexts texts = WordCommentUtf8Texts(LeftGenitiveUtf8, RightGenitiveUtf8);
+    AppendWordCommentTail(line, Percent(profile), UkrWordThreshold, texts);
 }
 
 std::string UkrainianTextComment(const std::array<float, UkrScaleCount>& profile) {

@@ -20,5 +20,7 @@ void UkrUpperCase(std::span<char> text);
 // word box text upper-cased; and on a text from UkrTextProfile. Windows-1251 text.
 std::string UkrainianWordComment(std::string_view wordBoxText, const std::array<double, UkrScaleCount>& profile);
 std::string UkrainianTextComment(const std::array<float, UkrScaleCount>& profile);
+// What follows the word in the comment on a word with this profile, in UTF-8.
+void AppendUkrainianWordCommentTailUtf8(std::string& line, const std::array<double, UkrScaleCount>& profile);
 
 } // namespace zelm
