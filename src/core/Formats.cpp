@@ -13,18 +13,24 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zelm {
 
 namespace {
 char* WriteShortestFloat(char* p, float value);
+template <bool Portable> char* WriteShortestFixed(char* p, double value);
 } // namespace
 
 // What std::to_chars writes, for a library without it (the WebAssembly builds): the fewest
 // significant digits that read back as the same value (correctly rounded, so the nearest such
 // number), in fixed or scientific notation, whichever is shorter, fixed on a tie.
 char* WriteShortestPortable(char* p, double value, bool singlePrecision) {
-    if (singlePrecision)
-        if (char* end = WriteShortestFloat(p, static_cast<float>(value))) return end; // a text's values, fast
+    if (char* end = singlePrecision ? WriteShortestFloat(p, static_cast<float>(value)) // a text's values
+                                    : WriteShortestFixed<true>(p, value))                 // a word's values
+        return end;
     if (singlePrecision) value = double(static_cast<float>(value));
     if (!std::isfinite(value)) {
         const char* text = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : value < 0 ? "-inf" : "inf";
@@ -217,42 +223,120 @@ int DigitCount(std::uint64_t q) {
 }
 
 // Writes the `count` digits of q (q < 10^19, count its digit count) at p, which has room for 24.
+// Groups of eight digits are stored whole, the first shifted so that its leading zeros fall off
+// (digits are stored in reading order on a little-endian machine, as x86 and WebAssembly are);
+// each store is overwritten by the next where it ran past its digits. Nothing is read back, so
+// no load waits on the stores.
 char* WriteDigits(char* p, std::uint64_t q, int count) {
-    char buffer[48] = {};
-    std::uint64_t rest = q;
-    int start = 24;
+    char* const end = p + count;
     if (count > 16) { // up to three leading digits above the sixteen
         std::uint64_t high = q / 10'000'000'000'000'000ULL;
-        rest = q % 10'000'000'000'000'000ULL;
-        for (int i = 23; i >= 24 - (count - 16); --i, high /= 10) buffer[i - 16] = char('0' + high % 10);
-        start = 8 - (count - 16);
-    } else {
-        start = 24 - count;
+        q %= 10'000'000'000'000'000ULL;
+        char* const first = p;
+        p += count - 16;
+        for (char* digit = p; digit != first; high /= 10) *--digit = char('0' + high % 10);
+        count = 16;
     }
-    const std::uint64_t first = EightDigits(std::uint32_t(rest / 100'000'000)),
-                        second = EightDigits(std::uint32_t(rest % 100'000'000));
-    std::memcpy(buffer + 8, &first, 8);
-    std::memcpy(buffer + 16, &second, 8);
-    std::memcpy(p, buffer + start, 24); // a fixed-size copy; only `count` of it counts
+    std::uint64_t low = EightDigits(std::uint32_t(q % 100'000'000));
+    if (count > 8) {
+        const std::uint64_t high = EightDigits(std::uint32_t(q / 100'000'000)) >> (8 * (16 - count));
+        std::memcpy(p, &high, 8);
+        p += count - 8;
+    } else {
+        low >>= 8 * (8 - count);
+    }
+    std::memcpy(p, &low, 8);
+    return end;
+}
+
+// "0" and the three digits of each number below 1000, in reading order.
+constexpr auto Thousand = [] {
+    std::array<std::uint32_t, 1000> digits{};
+    for (std::uint32_t i = 0; i < 1000; ++i)
+        digits[i] = ('0' + i / 100) << 8 | ('0' + i / 10 % 10) << 16 | std::uint32_t('0' + i % 10) << 24 | '0';
+    return digits;
+}();
+
+#if defined(__SSE2__)
+// The sixteen digits of q < 10^16 in reading order, both halves of eight at once: each half
+// into two parts below 10^4, each part into its digits by multiplying 16-bit lanes.
+inline __m128i SixteenDigits(std::uint64_t q) {
+    const __m128i halves = _mm_set_epi64x(std::int64_t(q % 100'000'000), std::int64_t(q / 100'000'000));
+    const __m128i high = _mm_srli_epi64(_mm_mul_epu32(halves, _mm_set1_epi64x(0xD1B71759)), 45); // / 10^4
+    const __m128i low = _mm_sub_epi32(halves, _mm_mul_epu32(high, _mm_set1_epi64x(10000)));
+    // Each part four times over, times 4, in 16-bit lanes: one half's digits to a register.
+    const __m128i parts = _mm_slli_epi16(_mm_or_si128(high, _mm_slli_epi64(low, 16)), 2);
+    const __m128i first = _mm_unpacklo_epi16(parts, parts), second = _mm_unpackhi_epi16(parts, parts);
+    const auto digits = [](__m128i x) {
+        // x / 1000, x / 100, x / 10, x of each part, then less ten times the one before.
+        const __m128i divided = _mm_mulhi_epu16(_mm_mulhi_epu16(x, _mm_setr_epi16(8389, 5243, 13108, -32768, 8389, 5243, 13108, -32768)),
+                                                _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, -32768, 1 << 7, 1 << 11, 1 << 13, -32768));
+        return _mm_sub_epi16(divided, _mm_slli_epi64(_mm_mullo_epi16(divided, _mm_set1_epi16(10)), 16));
+    };
+    return _mm_add_epi8(_mm_packus_epi16(digits(_mm_unpacklo_epi32(first, first)), digits(_mm_unpacklo_epi32(second, second))),
+                        _mm_set1_epi8('0'));
+}
+#endif
+
+// Writes q < 10^count as exactly `count` digits, leading zeros included (1 <= count <= 19), at p,
+// which has room for 24. The digits are those of three groups of eight, of which the first 24 -
+// count are zeros that fall off; for eight digits or more without branches, as the count
+// changes from one word value to the next as often as not.
+char* WriteDecimals(char* p, std::uint64_t q, int count) {
+    const std::uint64_t rest = q % 10'000'000'000'000'000ULL;
+    std::uint64_t low = EightDigits(std::uint32_t(rest % 100'000'000));
+    const int skip = 24 - count;
+    if (skip >= 16) {
+        low >>= 8 * (skip - 16);
+        std::memcpy(p, &low, 8);
+        return p + count;
+    }
+    // The top group (below 1000) from a table: as EightDigits of it, "00000" and three digits.
+    const std::uint64_t top = std::uint64_t(Thousand[q / 10'000'000'000'000'000ULL]) << 32 | 0x30303030u,
+                        middle = EightDigits(std::uint32_t(rest / 100'000'000));
+    // The first digit is in the top group, or (all zeros there) in the middle one.
+    const std::uint64_t inTop = 0 - std::uint64_t(skip < 8);
+    const int within = skip & 7; // zeros to drop from the group the first digit is in
+    const std::uint64_t first = ((top & inTop) | (middle & ~inTop)) >> (8 * within),
+                        second = (middle & inTop) | (low & ~inTop);
+    std::memcpy(p, &first, 8);
+    std::memcpy(p + 8 - within, &second, 8);
+    std::memcpy(p + 16 - skip, &low, 8);
     return p + count;
 }
 
+// The same, faster where SSE2 is there for the 16 to 19 digits of nearly every word value:
+// sixteen from one vector, up to three above them from a table.
+char* WriteWordDecimals(char* p, std::uint64_t q, int count) {
+#if defined(__SSE2__)
+    if (count >= 16) {
+        const int above = count - 16;
+        const auto top = std::uint32_t(std::uint64_t(Thousand[q / 10'000'000'000'000'000ULL]) >> (8 * (4 - above)));
+        std::memcpy(p, &top, 4);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + above), SixteenDigits(q % 10'000'000'000'000'000ULL));
+        return p + count;
+    }
+#endif
+    return WriteDecimals(p, q, count);
+}
+
+__extension__ typedef unsigned __int128 u128;
+
 // The number with the fewest digits that reads back as m / 2^shift, nearest to it (halves to
-// even), as an integer scaled by `scaled(x, s, remainder)` = x * 10^k / 2^s (the remainder below
-// 2^s beside it); `dropped` gets how many digits it has fewer than the scaled value. The rounding
-// interval is halfway to the neighbours, (2m -+ 1) / 2^(shift + 1); round-to-nearest-even
-// reading takes a number on a bound to m when m is even.
-template <class TScaled>
-[[gnu::always_inline]] inline std::uint64_t ShortestScaled(std::uint64_t m, int shift, const TScaled& scaled,
-                                                           int& dropped) {
+// even), as an integer scaled by m * scale / 2^shift (below 2^64); `dropped` gets how many digits
+// it has fewer than the scaled value. The rounding interval is halfway to the neighbours,
+// (2m -+ 1) / 2^(shift + 1); round-to-nearest-even reading takes a number on a bound to m when m
+// is even.
+[[gnu::always_inline]] inline std::uint64_t ShortestScaled(std::uint64_t m, int shift, u128 scale, int& dropped) {
+    const auto below = [](u128 x, int s) { return std::uint64_t(x) & ((std::uint64_t(1) << s) - 1); };
     const bool inclusive = (m & 1) == 0;
-    std::uint64_t upperRest = 0, lowerRest = 0, fraction = 0;
-    std::uint64_t hi = scaled(2 * m + 1, shift + 1, upperRest);
-    if (!inclusive && upperRest == 0) --hi;
-    std::uint64_t lo = scaled(2 * m - 1, shift + 1, lowerRest);
-    if (lowerRest != 0 || !inclusive) ++lo;
+    const u128 value = u128(m) * scale, upper = 2 * value + scale, lower = 2 * value - scale;
+    auto hi = std::uint64_t(upper >> (shift + 1)), lo = std::uint64_t(lower >> (shift + 1));
+    if (!inclusive && below(upper, shift + 1) == 0) --hi;
+    if (below(lower, shift + 1) != 0 || !inclusive) ++lo;
     // The value itself, scaled: `whole`, and what is left below it as a digit for rounding.
-    std::uint64_t whole = scaled(m, shift, fraction);
+    auto whole = std::uint64_t(value >> shift);
+    const std::uint64_t fraction = below(value, shift);
     const std::uint64_t half = shift > 0 ? std::uint64_t(1) << (shift - 1) : 1;
     int roundDigit = shift == 0 ? 0 : fraction > half ? 6 : fraction == half ? 5 : fraction > 0 ? 1 : 0;
     bool sticky = false; // something non-zero below the rounding digit
@@ -273,36 +357,66 @@ template <class TScaled>
 
 // The shortest decimal that reads back as `value`, for 2^-10 <= |value| <= 1 (every word value
 // and colour share, so the word list path is fast), written in fixed notation: the same digits as
-// std::to_chars. The double is m * 2^-shift with a 53-bit m; scaled by 10^19 its rounding interval
-// has bounds that 128-bit arithmetic gives exactly, and the shortest number in the interval is
-// found by dropping the digits its bounds do not share. Returns the end of the text written, or
-// null outside that range and for powers of two (whose interval is lopsided).
-char* WriteShortestFixed(char* p, double value) {
+// std::to_chars. The double is m / 2^shift with a 53-bit m; scaled by the power of ten 10^k that
+// makes its rounding interval 1 to 10 wide, 128-bit arithmetic gives the interval's bounds and
+// the value exactly. The interval then holds the value rounded to a whole number, and at most one
+// multiple of ten, which has fewer digits and is the answer when it is there. Returns the end of
+// the text written, or null outside that range and for powers of two (lopsided intervals).
+// `Portable`: the digits without SSE2, as the WebAssembly builds write them.
+template <bool Portable> char* WriteShortestFixed(char* p, double value) {
     const double magnitude = std::fabs(value);
     if (!(magnitude >= 0x1p-10 && magnitude <= 1.0)) return nullptr;
     std::uint64_t bits; // std::bit_cast, which the WebAssembly compiler's library lacks
     std::memcpy(&bits, &magnitude, sizeof bits);
     if ((bits & ((std::uint64_t(1) << 52) - 1)) == 0) return nullptr;
-    __extension__ typedef unsigned __int128 u128;
-    constexpr std::uint64_t Scale = 10'000'000'000'000'000'000ULL;
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
-    const int shift = 1075 - int(bits >> 52); // magnitude = m / 2^shift, shift 52..62
-    // x * 10^19 / 2^s for s < 64, as the whole part and the remainder below 2^s.
-    const auto scaled = [](std::uint64_t x, int s, std::uint64_t& remainder) {
-        const u128 product = u128(x) * Scale;
-        const auto high = std::uint64_t(product >> 64), low = std::uint64_t(product);
-        remainder = low & ((std::uint64_t(1) << s) - 1);
-        return (high << (64 - s)) | (low >> s);
+    const int shift = 1075 - int(bits >> 52);             // magnitude = m / 2^shift, shift 53..62
+    // k = ceil(shift * log10(2)), 16..19, and 10^k * 2^(60 - shift), a whole number below 2^64:
+    // the value scaled by 10^k is then m times that over 2^60, a shift that costs nothing.
+    struct TScale {
+        int Power;
+        std::uint64_t Factor;
     };
-    int dropped = 0;
-    const std::uint64_t q = ShortestScaled(m, shift, scaled, dropped);
-
-    // q * 10^(dropped - 19) in fixed notation; below 1, as powers of two are left out.
-    const int count = DigitCount(q);
-    const int point = count + dropped - 19; // digits before the decimal point, zero or less
-    if (value < 0) *p++ = '-';
-    std::memcpy(p, "0.000", 5);            // at most three zeros follow the point in this range
-    return WriteDigits(p + 2 - point, q, count);
+    static constexpr auto Scales = [] {
+        std::array<TScale, 10> scales{};
+        for (int s = 53; s <= 62; ++s) {
+            const int k = (s * 30103 + 99999) / 100000;
+            scales[std::size_t(s - 53)] = {k, s <= 60 ? PowersOfTen[std::size_t(k)] << (60 - s)
+                                                      : PowersOfTen[std::size_t(k)] >> (s - 60)};
+        }
+        return scales;
+    }();
+    const auto [k, factor] = Scales[std::size_t(shift - 53)];
+    // The value scaled, as a whole number and a 60-bit fraction; the rounding interval reaches
+    // half a step to either side, factor / 2 in the same units (factor is even).
+    const u128 scaled = u128(m) * factor;
+    const std::uint64_t whole = std::uint64_t(scaled >> 60), fraction = std::uint64_t(scaled) & ((std::uint64_t(1) << 60) - 1),
+                        reach = factor >> 1, one = std::uint64_t(1) << 60;
+    // Round-to-nearest-even reading takes a bound of the interval to m when m is even. The
+    // decisions that follow go either way as often as not, so they are made by arithmetic, not
+    // by branches.
+    const std::uint64_t even = ~m & 1;
+    // The value rounded to a whole number, halves to even.
+    const std::uint64_t nearest = whole + (std::uint64_t(fraction > one / 2) |
+                                           (std::uint64_t(fraction == one / 2) & whole & 1));
+    // The interval, under ten wide, holds at most one multiple of ten: the one below the value or
+    // the one above, at these distances from it.
+    const std::uint64_t tens = whole / 10, below = ((whole - tens * 10) << 60) | fraction, above = 10 * one - below;
+    const std::uint64_t downward = std::uint64_t(below < reach) | (std::uint64_t(below == reach) & even),
+                        upward = std::uint64_t(above < reach) | (std::uint64_t(above == reach) & even);
+    const std::uint64_t shorter = downward | upward, choose = 0 - shorter;
+    std::uint64_t q = ((tens + upward) & choose) | (nearest & ~choose);
+    int dropped = int(shorter);
+    while (q % 10 == 0) { // a multiple of a higher power of ten
+        q /= 10;
+        ++dropped;
+    }
+    // q * 10^(dropped - k) in fixed notation, below 1: "0." and k - dropped decimals. The sign is
+    // written without a branch too.
+    *p = '-';
+    p += std::signbit(value) ? 1 : 0;
+    std::memcpy(p, "0.", 2);
+    return Portable ? WriteDecimals(p + 2, q, k - dropped) : WriteWordDecimals(p + 2, q, k - dropped);
 }
 
 // The shortest decimal that reads back as the float `value`, as std::to_chars writes it, for
@@ -315,7 +429,6 @@ char* WriteShortestFloat(char* p, float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &magnitude, sizeof bits);
     if ((bits & 0x7FFFFFu) == 0) return nullptr;
-    __extension__ typedef unsigned __int128 u128;
     const std::uint64_t m = (bits & 0x7FFFFFu) | 0x800000u;
     const int shift = 150 - int(bits >> 23); // magnitude = m / 2^shift, shift 0..34
     const int k = (40 + shift) * 30103 / 100000 - 1; // magnitude * 10^k < 2^64
@@ -328,14 +441,8 @@ char* WriteShortestFloat(char* p, float value) {
         }
         return powers;
     }();
-    const u128 scale = Powers[std::size_t(k)];
-    const auto scaled = [&](std::uint64_t x, int s, std::uint64_t& remainder) {
-        const u128 product = u128(x) * scale;
-        remainder = std::uint64_t(product & ((u128(1) << s) - 1));
-        return std::uint64_t(product >> s);
-    };
     int dropped = 0;
-    const std::uint64_t q = ShortestScaled(m, shift, scaled, dropped);
+    const std::uint64_t q = ShortestScaled(m, shift, Powers[std::size_t(k)], dropped);
 
     // q * 10^(dropped - k): fixed notation unless scientific is shorter (to_chars' choice).
     const int count = DigitCount(q), point = count + dropped - k, exponent = point - 1;
@@ -375,7 +482,7 @@ char* WriteNumber(char* p, double value, bool singlePrecision) {
         return p + 1;
     }
     if (!singlePrecision)
-        if (char* end = WriteShortestFixed(p, value)) return end;
+        if (char* end = WriteShortestFixed<false>(p, value)) return end;
     return WriteShortest(p, value, singlePrecision);
 }
 

@@ -59,6 +59,7 @@ TEST(Formats, ThePortableNumberWriterWritesWhatToCharsWrites) {
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     for (int i = 0; i < 100000; ++i) {
         double v = std::ldexp(uniform(random), int(random() % 80) - 40);
+        if (i % 3 == 0) v = std::ldexp(uniform(random), -int(random() % 11)); // word values
         if (i % 5 == 0) v = std::round(v * 100) / 10;     // short decimals
         if (i % 7 == 0) v = std::ldexp(1.0, int(random() % 120) - 60); // powers of two
         if (i % 13 == 0) v = double(std::int64_t(random() % 100000)) * 1e15; // long whole numbers
