@@ -127,7 +127,16 @@ bool TUtf8Validator::Feed(std::string_view piece) {
     int pending = Pending_;
     unsigned char low = Low_, high = High_;
     char32_t code = 0;
+    std::size_t scalarUntil = 0; // after 16 bytes that were not all short sequences, a while byte by byte
     for (std::size_t i = 0; i < n && valid;) {
+        if (pending == 0 && i >= scalarUntil && i + 16 <= n) {
+            if (const int leads = TwoByteLeads(p + i); leads >= 0) {
+                nonAscii = nonAscii || leads != 0;
+                i += 16;
+                continue;
+            }
+            scalarUntil = i + 16;
+        }
         const unsigned char b = p[i];
         if (pending > 0) {
             if (b < low || b > high) {
@@ -196,8 +205,33 @@ void TUtf8ToCp1251::Emit(char32_t code, std::string& out) {
 }
 
 void TUtf8ToCp1251::Decode(std::string_view piece, std::string& out) {
-    out.reserve(out.size() + piece.size());
-    for (std::size_t i = 0; i < piece.size(); ++i) {
+    std::size_t i = 0;
+    if (Pending_ == 0) {
+        // ASCII and the letters А..я, the bulk of any Russian text, straight into the output (at
+        // most a byte for a byte) with nothing kept between bytes, up to the first other byte.
+        const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+        const std::size_t n = piece.size(), start = out.size();
+        out.resize(start + n);
+        char* const first = out.data() + start;
+        char* o = first;
+        while (i < n) {
+            const unsigned b = p[i];
+            if (b < 0x80) {
+                *o++ = char(b);
+                ++i;
+                continue;
+            }
+            if ((b != 0xD0 && b != 0xD1) || i + 1 == n || (p[i + 1] & 0xC0) != 0x80) break;
+            const unsigned code = ((b & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu);
+            if (code < 0x410 || code > 0x44F) break;
+            *o++ = char(code - 0x410 + 0xC0);
+            i += 2;
+        }
+        if (o != first) AtStart_ = false;
+        out.resize(start + std::size_t(o - first));
+    }
+    out.reserve(out.size() + piece.size() - i);
+    for (; i < piece.size(); ++i) {
         const auto b = static_cast<unsigned char>(piece[i]);
         if (Pending_ > 0) {
             if (b >= Low_ && b <= High_) {

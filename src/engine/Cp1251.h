@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -95,6 +99,39 @@ inline std::size_t AsciiRunEnd(std::string_view text, std::size_t at) {
     }
     while (at < n && static_cast<unsigned char>(text[at]) < 0x80) ++at;
     return at;
+}
+
+// The 16 bytes at `bytes` when they are ASCII and whole two-byte sequences, a lead byte C2..DF
+// followed by a continuation byte (every Cyrillic letter is one): the lead bytes as a bit mask
+// (bit i for byte i), or -1 when the bytes are anything else or end with a lead byte. Only with
+// SSE2; elsewhere always -1, and callers read the bytes one by one.
+inline int TwoByteLeads(const unsigned char* bytes) {
+#if defined(__SSE2__)
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    // Signed bytes: C2..DF are -62..-33, continuations 80..BF are -128..-65.
+    const int leads = _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(char(0xC1))),
+                                                      _mm_cmplt_epi8(x, _mm_set1_epi8(char(0xE0)))));
+    const int continuations = _mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(char(0xC0))));
+    const int ascii = ~_mm_movemask_epi8(x) & 0xFFFF;
+    if ((ascii | leads | continuations) != 0xFFFF || ((leads << 1) & 0xFFFF) != continuations || (leads & 0x8000) != 0)
+        return -1;
+    return leads;
+#else
+    (void)bytes;
+    return -1;
+#endif
+}
+
+// The bytes D0..D3 among the 16 at `bytes` (the leads of U+0400..U+04FF), as a bit mask; for
+// use with TwoByteLeads.
+inline int CyrillicLeads(const unsigned char* bytes) {
+#if defined(__SSE2__)
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(char(0xFC))), _mm_set1_epi8(char(0xD0))));
+#else
+    (void)bytes;
+    return 0;
+#endif
 }
 
 // Incremental UTF-8 well-formedness check over a text fed in pieces.

@@ -1,6 +1,7 @@
 #include "EncodingDetector.h"
 
 #include <array>
+#include <bit>
 
 namespace zelm {
 
@@ -96,7 +97,18 @@ void TEncodingDetector::Feed(std::string_view piece) {
     std::uint64_t nonAscii = NonAscii_, letters = Letters_, foreign = Foreign_;
     int need = Need_;
     char32_t code = Code_;
+    std::size_t scalarUntil = 0; // after 16 bytes that were not all letters and ASCII, a while byte by byte
     for (std::size_t i = 0; i < n;) {
+        if (!Plausible_ && need == 0 && i >= scalarUntil && i + 16 <= n) {
+            // 16 bytes of ASCII and Cyrillic letters (U+0400..U+04FF, leads D0..D3) at once.
+            const int leads = TwoByteLeads(p + i);
+            if (leads >= 0 && (leads & ~CyrillicLeads(p + i)) == 0) {
+                nonAscii += std::uint64_t(std::popcount(unsigned(leads)));
+                i += 16;
+                continue;
+            }
+            scalarUntil = i + 16;
+        }
         if (p[i] >= 0x80) {
             const unsigned char b = p[i++];
             if (!Plausible_ && need == 0 && b >= 0xD0 && b <= 0xD3 && i < n) {
