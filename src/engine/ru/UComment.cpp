@@ -4,6 +4,8 @@
 
 #include "Cp1251.h"
 
+#include <bit>
+#include <cstdint>
 #include <vector>
 
 namespace zelm {
@@ -28,12 +30,18 @@ bool AnySignificant(std::span<const double> values, double threshold) {
 // blanks before the first, a comma and two blanks before every later one.
 void AppendImpressions(std::string& line, std::span<const double> values, double threshold,
                        TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive) {
-    const char* separator = "  ";
+    // The significant scales (at most 64) as bits, found without a branch a value: whether a
+    // value is significant is as good as random.
+    std::uint64_t left = 0, right = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
-        const double v = values[k];
-        if (v > threshold) line += separator, line += leftGenitive(int(k + 1));
-        else if (v < -threshold) line += separator, line += rightGenitive(int(k + 1));
-        else continue;
+        left |= std::uint64_t(values[k] > threshold) << k;
+        right |= std::uint64_t(values[k] < -threshold) << k;
+    }
+    const char* separator = "  ";
+    for (std::uint64_t each = left | right; each != 0; each &= each - 1) {
+        const int k = std::countr_zero(each);
+        line += separator;
+        line += (left >> k & 1) != 0 ? leftGenitive(k + 1) : rightGenitive(k + 1);
         separator = ",  ";
     }
 }
