@@ -69,6 +69,7 @@ void TWordEvaluator::EvaluateWordZhuravlev(std::string_view word) {
     for (std::size_t i = 1; i < WordSounds.size(); ++i) {
         const auto& row = WordRatingsByCode[WordSounds[i]];
         const double weight = weightOf[WordSounds[i]];
+#pragma GCC unroll 24
         for (std::size_t k = 0; k < sums.size(); ++k) sums[k] = sums[k] + row[k] * weight;
     }
     if (weights == 0) {
