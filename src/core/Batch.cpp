@@ -209,7 +209,7 @@ int RunBatch(const TCliOptions& options, TOutput& output) {
     const std::size_t threads = ThreadCount(), blockLines = BlockLines(), longLine = LongLineLength();
     std::vector<TBatchWorker> workers;
     for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(options, file->IsUtf8(), UseTerminalColour());
-    TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
+    TOrderedPipeline<TBatchBlock> pipeline(threads, 4 * threads,
                                            [&](TBatchBlock& block, std::size_t index) { workers[index].Process(block); });
     TFallbackNote note(file->Name());
     const auto deliver = [&](TBatchBlock& block) {
@@ -300,7 +300,7 @@ int RunRank(const TCliOptions& options, TOutput& output) {
     std::vector<TCandidate> kept;
     std::uint64_t index = 0;
     TFallbackNote note(file->Name());
-    TOrderedPipeline<TBatchBlock> pipeline(threads, 16 * threads,
+    TOrderedPipeline<TBatchBlock> pipeline(threads, 4 * threads,
                                            [&](TBatchBlock& block, std::size_t worker) { workers[worker].Score(block); });
     const auto deliver = [&](TBatchBlock& block) {
         note.Seen(block.FirstNotUtf8);

@@ -28,7 +28,7 @@ TInputFile::~TInputFile() {
 std::unique_ptr<TInputFile> TInputFile::Open(const std::string& path, std::string& error) {
     std::unique_ptr<TInputFile> file(new TInputFile());
     file->Name_ = path;
-    file->Buffer_.resize(PieceSize);
+    file->Buffer_.reset(new char[PieceSize]); // not zeroed: read() fills it
     if (path == "-") {
         file->Fd_ = STDIN_FILENO;
         file->Name_ = "standard input";
@@ -140,9 +140,9 @@ bool TInputFile::DecideEncoding(TInputEncoding encoding, std::string& error) {
 bool TInputFile::ReadFrom(std::string_view& piece, std::string& error) {
     if (AtEnd_) return false;
     for (;;) {
-        const ssize_t n = Left_ == 0 ? 0 : ::read(Fd_, Buffer_.data(), std::size_t(std::min<std::uint64_t>(Buffer_.size(), Left_)));
+        const ssize_t n = Left_ == 0 ? 0 : ::read(Fd_, Buffer_.get(), std::size_t(std::min<std::uint64_t>(PieceSize, Left_)));
         if (n > 0) {
-            piece = std::string_view(Buffer_.data(), std::size_t(n));
+            piece = std::string_view(Buffer_.get(), std::size_t(n));
             Left_ -= std::uint64_t(n);
             return true;
         }

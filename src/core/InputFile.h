@@ -69,7 +69,7 @@ private:
     bool AtEnd_ = false;
     bool Utf8_ = false;
     std::string Name_;
-    std::vector<char> Buffer_;
+    std::unique_ptr<char[]> Buffer_;
     std::string Prefix_;        // what a pipe gave while its encoding was being decided
     bool PrefixPending_ = false;
     std::uint64_t Left_ = UINT64_MAX; // bytes still to read (Restrict)
