@@ -20,38 +20,46 @@ constexpr auto WordMarked = T(" производит впечатление че
 constexpr auto TextPlain = T("Данный текст не обладает выраженными фоносемантическими характеристиками");
 constexpr auto TextMarked = T("Данный текст производит впечатление ");
 
-bool AnySignificant(std::span<const double> values, double threshold) {
-    for (const double v : values)
-        if (v > threshold || v < -threshold) return true;
-    return false;
+// The significant scales (at most 64) as bits, found without a branch a value: whether a value
+// is significant is as good as random.
+struct TSignificant {
+    std::uint64_t Left = 0, Right = 0;
+    bool Any() const { return (Left | Right) != 0; }
+};
+TSignificant SignificantScales(std::span<const double> values, double threshold) {
+    TSignificant scales;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        scales.Left |= std::uint64_t(values[k] > threshold) << k;
+        scales.Right |= std::uint64_t(values[k] < -threshold) << k;
+    }
+    return scales;
 }
 
 // Appends the genitives of the significant scales in scale order, each after its separator: two
-// blanks before the first, a comma and two blanks before every later one.
-void AppendImpressions(std::string& line, std::span<const double> values, double threshold,
-                       TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive) {
-    // The significant scales (at most 64) as bits, found without a branch a value: whether a
-    // value is significant is as good as random.
-    std::uint64_t left = 0, right = 0;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        left |= std::uint64_t(values[k] > threshold) << k;
-        right |= std::uint64_t(values[k] < -threshold) << k;
-    }
-    const char* separator = "  ";
-    for (std::uint64_t each = left | right; each != 0; each &= each - 1) {
+// blanks before the first, a comma and two blanks before every later one. `separated`: the
+// genitives come with ",  " before them already.
+void AppendImpressions(std::string& line, TSignificant scales, TGenitiveLookup leftGenitive,
+                       TGenitiveLookup rightGenitive, bool separated) {
+    bool first = true;
+    for (std::uint64_t each = scales.Left | scales.Right; each != 0; each &= each - 1) {
         const int k = std::countr_zero(each);
-        line += separator;
-        line += (left >> k & 1) != 0 ? leftGenitive(k + 1) : rightGenitive(k + 1);
-        separator = ",  ";
+        const std::string_view genitive = (scales.Left >> k & 1) != 0 ? leftGenitive(k + 1) : rightGenitive(k + 1);
+        if (separated) {
+            line += first ? genitive.substr(1) : genitive;
+        } else {
+            line += first ? std::string_view("  ") : std::string_view(",  ");
+            line += genitive;
+        }
+        first = false;
     }
 }
 
 std::string_view LeftGenitiveUtf8(int k) {
-    static const auto names = Utf8Names(ScaleCount, ScaleLeftGenitive);
+    static const auto names = Utf8Impressions(ScaleCount, ScaleLeftGenitive);
     return names[std::size_t(k - 1)];
 }
 std::string_view RightGenitiveUtf8(int k) {
-    static const auto names = Utf8Names(ScaleCount, ScaleRightGenitive);
+    static const auto names = Utf8Impressions(ScaleCount, ScaleRightGenitive);
     return names[std::size_t(k - 1)];
 }
 
@@ -61,23 +69,24 @@ std::string_view WordCommentPrefix() { return WordPrefix.View(); }
 
 void AppendWordCommentTail(std::string& line, std::span<const double> values, double threshold,
                            const TCommentTexts& texts) {
-    if (!AnySignificant(values, threshold)) {
+    const TSignificant scales = SignificantScales(values, threshold);
+    if (!scales.Any()) {
         line += texts.Plain;
         return;
     }
     line += texts.Marked;
-    AppendImpressions(line, values, threshold, texts.LeftGenitive, texts.RightGenitive);
+    AppendImpressions(line, scales, texts.LeftGenitive, texts.RightGenitive, texts.Separated);
 }
 
-std::vector<std::string> Utf8Names(int count, TGenitiveLookup name) {
+std::vector<std::string> Utf8Impressions(int count, TGenitiveLookup name) {
     std::vector<std::string> names;
-    for (int k = 1; k <= count; ++k) names.push_back(Cp1251ToUtf8(name(k)));
+    for (int k = 1; k <= count; ++k) names.push_back(",  " + Cp1251ToUtf8(name(k)));
     return names;
 }
 
 TCommentTexts WordCommentUtf8Texts(TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive) {
     static const std::string plain = Cp1251ToUtf8(WordPlain.View()), marked = Cp1251ToUtf8(WordMarked.View());
-    return {plain, marked, leftGenitive, rightGenitive};
+    return {plain, marked, leftGenitive, rightGenitive, true};
 }
 
 void AppendWordComment(std::string& line, std::string_view wordBoxText, std::span<const double> values,
@@ -99,9 +108,10 @@ std::string WordComment(std::string_view wordBoxText, std::span<const double> va
 
 std::string TextComment(std::span<const double> values, double threshold, TGenitiveLookup leftGenitive,
                         TGenitiveLookup rightGenitive) {
-    if (!AnySignificant(values, threshold)) return std::string(TextPlain.View());
+    const TSignificant scales = SignificantScales(values, threshold);
+    if (!scales.Any()) return std::string(TextPlain.View());
     std::string line(TextMarked.View());
-    AppendImpressions(line, values, threshold, leftGenitive, rightGenitive);
+    AppendImpressions(line, scales, leftGenitive, rightGenitive, false);
     return line;
 }
 

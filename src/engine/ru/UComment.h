@@ -38,13 +38,14 @@ std::string_view WordCommentPrefix();
 struct TCommentTexts {
     std::string_view Plain, Marked; // the comment's middle without significant values, and with
     TGenitiveLookup LeftGenitive, RightGenitive;
+    bool Separated = false; // the genitives come with ",  " before them (as Utf8Impressions makes them)
 };
 void AppendWordCommentTail(std::string& line, std::span<const double> values, double threshold,
                            const TCommentTexts& texts);
 // The word comment's texts in UTF-8, for callers that write UTF-8 (the command line), with
-// genitives that give UTF-8, such as those made of Utf8Names of the Windows-1251 ones.
+// genitives that give the UTF-8 of Utf8Impressions: each Windows-1251 genitive after ",  ".
 TCommentTexts WordCommentUtf8Texts(TGenitiveLookup leftGenitive, TGenitiveLookup rightGenitive);
-std::vector<std::string> Utf8Names(int count, TGenitiveLookup name);
+std::vector<std::string> Utf8Impressions(int count, TGenitiveLookup genitive);
 
 // The Russian variants, from WordProfile and TextProfile as stored. Windows-1251 text.
 std::string RussianWordComment(std::string_view wordBoxText, const std::array<double, ScaleCount>& profile);

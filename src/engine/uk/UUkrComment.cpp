@@ -22,11 +22,11 @@ std::array<double, UkrScaleCount> Percent(const std::array<double, UkrScaleCount
 }
 
 std::string_view LeftGenitiveUtf8(int k) {
-    static const auto names = Utf8Names(UkrScaleCount, UkrScaleLeftGenitive);
+    static const auto names = Utf8Impressions(UkrScaleCount, UkrScaleLeftGenitive);
     return names[std::size_t(k - 1)];
 }
 std::string_view RightGenitiveUtf8(int k) {
-    static const auto names = Utf8Names(UkrScaleCount, UkrScaleRightGenitive);
+    static const auto names = Utf8Impressions(UkrScaleCount, UkrScaleRightGenitive);
     return names[std::size_t(k - 1)];
 }
 } // namespace
