@@ -132,7 +132,7 @@ bool TUtf8Validator::Feed(std::string_view piece) {
         if (pending == 0 && i >= scalarUntil && i + 16 <= n) {
             if (const int leads = TwoByteLeads(p + i); leads >= 0) {
                 nonAscii = nonAscii || leads != 0;
-                i += 16;
+                i += 16 - std::size_t(leads >> 15); // a lead at the end is read with what follows it
                 continue;
             }
             scalarUntil = i + 16;

@@ -102,9 +102,10 @@ inline std::size_t AsciiRunEnd(std::string_view text, std::size_t at) {
 }
 
 // The 16 bytes at `bytes` when they are ASCII and whole two-byte sequences, a lead byte C2..DF
-// followed by a continuation byte (every Cyrillic letter is one): the lead bytes as a bit mask
-// (bit i for byte i), or -1 when the bytes are anything else or end with a lead byte. Only with
-// SSE2; elsewhere always -1, and callers read the bytes one by one.
+// followed by a continuation byte (every Cyrillic letter is one), the last byte possibly a lead
+// whose continuation follows them: the lead bytes as a bit mask (bit i for byte i), or -1 when
+// the bytes are anything else. Only with SSE2; elsewhere always -1, and callers read the bytes
+// one by one.
 inline int TwoByteLeads(const unsigned char* bytes) {
 #if defined(__SSE2__)
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
@@ -113,8 +114,7 @@ inline int TwoByteLeads(const unsigned char* bytes) {
                                                       _mm_cmplt_epi8(x, _mm_set1_epi8(char(0xE0)))));
     const int continuations = _mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(char(0xC0))));
     const int ascii = ~_mm_movemask_epi8(x) & 0xFFFF;
-    if ((ascii | leads | continuations) != 0xFFFF || ((leads << 1) & 0xFFFF) != continuations || (leads & 0x8000) != 0)
-        return -1;
+    if ((ascii | leads | continuations) != 0xFFFF || ((leads << 1) & 0xFFFF) != continuations) return -1;
     return leads;
 #else
     (void)bytes;

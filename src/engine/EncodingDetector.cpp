@@ -101,10 +101,12 @@ void TEncodingDetector::Feed(std::string_view piece) {
     for (std::size_t i = 0; i < n;) {
         if (!Plausible_ && need == 0 && i >= scalarUntil && i + 16 <= n) {
             // 16 bytes of ASCII and Cyrillic letters (U+0400..U+04FF, leads D0..D3) at once.
-            const int leads = TwoByteLeads(p + i);
+            int leads = TwoByteLeads(p + i);
             if (leads >= 0 && (leads & ~CyrillicLeads(p + i)) == 0) {
+                const int last = leads >> 15; // a lead at the end is read with what follows it
+                leads &= 0x7FFF;
                 nonAscii += std::uint64_t(std::popcount(unsigned(leads)));
-                i += 16;
+                i += 16 - std::size_t(last);
                 continue;
             }
             scalarUntil = i + 16;
