@@ -50,3 +50,36 @@ TEST(EncodingDetector, PiecesGiveTheAnswerOfTheWhole) {
         EXPECT_EQ(pieces.Result(), DetectEncoding(text)) << text;
     }
 }
+
+// The checks read 16 bytes at a time where they can: every kind of sequence, well-formed or not,
+// at every place in and across those steps gives what reading byte by byte gives.
+TEST(EncodingDetector, SixteenByteStepsReadAsByteByByte) {
+    for (std::size_t before = 0; before < 36; ++before)
+        for (const std::string insert : {"я", "ё", "ї", "é", "€", "😀", "\xD0", "\xD1\xD1", "\x80", "\xC0\x80", "\xED\xA0\x80", "\xE2\x82"}) {
+            std::string text;
+            for (std::size_t i = 0; text.size() < before; ++i) text += i % 3 == 2 ? " " : "м";
+            text.resize(before); // a letter's lead byte may come last
+            text += insert + "мама мыла раму, ёж\n";
+            TUtf8Validator whole, bytes;
+            TEncodingDetector wholeDetector, bytesDetector;
+            TUtf8ToCp1251 wholeDecoder, bytesDecoder;
+            std::string wholeText, bytesText;
+            whole.Feed(text);
+            wholeDetector.Feed(text);
+            wholeDecoder.Decode(text, wholeText);
+            for (const char c : text) {
+                bytes.Feed(std::string_view(&c, 1));
+                bytesDetector.Feed(std::string_view(&c, 1));
+                bytesDecoder.Decode(std::string_view(&c, 1), bytesText);
+            }
+            const bool valid = bytes.Finish();
+            EXPECT_EQ(IsValidUtf8(text), valid) << before << " " << insert;
+            EXPECT_EQ(whole.Finish(), valid) << before << " " << insert;
+            // Malformed text stops the counting where it is found; only the answer is the same.
+            if (valid) {
+                EXPECT_EQ(wholeDetector.Evidence(), bytesDetector.Evidence()) << before << " " << insert;
+            }
+            EXPECT_EQ(wholeDetector.Result(), bytesDetector.Result()) << before << " " << insert;
+            EXPECT_EQ(wholeText, bytesText) << before << " " << insert;
+        }
+}
