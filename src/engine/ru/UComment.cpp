@@ -54,11 +54,11 @@ void AppendImpressions(std::string& line, TSignificant scales, TGenitiveLookup l
     }
 }
 
-std::string_view LeftGenitiveUtf8(int k) {
+std::string_view LeftImpressionUtf8(int k) {
     static const auto names = Utf8Impressions(ScaleCount, ScaleLeftGenitive);
     return names[std::size_t(k - 1)];
 }
-std::string_view RightGenitiveUtf8(int k) {
+std::string_view RightImpressionUtf8(int k) {
     static const auto names = Utf8Impressions(ScaleCount, ScaleRightGenitive);
     return names[std::size_t(k - 1)];
 }
@@ -128,7 +128,7 @@ void AppendRussianWordComment(std::string& line, std::string_view wordBoxText,
 }
 
 void AppendRussianWordCommentTailUtf8(std::string& line, const std::array<double, ScaleCount>& profile) {
-    static const TCommentTexts texts = WordCommentUtf8Texts(LeftGenitiveUtf8, RightGenitiveUtf8);
+    static const TCommentTexts texts = WordCommentUtf8Texts(LeftImpressionUtf8, RightImpressionUtf8);
     AppendWordCommentTail(line, profile, WordThreshold, texts);
 }
 

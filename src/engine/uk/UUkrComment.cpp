@@ -21,11 +21,11 @@ std::array<double, UkrScaleCount> Percent(const std::array<double, UkrScaleCount
     return percent;
 }
 
-std::string_view LeftGenitiveUtf8(int k) {
+std::string_view LeftImpressionUtf8(int k) {
     static const auto names = Utf8Impressions(UkrScaleCount, UkrScaleLeftGenitive);
     return names[std::size_t(k - 1)];
 }
-std::string_view RightGenitiveUtf8(int k) {
+std::string_view RightImpressionUtf8(int k) {
     static const auto names = Utf8Impressions(UkrScaleCount, UkrScaleRightGenitive);
     return names[std::size_t(k - 1)];
 }
@@ -37,7 +37,7 @@ std::string UkrainianWordComment(std::string_view wordBoxText, const std::array<
 }
 
 void AppendUkrainianWordCommentTailUtf8(std::string& line, const std::array<double, UkrScaleCount>& profile) {
-    static const TCommentTexts texts = WordCommentUtf8Texts(LeftGenitiveUtf8, RightGenitiveUtf8);
+    static const TCommentTexts texts = WordCommentUtf8Texts(LeftImpressionUtf8, RightImpressionUtf8);
     AppendWordCommentTail(line, Percent(profile), UkrWordThreshold, texts);
 }
 
