@@ -195,7 +195,6 @@ py::array ObjectArray(std::vector<PyObject*>& items) {
 // zelm.words: a list of str checked (TypeError, ValueError with the word's place) and trimmed of
 // codes 0 to 32 as batch trims its lines, each evaluated as batch evaluates a line of a UTF-8
 // list, on all processors: (inputs, values, comments), the inputs and comments as object arrays.
-// Words share their comments, so each different comment becomes one Python str.
 py::tuple WordsTable(const py::list& list, const std::string& lang, const std::string& algo) {
     const TLanguage language = Language(lang);
     const TEvalScheme scheme = Scheme(algo);
@@ -217,14 +216,23 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
     }
     py::array_t<double> values({py::ssize_t(n), py::ssize_t(scales)});
     double* out = values.mutable_data();
-    // Each thread's inputs, one after the other, and its different comments (in Windows-1251),
-    // with each word's place in them.
+    // Each thread's different words: a word given again is not evaluated again (the engine gives
+    // it the same values and comment), and its input and comment are the same Python str.
     struct TPart {
-        std::string Inputs;
-        std::vector<std::size_t> Ends; // of each input in Inputs
-        std::unordered_map<std::string, std::uint32_t> Known;
-        std::vector<const std::string*> Comments;
-        std::vector<std::uint32_t> CommentOf;
+        std::unordered_map<std::string_view, std::uint32_t> Known; // a word as given: its place below
+        std::vector<std::size_t> First;                            // each different word's row
+        std::vector<std::string> Pieces;                           // the texts, in blocks never moved
+        std::vector<std::string_view> Texts;                       // each one's input, then comment
+        std::vector<std::uint32_t> Of;                             // each word's different word
+        void Keep(std::string_view text) {
+            if (Pieces.empty() || Pieces.back().capacity() - Pieces.back().size() < text.size()) {
+                Pieces.emplace_back();
+                Pieces.back().reserve(std::max<std::size_t>(std::size_t(1) << 20, text.size()));
+            }
+            std::string& piece = Pieces.back();
+            piece += text;
+            Texts.push_back(std::string_view(piece).substr(piece.size() - text.size()));
+        }
     };
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
     const std::size_t chunk = std::max<std::size_t>(1, (n + threads - 1) / threads);
@@ -241,6 +249,13 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
                 std::string word, input;
                 TEvaluation e;
                 for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
+                    const auto [known, added] = part.Known.try_emplace(words[i], std::uint32_t(part.First.size()));
+                    part.Of.push_back(known->second);
+                    if (!added) {
+                        const double* row = out + part.First[known->second] * scales;
+                        std::copy(row, row + scales, out + i * scales);
+                        continue;
+                    }
                     word.clear();
                     decoder.Decode(words[i], word);
                     decoder.Finish(word);
@@ -248,11 +263,9 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
                     AppendValidUtf8(input, words[i]);
                     evaluator.EvaluateWord(word, input, e);
                     std::copy(e.Profile.begin(), e.Profile.end(), out + i * scales);
-                    part.Inputs += input;
-                    part.Ends.push_back(part.Inputs.size());
-                    const auto [known, added] = part.Known.try_emplace(e.Comment, std::uint32_t(part.Comments.size()));
-                    if (added) part.Comments.push_back(&known->first);
-                    part.CommentOf.push_back(known->second);
+                    part.First.push_back(i);
+                    part.Keep(input);
+                    part.Keep(e.Comment);
                 }
             });
         for (std::thread& worker : workers) worker.join();
@@ -267,16 +280,16 @@ py::tuple WordsTable(const py::list& list, const std::string& lang, const std::s
     };
     for (TPart& part : parts) {
         made.clear();
-        for (const std::string* comment : part.Comments) made.push_back(str(*comment));
-        std::size_t begin = 0;
-        for (std::size_t j = 0; j < part.Ends.size(); ++j) {
-            inputs.push_back(str(std::string_view(part.Inputs).substr(begin, part.Ends[j] - begin)));
-            begin = part.Ends[j];
-            PyObject* comment = made[part.CommentOf[j]];
+        for (const std::string_view text : part.Texts) made.push_back(str(text));
+        for (const std::uint32_t each : part.Of) {
+            PyObject* input = made[2 * each];
+            PyObject* comment = made[2 * each + 1];
+            Py_INCREF(input);
             Py_INCREF(comment);
+            inputs.push_back(input);
             comments.push_back(comment);
         }
-        for (PyObject* comment : made) Py_DECREF(comment);
+        for (PyObject* object : made) Py_DECREF(object);
     }
     return py::make_tuple(ObjectArray(inputs), values, ObjectArray(comments));
 }
