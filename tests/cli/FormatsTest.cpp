@@ -21,9 +21,17 @@ std::string Reference(double v) {
 } // namespace
 
 TEST(Formats, NumbersAreTheShortestThatReadBackExactly) {
+    // The edges of the word values' fast writer: its range, interval widths near 1 and 10 units,
+    // a multiple of ten and of a higher power inside the interval, 15 to 19 decimals.
     for (const double v : {0.5688, 0.1864333333333333, 1.0, -1.0, 0.001, 0.25, 0.0009765625, 0.1 + 0.2,
-                           0.06277173913043478, -0.3375758341759353, 0.0})
+                           0.06277173913043478, -0.3375758341759353, 0.0, std::nextafter(1.0, 0.0),
+                           std::nextafter(0x1p-10, 1.0), std::nextafter(0x1p-10, 0.0), 0.1, 0.7, 0.999, -0.75,
+                           std::nextafter(0.5, 1.0), std::nextafter(0.125, 0.0), 0.0010000000000000002, 0.012,
+                           0.123456789012345, std::nextafter(0.1, 1.0), 0x1.fffffffffffffp-7}) {
         EXPECT_EQ(Number(v), Reference(v)) << v;
+        char text[64];
+        EXPECT_EQ(std::string(text, WriteShortestPortable(text, v, false)), Reference(v)) << v;
+    }
     EXPECT_EQ(Number(2.0 / 3), "0.6666666666666666");
     EXPECT_EQ(Number(-0.0), "-0");
     EXPECT_EQ(Number(0.0, true), "0");
